@@ -1,0 +1,11 @@
+#pragma once
+#include <QtCore>
+#include <QtGui>
+#include <QtWidgets>
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
