@@ -41,6 +41,7 @@ void ShellWindow::showEvent(QShowEvent* event) {
 
 void ShellWindow::TimerStartTimer() {
     loaded_ = runStartup();
+    if (loaded_) context_.trace().Trace(TraceLevel::Info, QStringLiteral("Start-up finished"));
     Q_EMIT startupFinished(loaded_);
 }
 
