@@ -1,0 +1,246 @@
+#include "reportdb/EmbeddedConnection.h"
+
+#include "reportdb/CallParser.h"
+#include "reportdb/ProcedureCall.h"
+#include "reportdb/Schema.h"
+#include "reportdb/Server.h"
+#include "reportdb/SqliteUtil.h"
+
+#include <QFileInfo>
+#include <chrono>
+
+namespace reportdb {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+// Aborts a statement that runs past the command's time-out.
+struct Deadline {
+    std::chrono::steady_clock::time_point end;
+    bool expired = false;
+
+    static int check(void* self) {
+        auto* deadline = static_cast<Deadline*>(self);
+        if (std::chrono::steady_clock::now() < deadline->end) return 0;
+        deadline->expired = true;
+        return 1;
+    }
+};
+
+class DeadlineGuard {
+public:
+    DeadlineGuard(sqlite3* db, int timeoutSeconds) : db_(db) {
+        if (timeoutSeconds <= 0) return;
+        deadline_.end = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+        sqlite3_progress_handler(db_, 1000, &Deadline::check, &deadline_);
+        active_ = true;
+    }
+    ~DeadlineGuard() {
+        if (active_) sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    }
+    bool expired() const { return deadline_.expired; }
+
+private:
+    sqlite3* db_;
+    Deadline deadline_;
+    bool active_ = false;
+};
+
+db::Parameter* parameterForSqlName(db::Parameters& parameters, const char* sqlName) {
+    const QString key = normalizedParameterName(QString::fromUtf8(sqlName).mid(1));
+    for (auto& p : parameters)
+        if (p.direction != db::ParameterDirection::ReturnValue && normalizedParameterName(p.name) == key)
+            return &p;
+    return nullptr;
+}
+
+}  // namespace
+
+sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error) {
+    if (!create && !QFileInfo::exists(path)) {
+        if (error) *error = QStringLiteral("The database file '%1' does not exist").arg(path);
+        return nullptr;
+    }
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
+        if (error)
+            *error =
+                QStringLiteral("The database '%1' cannot be opened: %2").arg(path, sqlite::errorMessage(db));
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    QString message;
+    if (!sqlite::execSql(db, QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;"),
+                         &message)) {
+        if (error) *error = QStringLiteral("The database '%1' cannot be opened: %2").arg(path, message);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    return db;
+}
+
+EmbeddedConnection::EmbeddedConnection(std::shared_ptr<Server> server, sqlite3* handle)
+    : server_(std::move(server)), db_(handle) {}
+
+EmbeddedConnection::~EmbeddedConnection() {
+    if (inTransaction()) sqlite::execSql(db_, QStringLiteral("ROLLBACK"), nullptr);
+    sqlite3_close_v2(db_);
+}
+
+db::Result EmbeddedConnection::execute(db::Command& command) {
+    DeadlineGuard deadline(db_, command.timeoutSeconds);
+    db::Result result = command.type == db::CommandType::StoredProcedure ? executeStoredProcedure(command)
+                                                                         : executeText(command);
+    if (!result.ok() && deadline.expired()) result.error = QStringLiteral("Query timeout expired");
+    return result;
+}
+
+db::Result EmbeddedConnection::executeText(db::Command& command) {
+    const CallParse parse = parseCallText(command.text);
+    if (parse.kind == CallParse::Kind::Sql) return executeSql(command.text, command.parameters);
+    if (parse.call.name.isEmpty()) return db::Result::failure(parse.error);
+    const ProcedureDefinition* procedure = server_->procedures().find(parse.call.name);
+    if (!procedure)
+        return db::Result::failure(
+            QStringLiteral("Could not find stored procedure '%1'.").arg(parse.call.name));
+    if (parse.kind == CallParse::Kind::Malformed) return db::Result::failure(parse.error);
+    BoundCall call;
+    QString error;
+    if (!bindTextCall(*procedure, parse.call, command, &call, &error)) return db::Result::failure(error);
+    return runProcedure(*procedure, call);
+}
+
+db::Result EmbeddedConnection::executeStoredProcedure(db::Command& command) {
+    const QString name = command.text.trimmed();
+    const ProcedureDefinition* procedure = server_->procedures().find(name);
+    if (!procedure)
+        return db::Result::failure(QStringLiteral("Could not find stored procedure '%1'.").arg(name));
+    BoundCall call;
+    QString error;
+    if (!bindCommandCall(*procedure, command, &call, &error)) return db::Result::failure(error);
+    return runProcedure(*procedure, call);
+}
+
+db::Result EmbeddedConnection::executeSql(const QString& text, const db::Parameters& parameters) {
+    db::Parameters values = parameters;
+    const QByteArray utf8 = text.toUtf8();
+    const char* tail = utf8.constData();
+    const char* end = tail + utf8.size();
+    size_t nextPositional = 0;  // "?" takes the command's parameters in order
+    db::Result result;
+    while (tail < end) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db_, tail, int(end - tail), &raw, &tail) != SQLITE_OK)
+            return db::Result::failure(sqlite::errorMessage(db_));
+        sqlite::Statement statement(raw);
+        if (!raw) continue;  // blanks or a comment
+        for (int i = 1; i <= sqlite3_bind_parameter_count(raw); ++i) {
+            const char* name = sqlite3_bind_parameter_name(raw, i);
+            const db::Parameter* parameter = nullptr;
+            if (!name || name[0] == '?') {
+                while (nextPositional < values.size() &&
+                       values[nextPositional].direction == db::ParameterDirection::ReturnValue)
+                    ++nextPositional;
+                if (nextPositional < values.size()) parameter = &values[nextPositional++];
+            } else {
+                parameter = parameterForSqlName(values, name);
+            }
+            if (!parameter)
+                return db::Result::failure(
+                    QStringLiteral("No value was given for the parameter '%1'")
+                        .arg(name ? QString::fromUtf8(name) : QStringLiteral("?%1").arg(i)));
+            if (sqlite::bindValue(raw, i, parameter->value) != SQLITE_OK)
+                return db::Result::failure(sqlite::errorMessage(db_));
+        }
+        const long long before = sqlite3_total_changes64(db_);
+        db::ResultSet rows;
+        QString error;
+        if (!sqlite::stepAll(db_, raw, &rows, &error)) return db::Result::failure(error);
+        if (sqlite3_column_count(raw) > 0) result.resultSets.push_back(std::move(rows));
+        if (sqlite3_total_changes64(db_) != before) result.rowsAffected += sqlite3_changes64(db_);
+    }
+    return result;
+}
+
+db::Result EmbeddedConnection::runProcedure(const ProcedureDefinition& procedure, BoundCall& call) {
+    // The call joins the caller's transaction through a savepoint, or runs
+    // in a transaction of its own; a failed call leaves nothing behind.
+    const bool nested = inTransaction();
+    const QString savepoint = QStringLiteral("reportdb_call_%1").arg(++savepointCounter_);
+    QString error;
+    const QString begin = nested                ? QStringLiteral("SAVEPOINT ") + savepoint
+                          : procedure.readsOnly ? QStringLiteral("BEGIN")
+                                                : QStringLiteral("BEGIN IMMEDIATE");
+    if (!sqlite::execSql(db_, begin, &error)) return db::Result::failure(error);
+
+    ProcedureResult outcome;
+    try {
+        QString versionError;
+        QString version = readVersionText(db_, &versionError);
+        if (version.isEmpty()) throw SqlError(versionError);
+        ProcedureContext context(db_, std::move(version), server_);
+        outcome = procedure.body(context, call.arguments);
+    } catch (const SqlError& e) {
+        outcome = ProcedureResult::failure(e.message());
+    } catch (const std::exception& e) {
+        outcome = ProcedureResult::failure(QString::fromUtf8(e.what()));
+    }
+
+    if (outcome.error.isEmpty()) {
+        const QString end = nested ? QStringLiteral("RELEASE ") + savepoint : QStringLiteral("COMMIT");
+        if (!sqlite::execSql(db_, end, &error)) outcome.error = error;
+    }
+    if (!outcome.error.isEmpty()) {
+        // An interrupted write may already have ended the transaction.
+        if (nested && inTransaction())
+            sqlite::execSql(db_, QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint), nullptr);
+        else if (!nested && inTransaction())
+            sqlite::execSql(db_, QStringLiteral("ROLLBACK"), nullptr);
+        return db::Result::failure(outcome.error);
+    }
+
+    writeBack(call, outcome);
+    db::Result result;
+    result.resultSets = std::move(outcome.resultSets);
+    return result;
+}
+
+bool EmbeddedConnection::beginTransaction(QString* error) {
+    if (inTransaction()) {
+        if (error) *error = QStringLiteral("A transaction is already open on this connection");
+        return false;
+    }
+    return sqlite::execSql(db_, QStringLiteral("BEGIN IMMEDIATE"), error);
+}
+
+bool EmbeddedConnection::commit(QString* error) {
+    if (!inTransaction()) {
+        if (error) *error = QStringLiteral("No transaction is open on this connection");
+        return false;
+    }
+    return sqlite::execSql(db_, QStringLiteral("COMMIT"), error);
+}
+
+bool EmbeddedConnection::rollback(QString* error) {
+    if (!inTransaction()) {
+        if (error) *error = QStringLiteral("No transaction is open on this connection");
+        return false;
+    }
+    return sqlite::execSql(db_, QStringLiteral("ROLLBACK"), error);
+}
+
+bool EmbeddedConnection::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+
+void EmbeddedConnection::interrupt() { sqlite3_interrupt(db_); }
+
+std::unique_ptr<db::Connection> EmbeddedConnection::openSibling(QString* error) const {
+    return server_->connect(error);
+}
+
+QString EmbeddedConnection::databaseName() const { return QFileInfo(server_->path()).completeBaseName(); }
+
+}  // namespace reportdb

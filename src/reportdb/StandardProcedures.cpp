@@ -1,0 +1,13 @@
+#include "reportdb/ProcedureRegistry.h"
+#include "reportdb/procedures/Procedures.h"
+
+namespace reportdb {
+
+std::shared_ptr<ProcedureRegistry> standardRegistry() {
+    auto registry = std::make_shared<ProcedureRegistry>();
+    registerProfileProcedures(*registry);
+    registerUnitProcedures(*registry);
+    return registry;
+}
+
+}  // namespace reportdb

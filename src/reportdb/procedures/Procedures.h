@@ -1,0 +1,11 @@
+#pragma once
+// Registration of the standard procedures, one function per subject file.
+
+namespace reportdb {
+
+class ProcedureRegistry;
+
+void registerProfileProcedures(ProcedureRegistry& registry);  // profiles.cpp
+void registerUnitProcedures(ProcedureRegistry& registry);     // units.cpp
+
+}  // namespace reportdb

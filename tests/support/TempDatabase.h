@@ -1,0 +1,51 @@
+#pragma once
+// A fresh embedded reporting database in a temporary folder, for tests:
+// choose its version (and, if needed, its procedures), then take connections,
+// the connection string or a connection factory from it.
+
+#include "db/Connection.h"
+#include "reportdb/EmbeddedDatabase.h"
+#include "reportdb/ProcedureRegistry.h"
+#include "reportdb/Server.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace testing_support {
+
+class TempDatabase {
+public:
+    explicit TempDatabase(const QString& versionText = QString::fromLatin1(reportdb::kDefaultVersionText),
+                          std::shared_ptr<const reportdb::ProcedureRegistry> registry = nullptr);
+
+    // False (with the reason in error()) when the database could not be made;
+    // the constructor has already reported a test failure then.
+    bool isValid() const { return server_ != nullptr; }
+    const QString& error() const { return error_; }
+
+    QString folder() const { return dir_.path(); }
+    QString path() const { return path_; }
+    QString versionText() const { return versionText_; }
+    // "Provider=Embedded;Data Source=<file>"
+    QString connectionString() const;
+
+    const std::shared_ptr<reportdb::Server>& server() const { return server_; }
+    // A new connection; a failure fails the test and returns null.
+    std::unique_ptr<db::Connection> connect() const;
+    // A factory that opens this database (sharing its server and procedures)
+    // for this connection string and fails for any other.
+    db::ConnectionFactory factory() const;
+
+    // Runs SQL on a short-lived connection; a failure fails the test.
+    db::Result exec(const QString& sql) const;
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    QString versionText_;
+    QString error_;
+    std::shared_ptr<reportdb::Server> server_;
+};
+
+}  // namespace testing_support
