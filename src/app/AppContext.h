@@ -9,7 +9,22 @@
 #include "text/TextTables.h"
 #include "ui/Prompts.h"
 
+class TFormStatus;
+class TOrinADOProgressDialog;
+class TFormUtil;
+
 namespace app {
+
+class ActivityMonitor;
+
+// The shared windows and services that many windows call; created once in
+// main.cpp (tests create the ones they need) and registered here.
+struct SharedWindows {
+    TFormStatus* status = nullptr;
+    TOrinADOProgressDialog* progress = nullptr;
+    TFormUtil* util = nullptr;
+    ActivityMonitor* activity = nullptr;
+};
 
 class AppContext {
 public:
@@ -22,6 +37,7 @@ public:
     text::TextTables& texts() { return texts_; }
     TraceLog& trace() { return trace_; }
     ui::Prompts& prompts() { return prompts_; }
+    SharedWindows& windows() { return windows_; }
 
     db::SharedConnection& Database() { return database_; }
     db::SharedConnection& Database2() { return database2_; }
@@ -50,6 +66,7 @@ private:
     text::TextTables texts_;
     db::SharedConnection database_;
     db::SharedConnection database2_;
+    SharedWindows windows_;
     int busyDepth_ = 0;
 };
 

@@ -1,0 +1,1 @@
+// The wait window and its SQL helpers.
