@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <mutex>
+
+class QFile;
 
 namespace app {
 
@@ -24,7 +26,8 @@ public:
     // Builds the path and remembers the limits; later calls keep the first.
     // The folder is the per-user application-data location + the program's
     // log folder, or $PA_TRACE_DIR when that is set.
-    void StartTraceLog(const QString& fileName, const QString& moduleName, int flag, int maxSizeMiB, int maxFiles);
+    void StartTraceLog(const QString& fileName, const QString& moduleName, int flag, int maxSizeMiB,
+                       int maxFiles);
     // Writes when `level` is not above the current level and that is not 0.
     void Trace(int level, const QString& text);
     void Trace(TraceLevel level, const QString& text) { Trace(int(level), text); }
@@ -38,22 +41,23 @@ public:
     void setMaxSizeBytes(qint64 bytes);
 
 private:
-    struct Entry;
+    // Callers hold mutex_ for all of these.
     void writeLocked(int level, const QString& text);
+    void appendLineLocked(int level, const QString& text);
     bool openLocked();
     void rollLocked();
+    void closeLocked();
 
     mutable std::mutex mutex_;
     bool started_ = false;
-    bool disabled_ = false;
+    bool disabled_ = false;  // the file could not be opened: silent for the run
     int level_ = 1;
     QString path_;
     QString module_;
     qint64 maxSize_ = 0;
     int maxFiles_ = 0;
-    int fd_ = -1;
     int entriesSinceCheck_ = 0;
-    void* file_ = nullptr;  // QFile*, kept opaque here
+    std::unique_ptr<QFile> file_;  // open after the first entry
 };
 
 }  // namespace app
