@@ -1,0 +1,588 @@
+#include "db/DataSet.h"
+
+#include "db/Connection.h"
+#include "db/Parameters.h"
+
+#include <QDateTime>
+
+namespace db {
+
+namespace {
+
+// Null-aware equality; numbers of different widths compare by value.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull()) return a.isNull() && b.isNull();
+    return a == b;
+}
+
+bool sameRow(const Row& a, const Row& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!sameValue(a[i], b[i])) return false;
+    return true;
+}
+
+// Brings a value to the representation of a field of `type`, so changes
+// compare and bind like the values that were read.
+bool coerce(FieldType type, const QVariant& in, QVariant* out) {
+    if (in.isNull()) {
+        *out = QVariant();
+        return true;
+    }
+    bool ok = true;
+    switch (type) {
+        case FieldType::Integer: {
+            if (in.typeId() == QMetaType::Bool) {
+                *out = QVariant(qlonglong(in.toBool()));
+                return true;
+            }
+            const qlonglong v = in.typeId() == QMetaType::QString ? in.toString().trimmed().toLongLong(&ok)
+                                                                  : in.toLongLong(&ok);
+            if (ok) *out = QVariant(v);
+            return ok;
+        }
+        case FieldType::Float: {
+            const double v =
+                in.typeId() == QMetaType::QString ? in.toString().trimmed().toDouble(&ok) : in.toDouble(&ok);
+            if (ok) *out = QVariant(v);
+            return ok;
+        }
+        case FieldType::Boolean: *out = QVariant(truthOf(in)); return true;
+        case FieldType::String: *out = QVariant(in.toString()); return true;
+        default: *out = in; return true;
+    }
+}
+
+bool textMatches(const QString& have, const QString& want, const LocateOptions& options) {
+    const Qt::CaseSensitivity cs = options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    return options.partialKey ? have.startsWith(want, cs) : have.compare(want, cs) == 0;
+}
+
+bool locateMatches(FieldType type, const QVariant& have, const QVariant& want, const LocateOptions& options) {
+    if (have.isNull() || want.isNull()) return have.isNull() && want.isNull();
+    QVariant converted;
+    switch (type) {
+        case FieldType::Integer:
+            return coerce(type, want, &converted) && have.toLongLong() == converted.toLongLong();
+        case FieldType::Float:
+            return coerce(type, want, &converted) && have.toDouble() == converted.toDouble();
+        case FieldType::Boolean: return truthOf(have) == truthOf(want);
+        default: return textMatches(have.toString(), want.toString(), options);
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- RowView
+
+QVariant RowView::value(int field) const { return dataSet_->recordValue(record_, field); }
+
+QVariant RowView::value(const QString& fieldName) const {
+    const int field = dataSet_->fieldIndex(fieldName);
+    return field < 0 ? QVariant() : value(field);
+}
+
+QVariant RowView::originalValue(int field) const {
+    if (field < 0 || field >= dataSet_->dataFieldCount_) return value(field);
+    return dataSet_->originalOf(dataSet_->records_[size_t(record_)])[size_t(field)];
+}
+
+RowStatus RowView::status() const { return dataSet_->records_[size_t(record_)].status; }
+
+// ---------------------------------------------------------------- DataSet
+
+DataSet::~DataSet() {
+    notify([](DataSetListener* l) { l->dataSetDestroyed(); });
+}
+
+template <typename F>
+void DataSet::notify(F&& call) {
+    // A listener may remove itself or another one while being told.
+    const std::vector<DataSetListener*> snapshot = listeners_;
+    for (DataSetListener* l : snapshot)
+        if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end()) call(l);
+}
+
+void DataSet::addListener(DataSetListener* listener) {
+    if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+        listeners_.push_back(listener);
+}
+
+void DataSet::removeListener(DataSetListener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+bool DataSet::fail(const QString& message) {
+    lastError_ = message;
+    return false;
+}
+
+void DataSet::resetWith(const std::function<void()>& change) {
+    notify([](DataSetListener* l) { l->dataSetAboutToBeReset(); });
+    change();
+    notify([](DataSetListener* l) { l->dataSetReset(); });
+}
+
+void DataSet::setState(DataSetState state) {
+    if (state_ == state) return;
+    state_ = state;
+    notify([state](DataSetListener* l) { l->stateChanged(state); });
+}
+
+// After a reset the row at the current position may be another one.
+void DataSet::notifyCurrent() {
+    const int row = current_;
+    notify([row](DataSetListener* l) { l->currentRowChanged(row); });
+}
+
+void DataSet::setCurrent(int row, bool bof, bool eof) {
+    bof_ = bof;
+    eof_ = eof;
+    if (current_ == row) return;
+    current_ = row;
+    notify([row](DataSetListener* l) { l->currentRowChanged(row); });
+}
+
+// ---------------------------------------------------------------- opening
+
+bool DataSet::open(Connection& connection, Command& command) {
+    Result result = connection.execute(command);
+    command_ = command;
+    if (!result.ok()) {
+        close();
+        return fail(result.error);
+    }
+    if (result.resultSets.empty()) {
+        close();
+        return fail(QStringLiteral("The statement returned no rows"));
+    }
+    setRows(std::move(result.resultSets.front()));
+    return true;
+}
+
+void DataSet::setRows(const ResultSet& rows) { setRows(ResultSet(rows)); }
+
+void DataSet::setRows(ResultSet&& rows) {
+    lastError_.clear();
+    // Pending edits belong to the rows being replaced.
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
+        editBackup_ = Record();
+        setState(DataSetState::Browse);
+    }
+    resetWith([&] { adoptRows(std::move(rows)); });
+    setState(DataSetState::Browse);
+    notifyCurrent();
+}
+
+void DataSet::adoptRows(ResultSet&& rows) {
+    std::vector<Field> fields;
+    fields.reserve(rows.columns.size() + calculations_.size());
+    for (const Column& c : rows.columns) {
+        Field f;
+        f.name = c.name;
+        f.type = c.type;
+        f.size = c.size;
+        f.displayLabel = c.name;
+        const int old = fieldIndex(c.name);
+        if (old >= 0 && !fields_[size_t(old)].calculated) {
+            const Field& o = fields_[size_t(old)];
+            f.displayLabel = o.displayLabel;
+            f.visible = o.visible;
+            f.readOnly = o.readOnly;
+            f.persistent = o.persistent;
+        }
+        fields.push_back(std::move(f));
+    }
+    for (int i = dataFieldCount_; i < fieldCount(); ++i) fields.push_back(fields_[size_t(i)]);
+    fields_ = std::move(fields);
+    dataFieldCount_ = int(rows.columns.size());
+
+    records_.clear();
+    records_.resize(rows.rows.size());
+    for (size_t i = 0; i < rows.rows.size(); ++i) {
+        records_[i].values = std::move(rows.rows[i]);
+        records_[i].values.resize(size_t(dataFieldCount_));
+    }
+    // Booleans may arrive as numbers; keep one representation so edits compare.
+    for (int f = 0; f < dataFieldCount_; ++f) {
+        if (fields_[size_t(f)].type != FieldType::Boolean) continue;
+        for (Record& r : records_) {
+            QVariant& v = r.values[size_t(f)];
+            if (!v.isNull() && v.typeId() != QMetaType::Bool) v = QVariant(truthOf(v));
+        }
+    }
+    rebuildVisible();
+    current_ = visible_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = visible_.empty();
+}
+
+void DataSet::close() {
+    if (!isOpen() && records_.empty()) return;
+    resetWith([this] {
+        fields_.erase(fields_.begin(), fields_.begin() + dataFieldCount_);
+        dataFieldCount_ = 0;
+        records_.clear();
+        visible_.clear();
+        current_ = -1;
+        bof_ = eof_ = true;
+    });
+    setState(DataSetState::Inactive);
+    notifyCurrent();
+}
+
+// ---------------------------------------------------------------- fields
+
+int DataSet::fieldIndex(const QString& name) const {
+    for (size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i].name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+bool DataSet::changeField(const QString& fieldName, const std::function<void(Field&)>& change) {
+    const int index = fieldIndex(fieldName);
+    if (index < 0) return fail(QStringLiteral("Field '%1' not found").arg(fieldName));
+    resetWith([&] { change(fields_[size_t(index)]); });
+    return true;
+}
+
+bool DataSet::setDisplayLabel(const QString& fieldName, const QString& label) {
+    return changeField(fieldName, [&](Field& f) { f.displayLabel = label; });
+}
+
+bool DataSet::setVisible(const QString& fieldName, bool visible) {
+    return changeField(fieldName, [&](Field& f) { f.visible = visible; });
+}
+
+bool DataSet::setReadOnly(const QString& fieldName, bool readOnly) {
+    return changeField(fieldName, [&](Field& f) { f.readOnly = readOnly; });
+}
+
+bool DataSet::setPersistent(const QString& fieldName, bool persistent) {
+    return changeField(fieldName, [&](Field& f) { f.persistent = persistent; });
+}
+
+int DataSet::addCalculatedField(const QString& name, FieldType type, Calculation calculation) {
+    Field f;
+    f.name = name;
+    f.type = type;
+    f.displayLabel = name;
+    f.readOnly = true;
+    f.calculated = true;
+    f.persistent = false;
+    resetWith([&] {
+        fields_.push_back(std::move(f));
+        calculations_.push_back(std::move(calculation));
+    });
+    return fieldCount() - 1;
+}
+
+// ---------------------------------------------------------------- values
+
+QVariant DataSet::recordValue(int record, int field) const {
+    if (record < 0 || field < 0 || field >= fieldCount()) return {};
+    if (field < dataFieldCount_) return records_[size_t(record)].values[size_t(field)];
+    const Calculation& calc = calculations_[size_t(field - dataFieldCount_)];
+    return calc ? calc(RowView(this, record)) : QVariant();
+}
+
+QVariant DataSet::value(int field) const { return recordValue(currentRecord(), field); }
+
+QVariant DataSet::value(const QString& fieldName) const { return value(fieldIndex(fieldName)); }
+
+QVariant DataSet::valueAt(int row, int field) const {
+    if (row < 0 || row >= recordCount()) return {};
+    return recordValue(visible_[size_t(row)], field);
+}
+
+QVariant DataSet::originalValue(int field) const {
+    const int record = currentRecord();
+    if (record < 0) return {};
+    return RowView(this, record).originalValue(field);
+}
+
+RowStatus DataSet::rowStatus(int row) const {
+    if (row < 0 || row >= recordCount()) return RowStatus::Unchanged;
+    return records_[size_t(visible_[size_t(row)])].status;
+}
+
+// ---------------------------------------------------------------- navigation
+
+bool DataSet::checkBrowseMode() {
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) return post();
+    return true;
+}
+
+bool DataSet::moveTo(int row) {
+    if (!isOpen() || row < 0 || row >= recordCount()) return false;
+    if (!checkBrowseMode()) return false;
+    setCurrent(row, false, false);
+    return true;
+}
+
+void DataSet::first() {
+    if (!isOpen() || !checkBrowseMode()) return;
+    setCurrent(visible_.empty() ? -1 : 0, true, visible_.empty());
+}
+
+void DataSet::last() {
+    if (!isOpen() || !checkBrowseMode()) return;
+    setCurrent(recordCount() - 1, visible_.empty(), true);
+}
+
+void DataSet::next() {
+    if (!isOpen() || !checkBrowseMode()) return;
+    if (current_ + 1 >= recordCount())
+        eof_ = true;
+    else
+        setCurrent(current_ + 1, false, false);
+}
+
+void DataSet::prior() {
+    if (!isOpen() || !checkBrowseMode()) return;
+    if (current_ <= 0)
+        bof_ = true;
+    else
+        setCurrent(current_ - 1, false, false);
+}
+
+bool DataSet::locate(const QString& fieldName, const QVariant& value, LocateOptions options) {
+    return locate(QStringList{fieldName}, QVariantList{value}, options);
+}
+
+bool DataSet::locate(const QStringList& fieldNames, const QVariantList& values, LocateOptions options) {
+    if (!isOpen() || fieldNames.isEmpty() || fieldNames.size() != values.size()) return false;
+    std::vector<int> fields;
+    for (const QString& name : fieldNames) {
+        const int f = fieldIndex(name);
+        if (f < 0) return fail(QStringLiteral("Field '%1' not found").arg(name));
+        fields.push_back(f);
+    }
+    for (int row = 0; row < recordCount(); ++row) {
+        bool all = true;
+        for (size_t i = 0; i < fields.size() && all; ++i)
+            all = locateMatches(fields_[size_t(fields[i])].type,
+                                recordValue(visible_[size_t(row)], fields[i]), values[qsizetype(i)], options);
+        if (all) return moveTo(row);
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- filter
+
+void DataSet::rebuildVisible() {
+    visible_.clear();
+    visible_.reserve(records_.size());
+    for (size_t i = 0; i < records_.size(); ++i) {
+        const Record& r = records_[i];
+        if (r.dropped || r.status == RowStatus::Deleted) continue;
+        if (filter_ && !filter_(RowView(this, int(i)))) continue;
+        visible_.push_back(int(i));
+    }
+}
+
+void DataSet::setFilter(Filter filter) {
+    checkBrowseMode();
+    filter_ = std::move(filter);
+    refilter();
+}
+
+void DataSet::refilter() {
+    if (!isOpen()) return;
+    checkBrowseMode();
+    resetWith([this] {
+        rebuildVisible();
+        current_ = visible_.empty() ? -1 : 0;
+        bof_ = true;
+        eof_ = visible_.empty();
+    });
+    notifyCurrent();
+}
+
+// ---------------------------------------------------------------- editing
+
+bool DataSet::edit() {
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) return true;
+    if (!isOpen()) return fail(QStringLiteral("The data set is closed"));
+    if (current_ < 0) return fail(QStringLiteral("There is no current row to edit"));
+    editBackup_ = records_[size_t(currentRecord())];
+    setState(DataSetState::Edit);
+    return true;
+}
+
+bool DataSet::append() {
+    if (!isOpen()) return fail(QStringLiteral("The data set is closed"));
+    if (!checkBrowseMode()) return false;
+    const int row = recordCount();
+    rowBeforeInsert_ = current_;
+    notify([row](DataSetListener* l) { l->rowAboutToBeInserted(row); });
+    Record r;
+    r.values.resize(size_t(dataFieldCount_));
+    r.status = RowStatus::Inserted;
+    records_.push_back(std::move(r));
+    visible_.push_back(int(records_.size()) - 1);
+    notify([row](DataSetListener* l) { l->rowInserted(row); });
+    setState(DataSetState::Insert);
+    setCurrent(row, false, false);
+    return true;
+}
+
+bool DataSet::setValue(const QString& fieldName, const QVariant& value) {
+    const int field = fieldIndex(fieldName);
+    if (field < 0) return fail(QStringLiteral("Field '%1' not found").arg(fieldName));
+    return setValue(field, value);
+}
+
+bool DataSet::setValue(int field, const QVariant& value) {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return fail(QStringLiteral("The data set is not in edit or insert mode"));
+    if (field < 0 || field >= fieldCount()) return fail(QStringLiteral("No such field"));
+    const Field& f = fields_[size_t(field)];
+    if (f.calculated || f.readOnly) return fail(QStringLiteral("Field '%1' cannot be modified").arg(f.name));
+    QVariant converted;
+    if (!coerce(f.type, value, &converted))
+        return fail(QStringLiteral("'%1' is not a valid value for field '%2'").arg(value.toString(), f.name));
+    records_[size_t(currentRecord())].values[size_t(field)] = std::move(converted);
+    const int row = current_;
+    notify([row](DataSetListener* l) { l->rowsChanged(row, row); });
+    return true;
+}
+
+bool DataSet::post() {
+    if (state_ == DataSetState::Edit) {
+        Record& r = records_[size_t(currentRecord())];
+        if (r.status == RowStatus::Unchanged) {
+            if (!sameRow(r.values, editBackup_.values)) {
+                r.original = editBackup_.values;
+                r.status = RowStatus::Modified;
+            }
+        } else if (r.status == RowStatus::Modified) {
+            if (sameRow(r.values, r.original)) {
+                r.original.clear();
+                r.status = RowStatus::Unchanged;
+            }
+        }
+        editBackup_ = Record();
+    } else if (state_ != DataSetState::Insert) {
+        return fail(QStringLiteral("The data set is not in edit or insert mode"));
+    }
+    setState(DataSetState::Browse);
+    const int row = current_;
+    notify([row](DataSetListener* l) { l->rowsChanged(row, row); });
+    return true;
+}
+
+void DataSet::cancel() {
+    if (state_ == DataSetState::Edit) {
+        records_[size_t(currentRecord())] = std::move(editBackup_);
+        editBackup_ = Record();
+        setState(DataSetState::Browse);
+        const int row = current_;
+        notify([row](DataSetListener* l) { l->rowsChanged(row, row); });
+    } else if (state_ == DataSetState::Insert) {
+        // The new row is always the last one; the cursor goes back to where it was.
+        const int row = current_;
+        notify([row](DataSetListener* l) { l->rowAboutToBeRemoved(row); });
+        visible_.pop_back();
+        records_.pop_back();
+        current_ = std::min(rowBeforeInsert_, recordCount() - 1);
+        notify([row](DataSetListener* l) { l->rowRemoved(row); });
+        setState(DataSetState::Browse);
+        bof_ = eof_ = visible_.empty();
+        notifyCurrent();
+    }
+}
+
+bool DataSet::deleteRow() {
+    if (!isOpen()) return fail(QStringLiteral("The data set is closed"));
+    if (state_ == DataSetState::Insert) {
+        cancel();
+        return true;
+    }
+    if (current_ < 0) return fail(QStringLiteral("There is no current row to delete"));
+    if (state_ == DataSetState::Edit) cancel();
+    const int row = current_;
+    notify([row](DataSetListener* l) { l->rowAboutToBeRemoved(row); });
+    Record& r = records_[size_t(visible_[size_t(row)])];
+    if (r.status == RowStatus::Inserted)
+        r.dropped = true;
+    else
+        r.status = RowStatus::Deleted;
+    visible_.erase(visible_.begin() + row);
+    // The cursor stays at the position, now on the following row.
+    current_ = visible_.empty() ? -1 : std::min(row, recordCount() - 1);
+    notify([row](DataSetListener* l) { l->rowRemoved(row); });
+    bof_ = visible_.empty();
+    eof_ = visible_.empty();
+    const int now = current_;
+    notify([now](DataSetListener* l) { l->currentRowChanged(now); });
+    return true;
+}
+
+// ---------------------------------------------------------------- held changes
+
+int DataSet::changeCount() const {
+    int count = 0;
+    for (const Record& r : records_)
+        if (!r.dropped && r.status != RowStatus::Unchanged) ++count;
+    return count;
+}
+
+bool DataSet::hasChanges() const {
+    for (const Record& r : records_)
+        if (!r.dropped && r.status != RowStatus::Unchanged) return true;
+    return false;
+}
+
+std::vector<RowView> DataSet::changedRows() const {
+    std::vector<RowView> rows;
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (!records_[i].dropped && records_[i].status != RowStatus::Unchanged)
+            rows.push_back(RowView(this, int(i)));
+    return rows;
+}
+
+void DataSet::cancelBatch() {
+    if (!isOpen()) return;
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) cancel();
+    const int oldCurrent = current_;
+    resetWith([this, oldCurrent] {
+        std::vector<Record> kept;
+        kept.reserve(records_.size());
+        for (Record& r : records_) {
+            if (r.dropped || r.status == RowStatus::Inserted) continue;
+            if (!r.original.empty()) r.values = std::move(r.original);
+            r.original.clear();
+            r.status = RowStatus::Unchanged;
+            kept.push_back(std::move(r));
+        }
+        records_ = std::move(kept);
+        rebuildVisible();
+        current_ = visible_.empty() ? -1 : std::clamp(oldCurrent, 0, recordCount() - 1);
+        bof_ = eof_ = visible_.empty();
+    });
+    notifyCurrent();
+}
+
+// After a successful batch the written values are what the database holds.
+void DataSet::commitHeldChanges() {
+    std::vector<Record> kept;
+    kept.reserve(records_.size());
+    std::vector<int> newIndex(records_.size(), -1);
+    for (size_t i = 0; i < records_.size(); ++i) {
+        Record& r = records_[i];
+        if (r.dropped || r.status == RowStatus::Deleted) continue;
+        r.original.clear();
+        r.status = RowStatus::Unchanged;
+        newIndex[i] = int(kept.size());
+        kept.push_back(std::move(r));
+    }
+    records_ = std::move(kept);
+    for (int& v : visible_) v = newIndex[size_t(v)];
+    if (!visible_.empty()) {
+        const int last = recordCount() - 1;
+        notify([last](DataSetListener* l) { l->rowsChanged(0, last); });
+    }
+}
+
+}  // namespace db

@@ -1,0 +1,142 @@
+// The batch update of a data set: held changes written to one base table.
+#include "db/Connection.h"
+#include "db/DataSet.h"
+
+namespace db {
+
+namespace {
+
+const QString kConflict = QStringLiteral("The row was changed by another user since it was read");
+
+QString quoteIdentifier(const QString& name) {
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+// One statement with its positional values.
+struct Statement {
+    QString sql;
+    Parameters values;
+
+    void bind(const Field& field, const QVariant& value) {
+        Parameter p;
+        p.type = field.type;
+        p.size = field.size;
+        p.value = value;
+        values.push_back(std::move(p));
+    }
+    // "column = ?", or "column IS NULL" where the expected value is NULL.
+    void condition(const Field& field, const QVariant& expected) {
+        if (!sql.endsWith(QLatin1String(" WHERE "))) sql += QStringLiteral(" AND ");
+        if (expected.isNull()) {
+            sql += quoteIdentifier(field.name) + QStringLiteral(" IS NULL");
+        } else {
+            sql += quoteIdentifier(field.name) + QStringLiteral(" = ?");
+            bind(field, expected);
+        }
+    }
+};
+
+bool sameStoredValue(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull()) return a.isNull() && b.isNull();
+    return a == b;
+}
+
+}  // namespace
+
+bool DataSet::updateBatch(Connection& connection, const QString& table, const QStringList& keyColumns) {
+    if (!isOpen()) return fail(QStringLiteral("The data set is closed"));
+    if (!checkBrowseMode()) return false;
+    if (keyColumns.isEmpty()) return fail(QStringLiteral("No key columns given for table '%1'").arg(table));
+    std::vector<int> keys;
+    for (const QString& name : keyColumns) {
+        const int f = fieldIndex(name);
+        if (f < 0 || f >= dataFieldCount_) return fail(QStringLiteral("Key column '%1' not found").arg(name));
+        keys.push_back(f);
+    }
+    const auto isKey = [&keys](int f) { return std::find(keys.begin(), keys.end(), f) != keys.end(); };
+    const QString target = quoteIdentifier(table);
+
+    auto whereKey = [&](Statement& s, const Row& original) {
+        s.sql += QStringLiteral(" WHERE ");
+        for (int k : keys) s.condition(fields_[size_t(k)], original[size_t(k)]);
+    };
+
+    // Deletes first, so a new row may reuse a deleted row's key.
+    std::vector<Statement> statements;
+    for (const Record& r : records_) {
+        if (r.dropped || r.status != RowStatus::Deleted) continue;
+        Statement s;
+        s.sql = QStringLiteral("DELETE FROM ") + target;
+        whereKey(s, originalOf(r));
+        statements.push_back(std::move(s));
+    }
+    for (const Record& r : records_) {
+        if (r.dropped || r.status != RowStatus::Modified) continue;
+        std::vector<int> changed;
+        for (int f = 0; f < dataFieldCount_; ++f)
+            if (fields_[size_t(f)].persistent && !sameStoredValue(r.values[size_t(f)], r.original[size_t(f)]))
+                changed.push_back(f);
+        if (changed.empty()) continue;
+        Statement s;
+        s.sql = QStringLiteral("UPDATE ") + target + QStringLiteral(" SET ");
+        for (size_t i = 0; i < changed.size(); ++i) {
+            const Field& field = fields_[size_t(changed[i])];
+            if (i > 0) s.sql += QStringLiteral(", ");
+            s.sql += quoteIdentifier(field.name) + QStringLiteral(" = ?");
+            s.bind(field, r.values[size_t(changed[i])]);
+        }
+        // Optimistic check: the key and every changed column still as read.
+        whereKey(s, r.original);
+        for (int f : changed)
+            if (!isKey(f)) s.condition(fields_[size_t(f)], r.original[size_t(f)]);
+        statements.push_back(std::move(s));
+    }
+    for (const Record& r : records_) {
+        if (r.dropped || r.status != RowStatus::Inserted) continue;
+        Statement s;
+        QStringList columns;
+        QStringList marks;
+        for (int f = 0; f < dataFieldCount_; ++f) {
+            const Field& field = fields_[size_t(f)];
+            if (!field.persistent || r.values[size_t(f)].isNull()) continue;
+            columns << quoteIdentifier(field.name);
+            marks << QStringLiteral("?");
+            s.bind(field, r.values[size_t(f)]);
+        }
+        s.sql =
+            QStringLiteral("INSERT INTO ") + target +
+            (columns.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                               : QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
+                                     QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + u')');
+        statements.push_back(std::move(s));
+    }
+
+    const bool ownTransaction = !connection.inTransaction();
+    QString error;
+    if (ownTransaction && !connection.beginTransaction(&error)) return fail(error);
+    auto abandon = [&](const QString& message) {
+        if (ownTransaction) connection.rollback();
+        return fail(message);
+    };
+    for (Statement& s : statements) {
+        Command command;
+        command.type = CommandType::Text;
+        command.text = s.sql;
+        command.parameters = std::move(s.values);
+        const Result result = connection.execute(command);
+        if (!result.ok()) return abandon(result.error);
+        if (result.rowsAffected == 0) return abandon(kConflict);
+        // More than one row means the key does not identify a row: never
+        // let such a batch change rows the user did not touch.
+        if (result.rowsAffected > 1)
+            return abandon(QStringLiteral("The key columns do not identify a single row of '%1'").arg(table));
+    }
+    if (ownTransaction && !connection.commit(&error)) return abandon(error);
+    lastError_.clear();
+    commitHeldChanges();
+    return true;
+}
+
+}  // namespace db
