@@ -165,10 +165,10 @@ public:
         if (error.isEmpty()) error = message;
         return {};
     }
-    QString syntaxError() {
+    void syntaxError() {
         const QString near = rest();
-        return fail(near.isEmpty() ? QStringLiteral("Incorrect syntax: the call ends too early.")
-                                   : QStringLiteral("Incorrect syntax near '%1'.").arg(near));
+        fail(near.isEmpty() ? QStringLiteral("Incorrect syntax: the call ends too early.")
+                            : QStringLiteral("Incorrect syntax near '%1'.").arg(near));
     }
 
 private:
@@ -313,7 +313,8 @@ CallParse parseCallText(const QString& text) {
     }
     in.take(QLatin1Char(';'));
     if (!in.atEnd()) {
-        result.error = in.syntaxError();
+        in.syntaxError();
+        result.error = in.error;
         return result;
     }
     result.kind = CallParse::Kind::Call;

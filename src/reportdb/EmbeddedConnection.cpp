@@ -115,7 +115,10 @@ db::Result EmbeddedConnection::executeText(db::Command& command) {
 }
 
 db::Result EmbeddedConnection::executeStoredProcedure(db::Command& command) {
-    const QString name = command.text.trimmed();
+    // "[dbo].[Name]" names the same procedure as "Name".
+    QString name = command.text.trimmed().section(QLatin1Char('.'), -1).trimmed();
+    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        name = name.mid(1, name.size() - 2);
     const ProcedureDefinition* procedure = server_->procedures().find(name);
     if (!procedure)
         return db::Result::failure(QStringLiteral("Could not find stored procedure '%1'.").arg(name));

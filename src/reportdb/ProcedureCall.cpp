@@ -48,8 +48,10 @@ bool completeArguments(const ProcedureDefinition& procedure, BoundCall* bound, Q
         if (bound->arguments.has(declared.name)) {
             ordered.set(declared.name, bound->arguments.value(declared.name));
         } else if (declared.hasDefault) {
-            ordered.set(declared.name, declared.defaultValue.isNull() ? sqlite::nullValue(declared.type)
-                                                                      : declared.defaultValue);
+            QVariant value;
+            if (!convertArgument(declared.defaultValue, declared.type, &value, nullptr))
+                value = declared.defaultValue;
+            ordered.set(declared.name, value);
         } else {
             if (error)
                 *error = QStringLiteral(
@@ -183,6 +185,12 @@ bool bindTextCall(const ProcedureDefinition& procedure, const ParsedCall& call, 
                 bound->returnTarget = &p;
                 break;
             }
+    }
+    if (call.arguments.size() > procedure.parameters.size()) {
+        if (error)
+            *error = QStringLiteral("Procedure or function %1 has too many arguments specified.")
+                         .arg(procedure.name);
+        return false;
     }
     for (size_t i = 0; i < call.arguments.size(); ++i) {
         const CallArgument& argument = call.arguments[i];

@@ -52,9 +52,14 @@ sqlite::Statement prepareOne(sqlite3* db, const QString& sql, const std::vector<
         throw SqlError(sqlite::errorMessage(db));
     sqlite::Statement statement(raw);
     if (!raw) throw SqlError(QStringLiteral("The statement is empty"));
-    for (const char* p = tail; p && *p; ++p)
-        if (!QChar::isSpace(uchar(*p)) && *p != ';')
-            throw SqlError(QStringLiteral("Only one statement can be run at a time here"));
+    // Blanks and comments may follow; a second statement may not.
+    sqlite3_stmt* next = nullptr;
+    const char* end = utf8.constData() + utf8.size();
+    if (tail && tail < end && sqlite3_prepare_v2(db, tail, int(end - tail), &next, nullptr) == SQLITE_OK &&
+        !next)
+        tail = end;
+    sqlite3_finalize(next);
+    if (tail && tail < end) throw SqlError(QStringLiteral("Only one statement can be run at a time here"));
     QString error;
     if (!sqlite::bindAll(raw, bindings, &error)) throw SqlError(error);
     return statement;

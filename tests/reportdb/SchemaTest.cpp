@@ -1,0 +1,140 @@
+// Migration steps: applied once, in order, each atomically; newer databases
+// are refused; the core tables carry the names the tool uses.
+
+#include "reportdb/EmbeddedConnection.h"
+#include "reportdb/EmbeddedDatabase.h"
+#include "reportdb/Schema.h"
+#include "reportdb/Server.h"
+#include "support/TempDatabase.h"
+
+#include <gtest/gtest.h>
+#include <QTemporaryDir>
+
+using reportdb::MigrationStep;
+using testing_support::TempDatabase;
+
+namespace {
+
+QStringList columnsOf(db::Connection& connection, const QString& table) {
+    db::Command command;
+    command.text = QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table);
+    QStringList names;
+    const db::Result result = connection.execute(command);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    for (const auto& row : result.resultSets.at(0).rows) names << row[0].toString();
+    return names;
+}
+
+bool addMarker(sqlite3* db, QString* error) {
+    return reportdb::sqlite::execSql(db, "INSERT INTO TMarker VALUES (42)", error);
+}
+
+}  // namespace
+
+TEST(Schema, StepsAreAppliedOnceInOrderAndAtomically) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("steps.db");
+    QString error;
+    sqlite3* db = reportdb::openDatabaseHandle(path, true, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+
+    const auto standard = reportdb::migrationSteps();
+    ASSERT_FALSE(standard.empty());
+    EXPECT_EQ(standard.front().number, 1);
+    for (size_t i = 1; i < standard.size(); ++i) EXPECT_EQ(standard[i].number, standard[i - 1].number + 1);
+
+    // An older database gets the steps it has not seen.
+    ASSERT_TRUE(reportdb::applyMigrations(db, standard.first(1), &error)) << error.toStdString();
+    EXPECT_EQ(reportdb::schemaVersion(db), 1);
+    std::vector<MigrationStep> steps(standard.begin(), standard.end());
+    const int next = steps.back().number + 1;
+    steps.push_back({next, "marker table", "CREATE TABLE TMarker (Value INTEGER)", addMarker});
+    ASSERT_TRUE(reportdb::applyMigrations(db, steps, &error)) << error.toStdString();
+    EXPECT_EQ(reportdb::schemaVersion(db), next);
+    // Again: nothing runs twice.
+    ASSERT_TRUE(reportdb::applyMigrations(db, steps, &error)) << error.toStdString();
+    sqlite3_stmt* raw = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM TMarker", -1, &raw, nullptr), SQLITE_OK);
+    reportdb::sqlite::Statement count(raw);
+    ASSERT_EQ(sqlite3_step(raw), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(raw, 0), 1);
+
+    // A failing step leaves no trace and the version where it was.
+    steps.push_back(
+        {next + 1, "broken", "CREATE TABLE TBroken (a); INSERT INTO TNoSuchTable VALUES (1)", nullptr});
+    EXPECT_FALSE(reportdb::applyMigrations(db, steps, &error));
+    EXPECT_TRUE(error.contains("Migration step")) << error.toStdString();
+    EXPECT_TRUE(error.contains("no such table")) << error.toStdString();
+    EXPECT_EQ(reportdb::schemaVersion(db), next);
+    EXPECT_NE(sqlite3_exec(db, "SELECT * FROM TBroken", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    // Steps must follow one another.
+    std::vector<MigrationStep> gap(standard.begin(), standard.end());
+    gap.push_back({next + 5, "gap", "SELECT 1", nullptr});
+    ASSERT_TRUE(
+        reportdb::sqlite::execSql(db, QStringLiteral("PRAGMA user_version = %1").arg(next - 1), &error));
+    EXPECT_FALSE(reportdb::applyMigrations(db, gap, &error));
+    EXPECT_TRUE(error.contains("cannot follow")) << error.toStdString();
+    count = reportdb::sqlite::Statement();
+    sqlite3_close_v2(db);
+}
+
+TEST(Schema, ADatabaseNewerThanTheProgramIsRefused) {
+    TempDatabase database;
+    ASSERT_TRUE(database.isValid());
+    database.exec("PRAGMA user_version = 999");
+    QString error;
+    EXPECT_FALSE(reportdb::Server::open(database.path(), &error));
+    EXPECT_TRUE(error.contains("newer than this program")) << error.toStdString();
+    EXPECT_FALSE(reportdb::makeConnectionFactory()(database.connectionString(), &error));
+}
+
+TEST(Schema, CoreTablesCarryTheInterfaceNames) {
+    TempDatabase database;
+    auto connection = database.connect();
+    ASSERT_TRUE(connection);
+
+    EXPECT_EQ(columnsOf(*connection, "TReportProfile"),
+              (QStringList{
+                  "ReportProfileId", "ReportProfileTitle", "ReportProfileLocked", "ReportProfileIdentifier",
+                  "ReportProfileVersion", "ReportProfileJobScheduleEnabled", "ReportProfileStatus",
+                  "ReportProfileRegeneratePendingFlag", "ReportProfileDescription",
+                  "ReportProfileShadowDataStartPCTimeStamp", "DataIntegrityCalculationEnabled",
+                  "AvailabilityContract", "UseSeaLevel", "UseNeighborWindSpeed", "UseKerliftReporting",
+                  "UseDeratingCategorisation", "UseIECReporting", "UseEEGReporting", "DerateCategoryRule"}));
+    const QStringList configuration = columnsOf(*connection, "TParkUnit_TReportProfile");
+    for (const char* column :
+         {"ParkUnitId", "ReportProfileId", "NormCurveId", "HubHeightAltitude", "NeighbourTurbinePrimaryId",
+          "NeighbourTurbineSecondaryId", "MetStP1Id", "MetStP2Id", "MetStP3Id", "Sitecalibrationfactor",
+          "PitchAngle", "FreeWindParameterId", "WindSectorGroupId", "ConnectionPointParkUnitId"})
+        EXPECT_TRUE(configuration.contains(column)) << column;
+    for (const char* table :
+         {"TUser", "TUser_TReportProfile", "TUnitType", "TParkUnit", "TRawDataTimeLimits"})
+        EXPECT_FALSE(columnsOf(*connection, table).isEmpty()) << table;
+
+    // Removing a profile removes what hangs on it; a removed neighbour
+    // leaves an empty reference.
+    ASSERT_TRUE(database
+                    .exec("INSERT INTO TUser (UserId, UserInitials) VALUES (1, 'AB');"
+                          "INSERT INTO TReportProfile (ReportProfileId, ReportProfileTitle) VALUES (1, 'P');"
+                          "INSERT INTO TUser_TReportProfile VALUES (1, 1);"
+                          "INSERT INTO TUnitType VALUES (1, 'T1', 'WTG', 2000);"
+                          "INSERT INTO TParkUnit (ParkUnitId, ParkUnitTitle, UnitTypeId) VALUES (1, 'A', 1), "
+                          "(2, 'B', 1);"
+                          "INSERT INTO TParkUnit_TReportProfile (ParkUnitId, ReportProfileId, "
+                          "NeighbourTurbinePrimaryId) VALUES (1, 1, 2), (2, 1, NULL);"
+                          "DELETE FROM TParkUnit WHERE ParkUnitId = 2")
+                    .ok());
+    db::Result neighbour = database.exec("SELECT NeighbourTurbinePrimaryId FROM TParkUnit_TReportProfile");
+    ASSERT_EQ(neighbour.resultSets.at(0).rows.size(), 1u);
+    EXPECT_TRUE(neighbour.resultSets[0].rows[0][0].isNull());
+    database.exec("DELETE FROM TReportProfile");
+    EXPECT_EQ(database
+                  .exec("SELECT (SELECT count(*) FROM TUser_TReportProfile) + "
+                        "(SELECT count(*) FROM TParkUnit_TReportProfile)")
+                  .resultSets.at(0)
+                  .rows.at(0)
+                  .at(0)
+                  .toInt(),
+              0);
+}
