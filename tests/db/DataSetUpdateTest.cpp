@@ -31,7 +31,8 @@ protected:
 
     bool openUnits(DataSet& ds) {
         db::Command c;
-        c.text = QStringLiteral("SELECT UnitId, Part, Title, Power, Active, Since FROM TTestUnit ORDER BY UnitId, Part");
+        c.text = QStringLiteral(
+            "SELECT UnitId, Part, Title, Power, Active, Since FROM TTestUnit ORDER BY UnitId, Part");
         return ds.open(*mine, c);
     }
 
@@ -39,7 +40,8 @@ protected:
     std::vector<std::string> stored() {
         db::Command c;
         c.text = QStringLiteral(
-            "SELECT UnitId || '/' || Part || ' ' || IFNULL(Title, '-') || ' ' || IFNULL(Power, '-') || ' ' || "
+            "SELECT UnitId || '/' || Part || ' ' || IFNULL(Title, '-') || ' ' || IFNULL(Power, '-') || ' ' "
+            "|| "
             "IFNULL(Active, '-') || ' ' || IFNULL(Since, '-') FROM TTestUnit ORDER BY UnitId, Part");
         const db::Result r = theirs->execute(c);
         EXPECT_TRUE(r.ok()) << r.error.toStdString();
@@ -90,9 +92,10 @@ TEST_F(DataSetUpdate, WritesAllHeldChangesAndTakesThemAsRead) {
 
     ASSERT_TRUE(ds.updateBatch(*mine, QStringLiteral("TTestUnit"), keys)) << ds.lastError().toStdString();
     EXPECT_FALSE(mine->inTransaction());
-    EXPECT_THAT(stored(), ::testing::ElementsAre("1/0 O'Neil'); DROP TABLE TTestUnit; -- 2000.5 1 2020-01-02 03:04:05",
-                                                 "2/0 WTG 2 new - - -", "3/0 WTG 3 - 1 -",
-                                                 "3/1 WTG 3b 1500.0 1 2022-02-02 02:02:02"));
+    EXPECT_THAT(stored(),
+                ::testing::ElementsAre("1/0 O'Neil'); DROP TABLE TTestUnit; -- 2000.5 1 2020-01-02 03:04:05",
+                                       "2/0 WTG 2 new - - -", "3/0 WTG 3 - 1 -",
+                                       "3/1 WTG 3b 1500.0 1 2022-02-02 02:02:02"));
     EXPECT_FALSE(ds.hasChanges());
     ASSERT_EQ(ds.recordCount(), 4);
     for (int row = 0; row < ds.recordCount(); ++row) EXPECT_EQ(ds.rowStatus(row), RowStatus::Unchanged);
@@ -214,8 +217,10 @@ TEST_F(DataSetUpdate, JoinedColumnsAndTheCallersTransaction) {
     DataSet ds;
     db::Command c;
     c.text = QStringLiteral(
-        "SELECT u.UnitId, u.Part, u.Title, 'Type ' || u.UnitId AS TypeName FROM TTestUnit u WHERE u.Part = ?");
-    c.parameters.push_back({QStringLiteral("@Part"), db::FieldType::Integer, 4, db::ParameterDirection::Input, 0});
+        "SELECT u.UnitId, u.Part, u.Title, 'Type ' || u.UnitId AS TypeName FROM TTestUnit u WHERE u.Part = "
+        "?");
+    c.parameters.push_back(
+        {QStringLiteral("@Part"), db::FieldType::Integer, 4, db::ParameterDirection::Input, 0});
     ASSERT_TRUE(ds.open(*mine, c)) << ds.lastError().toStdString();
     ASSERT_EQ(ds.recordCount(), 3);
     ds.setPersistent(QStringLiteral("TypeName"), false);
