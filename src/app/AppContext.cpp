@@ -8,6 +8,7 @@ AppContext::AppContext(ui::Prompts& prompts, TraceLog& trace, db::ConnectionFact
     : prompts_(prompts),
       trace_(trace),
       texts_(prompts),
+      connectionFactory_(connectionFactory),
       database_(QStringLiteral("Database"), connectionFactory),
       database2_(QStringLiteral("Database2"), connectionFactory) {}
 

@@ -39,6 +39,10 @@ public:
     ui::Prompts& prompts() { return prompts_; }
     SharedWindows& windows() { return windows_; }
 
+    // Opens connections from a connection string; windows with private
+    // connections of their own (the process dialog) use it.
+    const db::ConnectionFactory& connectionFactory() const { return connectionFactory_; }
+
     db::SharedConnection& Database() { return database_; }
     db::SharedConnection& Database2() { return database2_; }
     // Closes both, points them at the session's online configuration with its
@@ -64,6 +68,7 @@ private:
     TraceLog& trace_;
     SessionData session_;
     text::TextTables texts_;
+    db::ConnectionFactory connectionFactory_;
     db::SharedConnection database_;
     db::SharedConnection database2_;
     SharedWindows windows_;
