@@ -1,0 +1,1 @@
+// Shadow data regeneration windows.
