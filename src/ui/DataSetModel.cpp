@@ -15,8 +15,22 @@ DataSetModel::~DataSetModel() {
 void DataSetModel::mapColumns() {
     columns_.clear();
     if (!dataSet_) return;
+    if (!columnOrder_.isEmpty()) {
+        for (const auto& name : columnOrder_) {
+            const int f = dataSet_->fieldIndex(name);
+            if (f >= 0 && dataSet_->field(f).visible) columns_.push_back(f);
+        }
+        return;
+    }
     for (int f = 0; f < dataSet_->fieldCount(); ++f)
         if (dataSet_->field(f).visible) columns_.push_back(f);
+}
+
+void DataSetModel::setColumnOrder(const QStringList& fieldNames) {
+    beginResetModel();
+    columnOrder_ = fieldNames;
+    mapColumns();
+    endResetModel();
 }
 
 int DataSetModel::fieldAt(int column) const {

@@ -6,6 +6,7 @@
 #include "db/DataSet.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 #include <vector>
 
 namespace ui {
@@ -26,6 +27,9 @@ public:
     int fieldAt(int column) const;
     // The column showing the named field, or -1 when it is hidden or absent.
     int columnOf(const QString& fieldName) const;
+    // Shows exactly these fields, in this order (those that exist and are
+    // visible); an empty list shows every visible field in field order.
+    void setColumnOrder(const QStringList& fieldNames);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -56,6 +60,7 @@ private:
 
     db::DataSet* dataSet_;
     std::vector<int> columns_;  // field index per column
+    QStringList columnOrder_;
     bool resetting_ = false;
 };
 

@@ -80,6 +80,16 @@ TEST(DataSetModel, ColumnsHeadersAndValues) {
     EXPECT_DOUBLE_EQ(model.data(model.index(2, 3)).toDouble(), 20.0);
     EXPECT_FALSE(model.flags(model.index(2, 3)) & Qt::ItemIsEditable);
     EXPECT_FALSE(model.setData(model.index(2, 3), 1.0));
+
+    // An explicit column order shows exactly those visible fields in that order.
+    model.setColumnOrder({QStringLiteral("Cp"), QStringLiteral("Missing"), QStringLiteral("PointId"),
+                          QStringLiteral("WindSpeed")});
+    ASSERT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Cp"));
+    EXPECT_EQ(model.columnOf(QStringLiteral("WindSpeed")), 1);
+    EXPECT_DOUBLE_EQ(model.data(model.index(2, 0)).toDouble(), 20.0);
+    ds.setVisible(QStringLiteral("PointId"), true);
+    EXPECT_EQ(model.columnOf(QStringLiteral("PointId")), 1);
 }
 
 TEST(DataSetModel, EditsGoThroughTheDataSet) {
