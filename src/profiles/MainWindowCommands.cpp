@@ -1,0 +1,197 @@
+// The main window's commands and the list operations they share.
+
+#include "app/AppContext.h"
+#include "profiles/ProfileRemoval.h"
+#include "profiles/TFormSQLProfileAdministrator.h"
+#include "shadowdata/ShadowDataRegeneration.h"
+#include "text/TextTables.h"
+#include "ui/Waiting.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+constexpr int kTextErrorCaption = 64;
+constexpr int kTextProfileLocked = 59;
+constexpr int kTextLockedCaption = 311;
+constexpr int kTextAllPending = 560;
+constexpr int kTextUnlockQuestion = 561;
+// How many times the list is refreshed after a regeneration was started.
+constexpr int kRegenerationWatchRounds = 10;
+}  // namespace
+
+void TFormSQLProfileAdministrator::BeginCommand() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    watchWasRunning_ = TimerRegenationStatus->isActive();
+    // Let a running refresh of the watch finish (up to 22 rounds of 100 ms).
+    for (int round = 0; round < 22 && watchTickRunning_; ++round) {
+        TimerRegenationStatus->stop();
+        ui::pause(100);
+    }
+    TimerRegenationStatus->stop();
+    QApplication::restoreOverrideCursor();
+}
+
+void TFormSQLProfileAdministrator::EndCommand() {
+    if (watchWasRunning_) TimerRegenationStatus->start();
+    watchWasRunning_ = false;
+}
+
+void TFormSQLProfileAdministrator::runCommand(const std::function<void()>& action) {
+    BeginCommand();
+    SetCommandsEnabled(false);
+    action();
+    SetCommandsEnabled(!current_.Busy);
+    EndCommand();
+}
+
+bool TFormSQLProfileAdministrator::refuseLockedProfile() {
+    if (current_.Locked != 1) return false;
+    context_.prompts().message(ui::Icon::Error, text(kTextProfileLocked), text(kTextLockedCaption));
+    return true;
+}
+
+bool TFormSQLProfileAdministrator::writeBackProfileList() {
+    auto* connection = context_.Database().get();
+    if (!connection) return false;
+    if (TableReportProfile.updateBatch(*connection, QStringLiteral("TReportProfile"),
+                                       {QStringLiteral("ReportProfileId")}))
+        return true;
+    const auto message = TableReportProfile.lastError();
+    // Nothing was written: drop the held edit so the list shows the database.
+    TableReportProfile.cancelBatch();
+    showError(message);
+    return false;
+}
+
+void TFormSQLProfileAdministrator::Refresh() {
+    if (refreshing_ || !started_) return;
+    refreshing_ = true;
+    app::BusyScope busy(context_);
+    const int row = TableReportProfile.currentRow();
+    TableReportProfile.close();
+    if (openProfileList()) {
+        if (row >= 0 && row < TableReportProfile.recordCount()) TableReportProfile.moveTo(row);
+        selectionChanged();
+        // While a regeneration runs the watch keeps going, one round at a time.
+        if (watchOn_ && anyRegenerationRunning() && !watchTickRunning_) TimerRegenationStatus->start();
+    }
+    refreshing_ = false;
+}
+
+void TFormSQLProfileAdministrator::MarkRegenerationPending() {
+    const int profileId = current_.ProfileId;
+    TableReportProfile.close();
+    if (!openProfileList()) return;
+    if (!TableReportProfile.locate(QStringLiteral("ReportProfileId"), profileId)) return;
+    TableReportProfile.edit();
+    TableReportProfile.setValue(QStringLiteral("ReportProfileRegeneratePendingFlag"), 1);
+    TableReportProfile.post();
+    writeBackProfileList();
+    selectionChanged();
+}
+
+void TFormSQLProfileAdministrator::MarkAllRegenerationPending() {
+    const int profileId = current_.ProfileId;
+    TableReportProfile.close();
+    if (!openProfileList()) return;
+    for (TableReportProfile.first(); !TableReportProfile.eof(); TableReportProfile.next()) {
+        TableReportProfile.edit();
+        TableReportProfile.setValue(QStringLiteral("ReportProfileRegeneratePendingFlag"), 1);
+        TableReportProfile.post();
+    }
+    writeBackProfileList();
+    TableReportProfile.locate(QStringLiteral("ReportProfileId"), profileId);
+    selectionChanged();
+    context_.prompts().message(ui::Icon::Warning, text(kTextAllPending), text(kTextErrorCaption));
+}
+
+void TFormSQLProfileAdministrator::ActionUnlockProfileExecute() {
+    if (!hasRows() || !UnlockProfile.action->isEnabled()) return;
+    runCommand([this] {
+        const auto answer = context_.prompts().question(ui::Icon::Error, text::withLineBreaks(text(kTextUnlockQuestion)),
+                                                        text(kTextErrorCaption), ui::Button::Yes | ui::Button::No,
+                                                        ui::Button::No);
+        if (answer != ui::Button::Yes) return;
+        TableReportProfile.edit();
+        TableReportProfile.setValue(QStringLiteral("ReportProfileLocked"), 0);
+        TableReportProfile.post();
+        writeBackProfileList();
+        selectionChanged();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionProfilePropertiesExecute() {
+    if (!hasRows() || !EditProfile.isEnabled()) return;
+    runCommand([this] {
+        // The properties window comes with profile creation; a locked
+        // profile is refused already here.
+        refuseLockedProfile();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionRemoveProfileExecute() {
+    if (!hasRows() || !RemoveProfile.isEnabled()) return;
+    runCommand([this] {
+        if (refuseLockedProfile()) return;
+        profiles::ProfileRemoval removal(context_, dialogs_.removePrompt);
+        if (removal.Run(current_.ProfileId, current_.Title)) {
+            TableReportProfile.close();
+            openProfileList();
+            selectionChanged();
+        }
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionRegenerateShadowDataExecute() {
+    if (!hasRows() || !RegenerateShadow.isEnabled()) return;
+    if (!dialogs_.regenerationPeriod || !dialogs_.progresser) return;
+    bool started = false;
+    runCommand([this, &started] {
+        ShadowDataRegeneration regeneration(context_, *dialogs_.regenerationPeriod, *dialogs_.progresser);
+        started = regeneration.Run(current_.ProfileId, current_.Title, [this] { Refresh(); });
+    });
+    if (started) startRegenerationWatch(kRegenerationWatchRounds);
+}
+
+void TFormSQLProfileAdministrator::SpeedButtonCloseClick() {
+    SpeedButtonClose->setEnabled(false);
+    TimerClose->start();
+}
+
+void TFormSQLProfileAdministrator::startRegenerationWatch(int rounds) {
+    watchOn_ = true;
+    watchTicks_ = 0;
+    watchRounds_ = std::max(1, rounds);
+    TimerRegenationStatus->start();
+}
+
+bool TFormSQLProfileAdministrator::anyRegenerationRunning() const {
+    for (int row = 0; row < TableReportProfile.recordCount(); ++row)
+        if (TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt() > 0) return true;
+    return false;
+}
+
+bool TFormSQLProfileAdministrator::isWatching() const { return TimerRegenationStatus->isActive(); }
+
+void TFormSQLProfileAdministrator::TimerRegenationStatusTimer() {
+    if (watchTickRunning_) return;
+    watchTickRunning_ = true;
+    TimerRegenationStatus->stop();
+    ++watchTicks_;
+    Refresh();
+    QApplication::processEvents();
+    if (watchTicks_ >= watchRounds_) {
+        watchTicks_ = 0;
+        watchRounds_ = 1;
+        if (anyRegenerationRunning())
+            TimerRegenationStatus->start();
+        else
+            TimerRegenationStatus->stop();
+    } else {
+        TimerRegenationStatus->start();
+    }
+    watchTickRunning_ = false;
+    SetCommandsEnabled(!current_.Busy);
+}

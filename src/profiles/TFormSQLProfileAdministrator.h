@@ -1,0 +1,156 @@
+#pragma once
+// The main window: the profile list of the logged-in user, the selected
+// profile's description, and every command of the tool. It runs the start-up
+// sequence, applies the version gates and the user's rights to the commands,
+// and carries out the host's commands.
+
+#include "app/HostCommands.h"
+#include "db/DataSet.h"
+#include "profiles/ProfileRules.h"
+#include "ui/CommandLink.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QTableView;
+class QTimer;
+class QToolButton;
+class TFormRemovePromt;
+class TFormRGSDialog;
+class TFormProgresser;
+class TFormXML;
+class TFormSessionLocked;
+
+namespace app {
+class AppContext;
+}
+namespace ui {
+class DataSetModel;
+}
+
+// The windows the main window opens; any of them may be missing in tests.
+struct MainWindowDialogs {
+    TFormRemovePromt* removePrompt = nullptr;
+    TFormRGSDialog* regenerationPeriod = nullptr;
+    TFormProgresser* progresser = nullptr;
+    TFormXML* closingWindow = nullptr;
+    TFormSessionLocked* sessionLocked = nullptr;
+};
+
+class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
+    Q_OBJECT
+
+public:
+    explicit TFormSQLProfileAdministrator(app::AppContext& context, QWidget* parent = nullptr);
+    ~TFormSQLProfileAdministrator() override;
+
+    void setDialogs(const MainWindowDialogs& dialogs) { dialogs_ = dialogs; }
+
+    // The start-up sequence (the start timer runs it; tests call it).
+    bool TimerStartTimer();
+    bool isStarted() const { return started_; }
+
+    // --- the list and the current profile ---
+    db::DataSet& profileList() { return TableReportProfile; }
+    const profiles::CurrentProfile& currentProfile() const { return current_; }
+    QTableView* grid() const { return DBGridReportProfile; }
+    void SetCommandsEnabled(bool enable);
+    void Refresh();
+    void MarkRegenerationPending();
+    void MarkAllRegenerationPending();
+    // Writes the list's held changes (the current row's edits) back.
+    bool writeBackProfileList();
+
+    // --- commands ---
+    void BeginCommand();
+    void EndCommand();
+    void ActionUnlockProfileExecute();
+    void ActionRemoveProfileExecute();
+    void ActionRegenerateShadowDataExecute();
+    void ActionProfilePropertiesExecute();
+    void SpeedButtonCloseClick();
+
+    // --- the regeneration watch ---
+    void startRegenerationWatch(int rounds);
+    void TimerRegenationStatusTimer();
+    bool isWatching() const;
+    bool anyRegenerationRunning() const;
+
+    // --- HostActions ---
+    void reset() override;
+    void close() override;
+    void showSessionLocked() override;
+    void closeSessionLocked() override;
+    void minimise() override;
+    void restore() override;
+    void connectionLost() override;
+    bool wasActiveRecently() override;
+    void trace(int level, const char* text) override;
+
+Q_SIGNALS:
+    // The start-up sequence ended (loaded: the list is shown).
+    void startupFinished(bool loaded);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildUi();
+    void setCaptions();
+    void applyVersionGates();
+    bool openProfileList();
+    void selectionChanged();
+    bool refuseLockedProfile();
+    void runCommand(const std::function<void()>& action);
+    void BeforeClose();
+    void showWait(const QString& text);
+    void hideWait();
+    void showError(const QString& text);
+    QString text(int number);
+    bool hasRows() const;
+
+    app::AppContext& context_;
+    MainWindowDialogs dialogs_;
+
+    // Tool bar
+    QToolButton* SpeedButtonPrint = nullptr;
+    QToolButton* SpeedButtonClose = nullptr;
+    QToolButton* SpeedButtonRefresh = nullptr;
+    // Report Profile Configuration
+    QGroupBox* GroupBoxProfiles = nullptr;
+    QTableView* DBGridReportProfile = nullptr;
+    QLabel* LabelDescription = nullptr;
+    QPlainTextEdit* ProfileMemo = nullptr;
+    ui::CommandLink EditProfile, EditUnits, CategoryEvent, RegenerateShadow, RemoveProfile, CreateProfile,
+        CategoryConfiguration, UnlockProfile, ShadowDataLocks;
+    // Overall Configuration
+    QGroupBox* GroupBoxOverall = nullptr;
+    ui::CommandLink NormCurve, ValidationParameters, UserAccess, FreeWindParameters, WindSectorEditor,
+        ContractConfiguration;
+    QLabel* StatusBarPanel = nullptr;
+
+    QTimer* TimerStart = nullptr;
+    QTimer* TimerClose = nullptr;
+    QTimer* TimerRegenationStatus = nullptr;
+
+    db::DataSet TableReportProfile;
+    std::unique_ptr<ui::DataSetModel> profileModel_;
+    profiles::StatusTexts statusTexts_;
+    profiles::CurrentProfile current_;
+
+    bool firstShow_ = true;
+    bool started_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
+    bool refreshing_ = false;
+    bool watchTickRunning_ = false;
+    bool watchWasRunning_ = false;
+    bool watchOn_ = false;
+    int watchTicks_ = 0;
+    int watchRounds_ = 1;
+};
