@@ -84,10 +84,10 @@ QVariant RowView::value(const QString& fieldName) const {
 
 QVariant RowView::originalValue(int field) const {
     if (field < 0 || field >= dataSet_->dataFieldCount_) return value(field);
-    return dataSet_->originalOf(dataSet_->records_[size_t(record_)])[size_t(field)];
+    return dataSet_->originalOf(record_)[size_t(field)];
 }
 
-RowStatus RowView::status() const { return dataSet_->records_[size_t(record_)].status; }
+RowStatus RowView::status() const { return dataSet_->states_[size_t(record_)].status; }
 
 // ---------------------------------------------------------------- DataSet
 
@@ -166,7 +166,7 @@ void DataSet::setRows(ResultSet&& rows) {
     lastError_.clear();
     // Pending edits belong to the rows being replaced.
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
-        editBackup_ = Record();
+        editBackup_.clear();
         setState(DataSetState::Browse);
     }
     resetWith([&] { adoptRows(std::move(rows)); });
@@ -197,17 +197,16 @@ void DataSet::adoptRows(ResultSet&& rows) {
     fields_ = std::move(fields);
     dataFieldCount_ = int(rows.columns.size());
 
-    records_.clear();
-    records_.resize(rows.rows.size());
-    for (size_t i = 0; i < rows.rows.size(); ++i) {
-        records_[i].values = std::move(rows.rows[i]);
-        records_[i].values.resize(size_t(dataFieldCount_));
-    }
+    rows_ = std::move(rows.rows);
+    for (Row& row : rows_)
+        if (row.size() != size_t(dataFieldCount_)) row.resize(size_t(dataFieldCount_));
+    states_.assign(rows_.size(), RowState());
+    originals_.clear();
     // Booleans may arrive as numbers; keep one representation so edits compare.
     for (int f = 0; f < dataFieldCount_; ++f) {
         if (fields_[size_t(f)].type != FieldType::Boolean) continue;
-        for (Record& r : records_) {
-            QVariant& v = r.values[size_t(f)];
+        for (Row& row : rows_) {
+            QVariant& v = row[size_t(f)];
             if (!v.isNull() && v.typeId() != QMetaType::Bool) v = QVariant(truthOf(v));
         }
     }
@@ -218,11 +217,13 @@ void DataSet::adoptRows(ResultSet&& rows) {
 }
 
 void DataSet::close() {
-    if (!isOpen() && records_.empty()) return;
+    if (!isOpen() && rows_.empty()) return;
     resetWith([this] {
         fields_.erase(fields_.begin(), fields_.begin() + dataFieldCount_);
         dataFieldCount_ = 0;
-        records_.clear();
+        rows_.clear();
+        states_.clear();
+        originals_.clear();
         visible_.clear();
         current_ = -1;
         bof_ = eof_ = true;
@@ -279,9 +280,14 @@ int DataSet::addCalculatedField(const QString& name, FieldType type, Calculation
 
 // ---------------------------------------------------------------- values
 
+const Row& DataSet::originalOf(int record) const {
+    const auto original = originals_.find(record);
+    return original == originals_.end() ? rows_[size_t(record)] : original->second;
+}
+
 QVariant DataSet::recordValue(int record, int field) const {
     if (record < 0 || field < 0 || field >= fieldCount()) return {};
-    if (field < dataFieldCount_) return records_[size_t(record)].values[size_t(field)];
+    if (field < dataFieldCount_) return rows_[size_t(record)][size_t(field)];
     const Calculation& calc = calculations_[size_t(field - dataFieldCount_)];
     return calc ? calc(RowView(this, record)) : QVariant();
 }
@@ -303,7 +309,7 @@ QVariant DataSet::originalValue(int field) const {
 
 RowStatus DataSet::rowStatus(int row) const {
     if (row < 0 || row >= recordCount()) return RowStatus::Unchanged;
-    return records_[size_t(visible_[size_t(row)])].status;
+    return states_[size_t(visible_[size_t(row)])].status;
 }
 
 // ---------------------------------------------------------------- navigation
@@ -372,9 +378,9 @@ bool DataSet::locate(const QStringList& fieldNames, const QVariantList& values, 
 
 void DataSet::rebuildVisible() {
     visible_.clear();
-    visible_.reserve(records_.size());
-    for (size_t i = 0; i < records_.size(); ++i) {
-        const Record& r = records_[i];
+    visible_.reserve(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const RowState& r = states_[i];
         if (r.dropped || r.status == RowStatus::Deleted) continue;
         if (filter_ && !filter_(RowView(this, int(i)))) continue;
         visible_.push_back(int(i));
@@ -405,7 +411,7 @@ bool DataSet::edit() {
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) return true;
     if (!isOpen()) return fail(QStringLiteral("The data set is closed"));
     if (current_ < 0) return fail(QStringLiteral("There is no current row to edit"));
-    editBackup_ = records_[size_t(currentRecord())];
+    editBackup_ = rows_[size_t(currentRecord())];
     setState(DataSetState::Edit);
     return true;
 }
@@ -416,11 +422,9 @@ bool DataSet::append() {
     const int row = recordCount();
     rowBeforeInsert_ = current_;
     notify([row](DataSetListener* l) { l->rowAboutToBeInserted(row); });
-    Record r;
-    r.values.resize(size_t(dataFieldCount_));
-    r.status = RowStatus::Inserted;
-    records_.push_back(std::move(r));
-    visible_.push_back(int(records_.size()) - 1);
+    rows_.emplace_back(size_t(dataFieldCount_));
+    states_.push_back({RowStatus::Inserted, false});
+    visible_.push_back(int(rows_.size()) - 1);
     notify([row](DataSetListener* l) { l->rowInserted(row); });
     setState(DataSetState::Insert);
     setCurrent(row, false, false);
@@ -442,7 +446,7 @@ bool DataSet::setValue(int field, const QVariant& value) {
     QVariant converted;
     if (!coerce(f.type, value, &converted))
         return fail(QStringLiteral("'%1' is not a valid value for field '%2'").arg(value.toString(), f.name));
-    records_[size_t(currentRecord())].values[size_t(field)] = std::move(converted);
+    rows_[size_t(currentRecord())][size_t(field)] = std::move(converted);
     const int row = current_;
     notify([row](DataSetListener* l) { l->rowsChanged(row, row); });
     return true;
@@ -450,19 +454,21 @@ bool DataSet::setValue(int field, const QVariant& value) {
 
 bool DataSet::post() {
     if (state_ == DataSetState::Edit) {
-        Record& r = records_[size_t(currentRecord())];
+        const int record = currentRecord();
+        RowState& r = states_[size_t(record)];
         if (r.status == RowStatus::Unchanged) {
-            if (!sameRow(r.values, editBackup_.values)) {
-                r.original = editBackup_.values;
+            if (!sameRow(rows_[size_t(record)], editBackup_)) {
+                originals_[record] = std::move(editBackup_);
                 r.status = RowStatus::Modified;
             }
         } else if (r.status == RowStatus::Modified) {
-            if (sameRow(r.values, r.original)) {
-                r.original.clear();
+            const auto original = originals_.find(record);
+            if (original != originals_.end() && sameRow(rows_[size_t(record)], original->second)) {
+                originals_.erase(original);
                 r.status = RowStatus::Unchanged;
             }
         }
-        editBackup_ = Record();
+        editBackup_.clear();
     } else if (state_ != DataSetState::Insert) {
         return fail(QStringLiteral("The data set is not in edit or insert mode"));
     }
@@ -474,8 +480,8 @@ bool DataSet::post() {
 
 void DataSet::cancel() {
     if (state_ == DataSetState::Edit) {
-        records_[size_t(currentRecord())] = std::move(editBackup_);
-        editBackup_ = Record();
+        rows_[size_t(currentRecord())] = std::move(editBackup_);
+        editBackup_.clear();
         setState(DataSetState::Browse);
         const int row = current_;
         notify([row](DataSetListener* l) { l->rowsChanged(row, row); });
@@ -484,7 +490,8 @@ void DataSet::cancel() {
         const int row = current_;
         notify([row](DataSetListener* l) { l->rowAboutToBeRemoved(row); });
         visible_.pop_back();
-        records_.pop_back();
+        rows_.pop_back();
+        states_.pop_back();
         current_ = std::min(rowBeforeInsert_, recordCount() - 1);
         notify([row](DataSetListener* l) { l->rowRemoved(row); });
         setState(DataSetState::Browse);
@@ -503,7 +510,7 @@ bool DataSet::deleteRow() {
     if (state_ == DataSetState::Edit) cancel();
     const int row = current_;
     notify([row](DataSetListener* l) { l->rowAboutToBeRemoved(row); });
-    Record& r = records_[size_t(visible_[size_t(row)])];
+    RowState& r = states_[size_t(visible_[size_t(row)])];
     if (r.status == RowStatus::Inserted)
         r.dropped = true;
     else
@@ -523,22 +530,21 @@ bool DataSet::deleteRow() {
 
 int DataSet::changeCount() const {
     int count = 0;
-    for (const Record& r : records_)
-        if (!r.dropped && r.status != RowStatus::Unchanged) ++count;
+    for (int i = 0; i < int(states_.size()); ++i)
+        if (counts(i)) ++count;
     return count;
 }
 
 bool DataSet::hasChanges() const {
-    for (const Record& r : records_)
-        if (!r.dropped && r.status != RowStatus::Unchanged) return true;
+    for (int i = 0; i < int(states_.size()); ++i)
+        if (counts(i)) return true;
     return false;
 }
 
 std::vector<RowView> DataSet::changedRows() const {
     std::vector<RowView> rows;
-    for (size_t i = 0; i < records_.size(); ++i)
-        if (!records_[i].dropped && records_[i].status != RowStatus::Unchanged)
-            rows.push_back(RowView(this, int(i)));
+    for (int i = 0; i < int(states_.size()); ++i)
+        if (counts(i)) rows.push_back(RowView(this, int(i)));
     return rows;
 }
 
@@ -547,16 +553,16 @@ void DataSet::cancelBatch() {
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) cancel();
     const int oldCurrent = current_;
     resetWith([this, oldCurrent] {
-        std::vector<Record> kept;
-        kept.reserve(records_.size());
-        for (Record& r : records_) {
-            if (r.dropped || r.status == RowStatus::Inserted) continue;
-            if (!r.original.empty()) r.values = std::move(r.original);
-            r.original.clear();
-            r.status = RowStatus::Unchanged;
-            kept.push_back(std::move(r));
+        std::vector<Row> kept;
+        kept.reserve(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            if (states_[i].dropped || states_[i].status == RowStatus::Inserted) continue;
+            const auto original = originals_.find(int(i));
+            kept.push_back(std::move(original == originals_.end() ? rows_[i] : original->second));
         }
-        records_ = std::move(kept);
+        rows_ = std::move(kept);
+        states_.assign(rows_.size(), RowState());
+        originals_.clear();
         rebuildVisible();
         current_ = visible_.empty() ? -1 : std::clamp(oldCurrent, 0, recordCount() - 1);
         bof_ = eof_ = visible_.empty();
@@ -566,18 +572,17 @@ void DataSet::cancelBatch() {
 
 // After a successful batch the written values are what the database holds.
 void DataSet::commitHeldChanges() {
-    std::vector<Record> kept;
-    kept.reserve(records_.size());
-    std::vector<int> newIndex(records_.size(), -1);
-    for (size_t i = 0; i < records_.size(); ++i) {
-        Record& r = records_[i];
-        if (r.dropped || r.status == RowStatus::Deleted) continue;
-        r.original.clear();
-        r.status = RowStatus::Unchanged;
+    std::vector<Row> kept;
+    kept.reserve(rows_.size());
+    std::vector<int> newIndex(rows_.size(), -1);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (states_[i].dropped || states_[i].status == RowStatus::Deleted) continue;
         newIndex[i] = int(kept.size());
-        kept.push_back(std::move(r));
+        kept.push_back(std::move(rows_[i]));
     }
-    records_ = std::move(kept);
+    rows_ = std::move(kept);
+    states_.assign(rows_.size(), RowState());
+    originals_.clear();
     for (int& v : visible_) v = newIndex[size_t(v)];
     if (!visible_.empty()) {
         const int last = recordCount() - 1;

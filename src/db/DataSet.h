@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -171,15 +172,17 @@ public:
 
 private:
     friend class RowView;
-    struct Record {
-        Row values;
-        Row original;  // the values as read, kept while the row is modified
+    struct RowState {
         RowStatus status = RowStatus::Unchanged;
         bool dropped = false;  // inserted and deleted again: ignored everywhere
     };
 
     QVariant recordValue(int record, int field) const;
-    const Row& originalOf(const Record& r) const { return r.original.empty() ? r.values : r.original; }
+    // The values as read: kept apart for modified rows only.
+    const Row& originalOf(int record) const;
+    bool counts(int record) const {
+        return !states_[size_t(record)].dropped && states_[size_t(record)].status != RowStatus::Unchanged;
+    }
     int currentRecord() const { return current_ < 0 ? -1 : visible_[size_t(current_)]; }
     void adoptRows(ResultSet&& rows);
     void rebuildVisible();
@@ -197,13 +200,17 @@ private:
     std::vector<Field> fields_;
     int dataFieldCount_ = 0;
     std::vector<Calculation> calculations_;  // per calculated field, in field order
-    std::vector<Record> records_;
+    // Rows in storage order (taken over from the result without copying),
+    // their states, and the values as read of modified rows by storage index.
+    std::vector<Row> rows_;
+    std::vector<RowState> states_;
+    std::unordered_map<int, Row> originals_;
     std::vector<int> visible_;  // records shown, in storage order
     int current_ = -1;
     bool bof_ = true;
     bool eof_ = true;
     DataSetState state_ = DataSetState::Inactive;
-    Record editBackup_;
+    Row editBackup_;  // the current row's values when the edit began
     int rowBeforeInsert_ = -1;
     Filter filter_;
     Command command_;

@@ -65,18 +65,23 @@ bool DataSet::updateBatch(Connection& connection, const QString& table, const QS
 
     // Deletes first, so a new row may reuse a deleted row's key.
     std::vector<Statement> statements;
-    for (const Record& r : records_) {
-        if (r.dropped || r.status != RowStatus::Deleted) continue;
+    const auto pending = [this](size_t i, RowStatus status) {
+        return !states_[i].dropped && states_[i].status == status;
+    };
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!pending(i, RowStatus::Deleted)) continue;
         Statement s;
         s.sql = QStringLiteral("DELETE FROM ") + target;
-        whereKey(s, originalOf(r));
+        whereKey(s, originalOf(int(i)));
         statements.push_back(std::move(s));
     }
-    for (const Record& r : records_) {
-        if (r.dropped || r.status != RowStatus::Modified) continue;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!pending(i, RowStatus::Modified)) continue;
+        const Row& values = rows_[i];
+        const Row& original = originalOf(int(i));
         std::vector<int> changed;
         for (int f = 0; f < dataFieldCount_; ++f)
-            if (fields_[size_t(f)].persistent && !sameStoredValue(r.values[size_t(f)], r.original[size_t(f)]))
+            if (fields_[size_t(f)].persistent && !sameStoredValue(values[size_t(f)], original[size_t(f)]))
                 changed.push_back(f);
         if (changed.empty()) continue;
         Statement s;
@@ -85,25 +90,26 @@ bool DataSet::updateBatch(Connection& connection, const QString& table, const QS
             const Field& field = fields_[size_t(changed[i])];
             if (i > 0) s.sql += QStringLiteral(", ");
             s.sql += quoteIdentifier(field.name) + QStringLiteral(" = ?");
-            s.bind(field, r.values[size_t(changed[i])]);
+            s.bind(field, values[size_t(changed[i])]);
         }
         // Optimistic check: the key and every changed column still as read.
-        whereKey(s, r.original);
+        whereKey(s, original);
         for (int f : changed)
-            if (!isKey(f)) s.condition(fields_[size_t(f)], r.original[size_t(f)]);
+            if (!isKey(f)) s.condition(fields_[size_t(f)], original[size_t(f)]);
         statements.push_back(std::move(s));
     }
-    for (const Record& r : records_) {
-        if (r.dropped || r.status != RowStatus::Inserted) continue;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!pending(i, RowStatus::Inserted)) continue;
+        const Row& values = rows_[i];
         Statement s;
         QStringList columns;
         QStringList marks;
         for (int f = 0; f < dataFieldCount_; ++f) {
             const Field& field = fields_[size_t(f)];
-            if (!field.persistent || r.values[size_t(f)].isNull()) continue;
+            if (!field.persistent || values[size_t(f)].isNull()) continue;
             columns << quoteIdentifier(field.name);
             marks << QStringLiteral("?");
-            s.bind(field, r.values[size_t(f)]);
+            s.bind(field, values[size_t(f)]);
         }
         s.sql =
             QStringLiteral("INSERT INTO ") + target +
