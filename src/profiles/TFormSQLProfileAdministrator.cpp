@@ -105,6 +105,12 @@ TFormSQLProfileAdministrator::~TFormSQLProfileAdministrator() {
     profileModel_.reset();
 }
 
+void TFormSQLProfileAdministrator::setDialogs(const MainWindowDialogs& dialogs) {
+    dialogs_ = dialogs;
+    if (dialogs_.closingWindow)
+        connect(dialogs_.closingWindow, &TFormXML::closeMainWindow, this, [this] { close(); });
+}
+
 QString TFormSQLProfileAdministrator::text(int number) { return context_.texts().profile(number); }
 
 void TFormSQLProfileAdministrator::buildUi() {
@@ -491,7 +497,7 @@ void TFormSQLProfileAdministrator::connectionLost() {
     if (session.ClosingStarted) return;
     session.ClosingStarted = true;
     if (dialogs_.closingWindow)
-        dialogs_.closingWindow->start();
+        dialogs_.closingWindow->StartClosing();
     else
         close();
 }

@@ -48,7 +48,9 @@ public:
     explicit TFormSQLProfileAdministrator(app::AppContext& context, QWidget* parent = nullptr);
     ~TFormSQLProfileAdministrator() override;
 
-    void setDialogs(const MainWindowDialogs& dialogs) { dialogs_ = dialogs; }
+    // Hands over the windows this window opens; the closing window's end
+    // closes this window.
+    void setDialogs(const MainWindowDialogs& dialogs);
 
     // The start-up sequence (the start timer runs it; tests call it).
     bool TimerStartTimer();
