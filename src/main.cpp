@@ -1,13 +1,23 @@
 // Process start-up: the trace log, the application, the windows in their fixed
 // order (the main window first), the host channel, the message loop.
 
+#include "app/ActivityMonitor.h"
 #include "app/AppContext.h"
 #include "app/HostChannel.h"
 #include "app/HostCommands.h"
 #include "app/SessionReader.h"
-#include "app/ShellWindow.h"
+#include "app/TFormSessionLocked.h"
+#include "app/TFormStatus.h"
+#include "app/TFormXML.h"
+#include "app/TOrinADOProgressDialog.h"
 #include "app/TraceLog.h"
-#include "reportdb/ConnectionFactory.h"
+#include "profiles/TFormRemovePromt.h"
+#include "profiles/TFormSQLProfileAdministrator.h"
+#include "profiles/TFormUtil.h"
+#include "reportdb/EmbeddedDatabase.h"
+#include "shadowdata/TFormProgresser.h"
+#include "shadowdata/TFormRGSDialog.h"
+#include "shadowdata/TFormRegenerateShadowData.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
@@ -25,12 +35,35 @@ int main(int argc, char** argv) {
 
     ui::QtPrompts prompts;
     app::AppContext context(prompts, traceLog, reportdb::makeConnectionFactory());
+    app::ActivityMonitor activityMonitor(context);
+    context.windows().activity = &activityMonitor;
 
-    // The windows, created once in their fixed order and reused; the main
-    // window comes first.
-    auto mainWindow = std::make_unique<app::ShellWindow>(context);
-    prompts.setParentWidget(mainWindow.get());
-    std::vector<QWidget*> windowsInCreationOrder{mainWindow.get()};
+    // The windows, created once in their fixed order (the main window first)
+    // and reused until the process ends.
+    auto mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
+    QWidget* const parent = mainWindow.get();
+    auto util = std::make_unique<TFormUtil>(context, parent);
+    auto removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
+    auto progresser = std::make_unique<TFormProgresser>(context, parent);
+    auto regenerateShadowData = std::make_unique<TFormRegenerateShadowData>(context, parent);
+    auto rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
+    auto closingWindow = std::make_unique<TFormXML>(context, parent);
+    auto status = std::make_unique<TFormStatus>(context, parent);
+    auto progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    auto sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
+
+    prompts.setParentWidget(parent);
+    context.windows().util = util.get();
+    context.windows().status = status.get();
+    context.windows().progress = progressDialog.get();
+    activityMonitor.setSessionLockedWindow(sessionLocked.get());
+    MainWindowDialogs dialogs;
+    dialogs.removePrompt = removePrompt.get();
+    dialogs.regenerationPeriod = rgsDialog.get();
+    dialogs.progresser = progresser.get();
+    dialogs.closingWindow = closingWindow.get();
+    dialogs.sessionLocked = sessionLocked.get();
+    mainWindow->setDialogs(dialogs);
 
     app::HostCommandHandler hostCommands(*mainWindow, [&context] { return context.isBusy(); });
     app::HostChannel hostChannel(hostCommands);
@@ -48,7 +81,17 @@ int main(int argc, char** argv) {
         result = application.exec();
     }
 
-    windowsInCreationOrder.clear();
+    // Dialogs are children of the main window; release them before it.
+    context.windows() = app::SharedWindows{};
+    sessionLocked.reset();
+    progressDialog.reset();
+    status.reset();
+    closingWindow.reset();
+    rgsDialog.reset();
+    regenerateShadowData.reset();
+    progresser.reset();
+    removePrompt.reset();
+    util.reset();
     mainWindow.reset();
     traceLog.StopTraceLog();
     return result;
