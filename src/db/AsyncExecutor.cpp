@@ -46,6 +46,28 @@ bool AsyncExecutor::open(const Connection& connection, const Command& command) {
     return start(connection, command, true);
 }
 
+bool AsyncExecutor::execute(SharedConnection& connection, const Command& command) {
+    return start(connection, command, false);
+}
+
+bool AsyncExecutor::open(SharedConnection& connection, const Command& command) {
+    return start(connection, command, true);
+}
+
+bool AsyncExecutor::start(SharedConnection& connection, const Command& command, bool wantRows) {
+    if (isRunning()) {
+        errorText_ = QStringLiteral("Another statement is still running");
+        return false;
+    }
+    QString error;
+    if (!connection.connect(&error)) {
+        errorText_ = error;
+        outcome_ = Outcome::None;
+        return false;
+    }
+    return start(*connection.get(), command, wantRows);
+}
+
 bool AsyncExecutor::start(const Connection& connection, const Command& command, bool wantRows) {
     if (isRunning()) {
         errorText_ = QStringLiteral("Another statement is still running");

@@ -16,6 +16,7 @@
 namespace db {
 
 class Connection;
+class SharedConnection;
 
 class AsyncExecutor : public QObject {
     Q_OBJECT
@@ -35,6 +36,9 @@ public:
     // The same for opening a data set: the statement must return rows; its
     // first result set is then available from rows().
     bool open(const Connection& connection, const Command& command);
+    // The same on one of the program's shared connections, connecting it first when needed.
+    bool execute(SharedConnection& connection, const Command& command);
+    bool open(SharedConnection& connection, const Command& command);
 
     bool isRunning() const { return outcome_ == Outcome::Running; }
     // Asks the worker connection to stop the statement. The outcome is
@@ -43,6 +47,8 @@ public:
 
     // The state of the last execution, valid after finished().
     Outcome outcome() const { return outcome_; }
+    // cancel() was called during the last execution (even if it came too late).
+    bool cancelRequested() const { return cancelRequested_; }
     bool succeeded() const { return outcome_ == Outcome::Completed; }
     // The provider's error description (or why nothing started).
     const QString& errorText() const { return errorText_; }
@@ -59,6 +65,7 @@ Q_SIGNALS:
 private:
     struct Job;
     bool start(const Connection& connection, const Command& command, bool wantRows);
+    bool start(SharedConnection& connection, const Command& command, bool wantRows);
     void complete(const std::shared_ptr<Job>& job);
     void joinWorker();
 

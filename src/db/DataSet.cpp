@@ -95,14 +95,6 @@ DataSet::~DataSet() {
     notify([](DataSetListener* l) { l->dataSetDestroyed(); });
 }
 
-template <typename F>
-void DataSet::notify(F&& call) {
-    // A listener may remove itself or another one while being told.
-    const std::vector<DataSetListener*> snapshot = listeners_;
-    for (DataSetListener* l : snapshot)
-        if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end()) call(l);
-}
-
 void DataSet::addListener(DataSetListener* listener) {
     if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
         listeners_.push_back(listener);
@@ -158,6 +150,15 @@ bool DataSet::open(Connection& connection, Command& command) {
     }
     setRows(std::move(result.resultSets.front()));
     return true;
+}
+
+bool DataSet::open(SharedConnection& connection, Command& command) {
+    QString error;
+    if (!connection.connect(&error)) {
+        close();
+        return fail(error);
+    }
+    return open(*connection.get(), command);
 }
 
 void DataSet::setRows(const ResultSet& rows) { setRows(ResultSet(rows)); }
@@ -524,70 +525,6 @@ bool DataSet::deleteRow() {
     const int now = current_;
     notify([now](DataSetListener* l) { l->currentRowChanged(now); });
     return true;
-}
-
-// ---------------------------------------------------------------- held changes
-
-int DataSet::changeCount() const {
-    int count = 0;
-    for (int i = 0; i < int(states_.size()); ++i)
-        if (counts(i)) ++count;
-    return count;
-}
-
-bool DataSet::hasChanges() const {
-    for (int i = 0; i < int(states_.size()); ++i)
-        if (counts(i)) return true;
-    return false;
-}
-
-std::vector<RowView> DataSet::changedRows() const {
-    std::vector<RowView> rows;
-    for (int i = 0; i < int(states_.size()); ++i)
-        if (counts(i)) rows.push_back(RowView(this, int(i)));
-    return rows;
-}
-
-void DataSet::cancelBatch() {
-    if (!isOpen()) return;
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) cancel();
-    const int oldCurrent = current_;
-    resetWith([this, oldCurrent] {
-        std::vector<Row> kept;
-        kept.reserve(rows_.size());
-        for (size_t i = 0; i < rows_.size(); ++i) {
-            if (states_[i].dropped || states_[i].status == RowStatus::Inserted) continue;
-            const auto original = originals_.find(int(i));
-            kept.push_back(std::move(original == originals_.end() ? rows_[i] : original->second));
-        }
-        rows_ = std::move(kept);
-        states_.assign(rows_.size(), RowState());
-        originals_.clear();
-        rebuildVisible();
-        current_ = visible_.empty() ? -1 : std::clamp(oldCurrent, 0, recordCount() - 1);
-        bof_ = eof_ = visible_.empty();
-    });
-    notifyCurrent();
-}
-
-// After a successful batch the written values are what the database holds.
-void DataSet::commitHeldChanges() {
-    std::vector<Row> kept;
-    kept.reserve(rows_.size());
-    std::vector<int> newIndex(rows_.size(), -1);
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (states_[i].dropped || states_[i].status == RowStatus::Deleted) continue;
-        newIndex[i] = int(kept.size());
-        kept.push_back(std::move(rows_[i]));
-    }
-    rows_ = std::move(kept);
-    states_.assign(rows_.size(), RowState());
-    originals_.clear();
-    for (int& v : visible_) v = newIndex[size_t(v)];
-    if (!visible_.empty()) {
-        const int last = recordCount() - 1;
-        notify([last](DataSetListener* l) { l->rowsChanged(0, last); });
-    }
 }
 
 }  // namespace db

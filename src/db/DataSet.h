@@ -16,6 +16,7 @@ namespace db {
 
 class Connection;
 class DataSet;
+class SharedConnection;
 
 enum class RowStatus { Unchanged, Modified, Inserted, Deleted };
 enum class DataSetState { Inactive, Browse, Edit, Insert };
@@ -84,6 +85,8 @@ public:
     // set is closed and lastError() holds the provider's message. The
     // command, with its output parameters, is kept (see command()).
     bool open(Connection& connection, Command& command);
+    // The same on a shared connection, connecting it first when needed.
+    bool open(SharedConnection& connection, Command& command);
     // Opens on rows read elsewhere (e.g. by the asynchronous executor).
     void setRows(const ResultSet& rows);
     void setRows(ResultSet&& rows);
@@ -150,13 +153,18 @@ public:
     std::vector<RowView> changedRows() const;
     // Drops every held change: edits reverted, new rows gone, deleted rows back.
     void cancelBatch();
+    // Takes the held changes as written: they become the values as read,
+    // deleted rows go.
+    void acceptChanges();
     // Writes the held changes to `table` in one transaction, identifying rows
     // by `keyColumns`. A modified row is only written while its changed
     // columns still hold the values read; otherwise, or on any error,
     // nothing is written, the changes stay held and lastError() says why.
-    // Joins the connection's transaction when one is open (the caller then
-    // decides about commit and rollback).
+    // When the connection already has a transaction open, the batch joins it
+    // and the changes stay held: the caller commits and then calls
+    // acceptChanges() (a rollback leaves them ready for another try).
     bool updateBatch(Connection& connection, const QString& table, const QStringList& keyColumns);
+    bool updateBatch(SharedConnection& connection, const QString& table, const QStringList& keyColumns);
 
     // --- Filter ---
     // Shows only rows the predicate accepts; evaluated now and on refilter(),
@@ -193,7 +201,6 @@ private:
     void resetWith(const std::function<void()>& change);
     bool changeField(const QString& fieldName, const std::function<void(Field&)>& change);
     bool fail(const QString& message);
-    void commitHeldChanges();
     template <typename F>
     void notify(F&& call);
 
@@ -217,5 +224,13 @@ private:
     QString lastError_;
     std::vector<DataSetListener*> listeners_;
 };
+
+template <typename F>
+void DataSet::notify(F&& call) {
+    // A listener may remove itself or another one while being told.
+    const std::vector<DataSetListener*> snapshot = listeners_;
+    for (DataSetListener* l : snapshot)
+        if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end()) call(l);
+}
 
 }  // namespace db

@@ -1,4 +1,5 @@
-// The batch update of a data set: held changes written to one base table.
+// The held changes of a data set: counting, dropping, and the batch update
+// that writes them to one base table.
 #include "db/Connection.h"
 #include "db/DataSet.h"
 
@@ -44,6 +45,12 @@ bool sameStoredValue(const QVariant& a, const QVariant& b) {
 }
 
 }  // namespace
+
+bool DataSet::updateBatch(SharedConnection& connection, const QString& table, const QStringList& keyColumns) {
+    QString error;
+    if (!connection.connect(&error)) return fail(error);
+    return updateBatch(*connection.get(), table, keyColumns);
+}
 
 bool DataSet::updateBatch(Connection& connection, const QString& table, const QStringList& keyColumns) {
     if (!isOpen()) return fail(QStringLiteral("The data set is closed"));
@@ -139,10 +146,75 @@ bool DataSet::updateBatch(Connection& connection, const QString& table, const QS
         if (result.rowsAffected > 1)
             return abandon(QStringLiteral("The key columns do not identify a single row of '%1'").arg(table));
     }
-    if (ownTransaction && !connection.commit(&error)) return abandon(error);
     lastError_.clear();
-    commitHeldChanges();
+    if (!ownTransaction) return true;
+    if (!connection.commit(&error)) return abandon(error);
+    acceptChanges();
     return true;
+}
+
+int DataSet::changeCount() const {
+    int count = 0;
+    for (int i = 0; i < int(states_.size()); ++i)
+        if (counts(i)) ++count;
+    return count;
+}
+
+bool DataSet::hasChanges() const {
+    for (int i = 0; i < int(states_.size()); ++i)
+        if (counts(i)) return true;
+    return false;
+}
+
+std::vector<RowView> DataSet::changedRows() const {
+    std::vector<RowView> rows;
+    for (int i = 0; i < int(states_.size()); ++i)
+        if (counts(i)) rows.push_back(RowView(this, int(i)));
+    return rows;
+}
+
+void DataSet::cancelBatch() {
+    if (!isOpen()) return;
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) cancel();
+    const int oldCurrent = current_;
+    resetWith([this, oldCurrent] {
+        std::vector<Row> kept;
+        kept.reserve(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            if (states_[i].dropped || states_[i].status == RowStatus::Inserted) continue;
+            const auto original = originals_.find(int(i));
+            kept.push_back(std::move(original == originals_.end() ? rows_[i] : original->second));
+        }
+        rows_ = std::move(kept);
+        states_.assign(rows_.size(), RowState());
+        originals_.clear();
+        rebuildVisible();
+        current_ = visible_.empty() ? -1 : std::clamp(oldCurrent, 0, recordCount() - 1);
+        bof_ = eof_ = visible_.empty();
+    });
+    notifyCurrent();
+}
+
+// After a successful batch the written values are what the database holds.
+void DataSet::acceptChanges() {
+    if (!isOpen()) return;
+    checkBrowseMode();
+    std::vector<Row> kept;
+    kept.reserve(rows_.size());
+    std::vector<int> newIndex(rows_.size(), -1);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (states_[i].dropped || states_[i].status == RowStatus::Deleted) continue;
+        newIndex[i] = int(kept.size());
+        kept.push_back(std::move(rows_[i]));
+    }
+    rows_ = std::move(kept);
+    states_.assign(rows_.size(), RowState());
+    originals_.clear();
+    for (int& v : visible_) v = newIndex[size_t(v)];
+    if (!visible_.empty()) {
+        const int last = recordCount() - 1;
+        notify([last](DataSetListener* l) { l->rowsChanged(0, last); });
+    }
 }
 
 }  // namespace db

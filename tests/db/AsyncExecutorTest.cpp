@@ -127,6 +127,25 @@ TEST_F(AsyncExecution, CompletesOnTheOwnersThreadWithOutputs) {
     EXPECT_EQ(executor.command().returnValueParameter()->value.toInt(), 5);
 }
 
+TEST_F(AsyncExecution, RunsOnASharedConnection) {
+    db::SharedConnection shared(QStringLiteral("Database"), database.factory());
+    shared.setConnectionString(database.connectionString());
+    db::Command c;
+    c.text = QStringLiteral("SELECT 6 * 7");
+    ASSERT_TRUE(executor.open(shared, c)) << executor.errorText().toStdString();
+    EXPECT_TRUE(shared.isConnected());
+    ASSERT_TRUE(waitFor(finished));
+    EXPECT_TRUE(finishedOk);
+    EXPECT_EQ(executor.rows().rows.at(0).at(0).toInt(), 42);
+
+    db::SharedConnection nowhere(QStringLiteral("Database"), database.factory());
+    nowhere.setConnectionString(QStringLiteral("Provider=Embedded;Data Source=/nonexistent/x.db"));
+    finished = false;
+    EXPECT_FALSE(executor.execute(nowhere, c));
+    EXPECT_FALSE(executor.errorText().isEmpty());
+    EXPECT_FALSE(executor.isRunning());
+}
+
 TEST_F(AsyncExecution, ReportsProviderErrors) {
     db::Command c;
     c.text = QStringLiteral("SELECT * FROM TNoSuchTable");

@@ -101,11 +101,22 @@ TEST(DataSet, OpenFieldsAndNavigation) {
     EXPECT_FALSE(empty.edit());
     EXPECT_FALSE(empty.deleteRow());
 
+    // Reopening or closing drops a pending edit with the rows it belonged to.
+    ds.edit();
+    ds.setValue(1, QStringLiteral("pending"));
+    ds.setRows(units());
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+    EXPECT_EQ(ds.valueAt(0, 1).toString(), QStringLiteral("WTG 1"));
+    EXPECT_FALSE(ds.hasChanges());
+    ds.append();
     ds.close();
+    EXPECT_EQ(ds.state(), DataSetState::Inactive);
     EXPECT_FALSE(ds.isOpen());
     EXPECT_EQ(ds.recordCount(), 0);
     EXPECT_EQ(ds.fieldCount(), 0);
     EXPECT_FALSE(ds.append());
+    EXPECT_FALSE(ds.edit());
+    EXPECT_FALSE(ds.post());
 }
 
 TEST(DataSet, EditPostCancelAndRowStatus) {

@@ -236,13 +236,42 @@ TEST_F(DataSetUpdate, JoinedColumnsAndTheCallersTransaction) {
     ds.post();
 
     // Inside the caller's transaction the batch joins it; the caller's
-    // rollback takes the batch back as well.
+    // rollback takes the batch back, and the changes are still held.
     ASSERT_TRUE(mine->beginTransaction());
     ASSERT_TRUE(ds.updateBatch(*mine, QStringLiteral("TTestUnit"), keys)) << ds.lastError().toStdString();
     EXPECT_TRUE(mine->inTransaction());
     ASSERT_TRUE(mine->rollback());
     EXPECT_EQ(stored().size(), 4u);
     EXPECT_EQ(stored()[0], "1/0 WTG 1 2000.5 1 2020-01-01 00:00:00");
+    EXPECT_EQ(ds.changeCount(), 2);
+
+    // Through a shared connection, which connects on demand.
+    db::SharedConnection shared(QStringLiteral("Database2"), database.factory());
+    shared.setConnectionString(database.connectionString());
+    ASSERT_TRUE(ds.updateBatch(shared, QStringLiteral("TTestUnit"), keys)) << ds.lastError().toStdString();
+    EXPECT_EQ(stored().size(), 5u);
+    EXPECT_EQ(stored()[0], "1/0 T1 2000.5 1 2020-01-01 00:00:00");
+    EXPECT_FALSE(ds.hasChanges());
+    DataSet again;
+    ASSERT_TRUE(again.open(shared, c));
+    EXPECT_EQ(again.recordCount(), 4);
+
+    // Committed by the caller, then accepted.
+    again.last();
+    again.deleteRow();
+    ASSERT_TRUE(shared.get()->beginTransaction());
+    ASSERT_TRUE(again.updateBatch(shared, QStringLiteral("TTestUnit"), keys));
+    EXPECT_EQ(again.changeCount(), 1);
+    ASSERT_TRUE(shared.get()->commit());
+    again.acceptChanges();
+    EXPECT_FALSE(again.hasChanges());
+    EXPECT_EQ(again.recordCount(), 3);
+    EXPECT_EQ(stored().size(), 4u);
+    db::SharedConnection nowhere(QStringLiteral("Database"), database.factory());
+    nowhere.setConnectionString(QStringLiteral("Provider=Embedded;Data Source=/nonexistent/x.db"));
+    EXPECT_FALSE(again.open(nowhere, c));
+    EXPECT_FALSE(again.isOpen());
+    EXPECT_FALSE(again.lastError().isEmpty());
 }
 
 }  // namespace
