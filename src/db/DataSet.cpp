@@ -175,6 +175,15 @@ void DataSet::setRows(ResultSet&& rows) {
     notifyCurrent();
 }
 
+// The settings a column had when the data set was last open.
+const Field* DataSet::rememberedField(const QString& name) const {
+    const int index = fieldIndex(name);
+    if (index >= 0 && index < dataFieldCount_) return &fields_[size_t(index)];
+    for (const Field& f : closedFields_)
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0) return &f;
+    return nullptr;
+}
+
 void DataSet::adoptRows(ResultSet&& rows) {
     std::vector<Field> fields;
     fields.reserve(rows.columns.size() + calculations_.size());
@@ -184,13 +193,11 @@ void DataSet::adoptRows(ResultSet&& rows) {
         f.type = c.type;
         f.size = c.size;
         f.displayLabel = c.name;
-        const int old = fieldIndex(c.name);
-        if (old >= 0 && !fields_[size_t(old)].calculated) {
-            const Field& o = fields_[size_t(old)];
-            f.displayLabel = o.displayLabel;
-            f.visible = o.visible;
-            f.readOnly = o.readOnly;
-            f.persistent = o.persistent;
+        if (const Field* o = rememberedField(c.name)) {
+            f.displayLabel = o->displayLabel;
+            f.visible = o->visible;
+            f.readOnly = o->readOnly;
+            f.persistent = o->persistent;
         }
         fields.push_back(std::move(f));
     }
@@ -220,6 +227,7 @@ void DataSet::adoptRows(ResultSet&& rows) {
 void DataSet::close() {
     if (!isOpen() && rows_.empty()) return;
     resetWith([this] {
+        closedFields_.assign(fields_.begin(), fields_.begin() + dataFieldCount_);
         fields_.erase(fields_.begin(), fields_.begin() + dataFieldCount_);
         dataFieldCount_ = 0;
         rows_.clear();

@@ -99,7 +99,8 @@ public:
     // --- Fields ---
     // Columns of the result first, then calculated fields. Settings of a
     // field (label, visibility, read-only, persistent) carry over when the
-    // data set is opened again on a result with a column of the same name.
+    // data set is opened again (also after close) on a result with a column
+    // of the same name.
     int fieldCount() const { return int(fields_.size()); }
     const Field& field(int index) const { return fields_[size_t(index)]; }
     int fieldIndex(const QString& name) const;  // case-insensitive; -1 when absent
@@ -193,6 +194,7 @@ private:
     }
     int currentRecord() const { return current_ < 0 ? -1 : visible_[size_t(current_)]; }
     void adoptRows(ResultSet&& rows);
+    const Field* rememberedField(const QString& name) const;
     void rebuildVisible();
     bool checkBrowseMode();
     void setCurrent(int row, bool bof, bool eof);
@@ -206,6 +208,7 @@ private:
 
     std::vector<Field> fields_;
     int dataFieldCount_ = 0;
+    std::vector<Field> closedFields_;        // the columns' settings while closed
     std::vector<Calculation> calculations_;  // per calculated field, in field order
     // Rows in storage order (taken over from the result without copying),
     // their states, and the values as read of modified rows by storage index.

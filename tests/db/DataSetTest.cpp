@@ -380,6 +380,9 @@ TEST(DataSet, CalculatedFieldsAndSettingsSurviveReopen) {
     EXPECT_EQ(ds.valueAt(2, 4).toString(), QStringLiteral("WTG 3 (3)"));
     ds.close();
     EXPECT_EQ(ds.fieldCount(), 1);  // the calculated field stays defined
+    ds.setRows(units(1));
+    EXPECT_EQ(ds.field(1).displayLabel, QStringLiteral("Unit title"));
+    EXPECT_FALSE(ds.field(0).visible);
 }
 
 TEST(DataSet, NotifiesListenersAroundEveryChange) {
