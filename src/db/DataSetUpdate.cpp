@@ -19,6 +19,7 @@ QString quoteIdentifier(const QString& name) {
 struct Statement {
     QString sql;
     Parameters values;
+    bool conditions = false;
 
     void bind(const Field& field, const QVariant& value) {
         Parameter p;
@@ -28,12 +29,14 @@ struct Statement {
         values.push_back(std::move(p));
     }
     // "column = ?", or "column IS NULL" where the expected value is NULL.
-    void condition(const Field& field, const QVariant& expected) {
-        if (!sql.endsWith(QLatin1String(" WHERE "))) sql += QStringLiteral(" AND ");
+    void condition(const QString& quotedName, const Field& field, const QVariant& expected) {
+        sql += conditions ? QLatin1String(" AND ") : QLatin1String(" WHERE ");
+        conditions = true;
+        sql += quotedName;
         if (expected.isNull()) {
-            sql += quoteIdentifier(field.name) + QStringLiteral(" IS NULL");
+            sql += QLatin1String(" IS NULL");
         } else {
-            sql += quoteIdentifier(field.name) + QStringLiteral(" = ?");
+            sql += QLatin1String(" = ?");
             bind(field, expected);
         }
     }
@@ -64,10 +67,12 @@ bool DataSet::updateBatch(Connection& connection, const QString& table, const QS
     }
     const auto isKey = [&keys](int f) { return std::find(keys.begin(), keys.end(), f) != keys.end(); };
     const QString target = quoteIdentifier(table);
+    std::vector<QString> quoted;
+    quoted.reserve(size_t(dataFieldCount_));
+    for (int f = 0; f < dataFieldCount_; ++f) quoted.push_back(quoteIdentifier(fields_[size_t(f)].name));
 
     auto whereKey = [&](Statement& s, const Row& original) {
-        s.sql += QStringLiteral(" WHERE ");
-        for (int k : keys) s.condition(fields_[size_t(k)], original[size_t(k)]);
+        for (int k : keys) s.condition(quoted[size_t(k)], fields_[size_t(k)], original[size_t(k)]);
     };
 
     // Deletes first, so a new row may reuse a deleted row's key.
@@ -96,13 +101,13 @@ bool DataSet::updateBatch(Connection& connection, const QString& table, const QS
         for (size_t i = 0; i < changed.size(); ++i) {
             const Field& field = fields_[size_t(changed[i])];
             if (i > 0) s.sql += QStringLiteral(", ");
-            s.sql += quoteIdentifier(field.name) + QStringLiteral(" = ?");
+            s.sql += quoted[size_t(changed[i])] + QLatin1String(" = ?");
             s.bind(field, values[size_t(changed[i])]);
         }
         // Optimistic check: the key and every changed column still as read.
         whereKey(s, original);
         for (int f : changed)
-            if (!isKey(f)) s.condition(fields_[size_t(f)], original[size_t(f)]);
+            if (!isKey(f)) s.condition(quoted[size_t(f)], fields_[size_t(f)], original[size_t(f)]);
         statements.push_back(std::move(s));
     }
     for (size_t i = 0; i < rows_.size(); ++i) {
@@ -114,7 +119,7 @@ bool DataSet::updateBatch(Connection& connection, const QString& table, const QS
         for (int f = 0; f < dataFieldCount_; ++f) {
             const Field& field = fields_[size_t(f)];
             if (!field.persistent || values[size_t(f)].isNull()) continue;
-            columns << quoteIdentifier(field.name);
+            columns << quoted[size_t(f)];
             marks << QStringLiteral("?");
             s.bind(field, values[size_t(f)]);
         }

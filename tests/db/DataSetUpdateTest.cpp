@@ -275,3 +275,33 @@ TEST_F(DataSetUpdate, JoinedColumnsAndTheCallersTransaction) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataSetUpdateNames, QuotesTableAndColumnNames) {
+    testing_support::TempDatabase database;
+    ASSERT_TRUE(database.isValid());
+    database.exec(
+        QStringLiteral("CREATE TABLE \"Odd Table\" (\"Key Id\" INTEGER PRIMARY KEY, \"Na\"\"me\" TEXT);"
+                       "INSERT INTO \"Odd Table\" VALUES (1, 'a');"));
+    auto connection = database.connect();
+    db::DataSet ds;
+    db::Command c;
+    c.text = QStringLiteral("SELECT * FROM \"Odd Table\"");
+    ASSERT_TRUE(ds.open(*connection, c)) << ds.lastError().toStdString();
+    ASSERT_EQ(ds.field(1).name, QStringLiteral("Na\"me"));
+    ds.edit();
+    ds.setValue(1, QStringLiteral("b"));
+    ds.post();
+    ds.append();
+    ds.setValue(0, 2);
+    ds.setValue(1, QStringLiteral("c"));
+    ds.post();
+    ASSERT_TRUE(ds.updateBatch(*connection, QStringLiteral("Odd Table"), {QStringLiteral("Key Id")}))
+        << ds.lastError().toStdString();
+    const db::Result r =
+        database.exec(QStringLiteral("SELECT group_concat(\"Na\"\"me\", ',') FROM \"Odd Table\""));
+    EXPECT_EQ(r.resultSets.at(0).rows.at(0).at(0).toString(), QStringLiteral("b,c"));
+}
+
+}  // namespace
