@@ -8,7 +8,7 @@
 #include "ui/Waiting.h"
 
 namespace {
-// A cancelled statement ends as soon as the database notices the interrupt.
+// How long a cancelled statement may take to notice its interrupt.
 constexpr int kPreviousStatementWaitMs = 10000;
 }  // namespace
 
@@ -35,6 +35,10 @@ bool ShadowDataRegeneration::Run(int profileId, const QString& title, std::funct
         *period,
         {texts.profile(kTextRegenerate), texts.profile(kTextForPeriod), texts.profile(kTextWholePeriod)});
     const bool ok = progresser_.Execute(profileId, periodText, &statement_, std::move(refreshProfiles));
+    // A cancelled statement ends once the database notices the interrupt;
+    // waiting here keeps the interrupts going, so the executor is free (and
+    // can be destroyed without blocking) when the command returns.
+    ui::waitUntil([this] { return !statement_.isRunning(); }, 20, kPreviousStatementWaitMs);
     if (!ok && (statement_.outcome() == db::AsyncExecutor::Outcome::Failed ||
                 statement_.outcome() == db::AsyncExecutor::Outcome::TimedOut))
         showError(statement_.errorText());

@@ -81,24 +81,22 @@ void Environment::setStatus(int profileId, int status) {
 }
 
 int Environment::status(int profileId) {
-    return database
-        .exec(QStringLiteral("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = %1")
-                  .arg(profileId))
-        .resultSets.at(0)
-        .rows.at(0)
-        .at(0)
+    return scalar(QStringLiteral("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = %1")
+                      .arg(profileId))
         .toInt();
 }
 
 int Environment::pendingFlag(int profileId) {
-    return database
-        .exec(QStringLiteral("SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE "
-                             "ReportProfileId = %1")
-                  .arg(profileId))
-        .resultSets.at(0)
-        .rows.at(0)
-        .at(0)
+    return scalar(QStringLiteral("SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE "
+                                 "ReportProfileId = %1")
+                      .arg(profileId))
         .toInt();
+}
+
+QVariant Environment::scalar(const QString& sql) {
+    const db::Result result = database.exec(sql);
+    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return {};
+    return result.resultSets[0].rows[0].at(0);
 }
 
 WhenShown::WhenShown(QWidget& widget, std::function<void()> action, std::function<bool()> ready) {

@@ -42,6 +42,8 @@ public:
     // ReportProfileStatus and ReportProfileRegeneratePendingFlag as another connection sees them.
     int status(int profileId);
     int pendingFlag(int profileId);
+    // The first column of the first row (null when there is none).
+    QVariant scalar(const QString& sql);
 
     std::shared_ptr<Controls> controls = std::make_shared<Controls>();
     testing_support::ScriptedPrompts prompts;
