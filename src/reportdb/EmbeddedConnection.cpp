@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <chrono>
+#include <thread>
 
 namespace reportdb {
 
@@ -84,7 +85,22 @@ sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error) {
 }
 
 EmbeddedConnection::EmbeddedConnection(std::shared_ptr<Server> server, sqlite3* handle)
-    : server_(std::move(server)), db_(handle) {}
+    : server_(std::move(server)), db_(handle) {
+    sqlite3_busy_handler(db_, &EmbeddedConnection::busyWait, this);
+}
+
+int EmbeddedConnection::busyWait(void* self, int count) {
+    // Short rounds, so that the lock is taken soon after a step of long
+    // work commits; the server lets that work pause for a waiting writer.
+    auto* connection = static_cast<EmbeddedConnection*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0) connection->busySince_ = now;
+    if (connection->interruptRequested_) return 0;
+    if (now - connection->busySince_ > std::chrono::milliseconds(kBusyTimeoutMs)) return 0;
+    connection->server_->noteWriterWaiting();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
 
 EmbeddedConnection::~EmbeddedConnection() {
     if (inTransaction()) sqlite::execSql(db_, QStringLiteral("ROLLBACK"), nullptr);
@@ -92,6 +108,7 @@ EmbeddedConnection::~EmbeddedConnection() {
 }
 
 db::Result EmbeddedConnection::execute(db::Command& command) {
+    interruptRequested_ = false;
     DeadlineGuard deadline(db_, command.timeoutSeconds);
     db::Result result = command.type == db::CommandType::StoredProcedure ? executeStoredProcedure(command)
                                                                          : executeText(command);
@@ -108,10 +125,10 @@ db::Result EmbeddedConnection::executeText(db::Command& command) {
         return db::Result::failure(
             QStringLiteral("Could not find stored procedure '%1'.").arg(parse.call.name));
     if (parse.kind == CallParse::Kind::Malformed) return db::Result::failure(parse.error);
-    BoundCall call;
-    QString error;
-    if (!bindTextCall(*procedure, parse.call, command, &call, &error)) return db::Result::failure(error);
-    return runProcedure(*procedure, call);
+    return callProcedure(*procedure,
+                         [&](const ProcedureDefinition& definition, BoundCall* call, QString* error) {
+                             return bindTextCall(definition, parse.call, command, call, error);
+                         });
 }
 
 db::Result EmbeddedConnection::executeStoredProcedure(db::Command& command) {
@@ -122,10 +139,27 @@ db::Result EmbeddedConnection::executeStoredProcedure(db::Command& command) {
     const ProcedureDefinition* procedure = server_->procedures().find(name);
     if (!procedure)
         return db::Result::failure(QStringLiteral("Could not find stored procedure '%1'.").arg(name));
+    return callProcedure(*procedure,
+                         [&](const ProcedureDefinition& definition, BoundCall* call, QString* error) {
+                             return bindCommandCall(definition, command, call, error);
+                         });
+}
+
+db::Result EmbeddedConnection::callProcedure(
+    const ProcedureDefinition& procedure,
+    const std::function<bool(const ProcedureDefinition&, BoundCall*, QString*)>& bind) {
     BoundCall call;
     QString error;
-    if (!bindCommandCall(*procedure, command, &call, &error)) return db::Result::failure(error);
-    return runProcedure(*procedure, call);
+    if (!procedure.hasVersionedParameters()) {
+        if (!bind(procedure, &call, &error)) return db::Result::failure(error);
+        return runProcedure(procedure, call);
+    }
+    // The parameters this database's version offers.
+    const QString version = readVersionText(db_, &error);
+    if (version.isEmpty()) return db::Result::failure(error);
+    const ProcedureDefinition definition = procedure.forVersion(version);
+    if (!bind(definition, &call, &error)) return db::Result::failure(error);
+    return runProcedure(definition, call);
 }
 
 db::Result EmbeddedConnection::executeSql(const QString& text, const db::Parameters& parameters) {
@@ -166,34 +200,42 @@ db::Result EmbeddedConnection::executeSql(const QString& text, const db::Paramet
         if (sqlite3_column_count(raw) > 0) result.resultSets.push_back(std::move(rows));
         if (sqlite3_total_changes64(db_) != before) result.rowsAffected += sqlite3_changes64(db_);
     }
+    // The text may have ended a transaction that procedure calls joined.
+    if (!inTransaction() && !afterCommit_.empty()) runAfterCommit();
     return result;
 }
 
 db::Result EmbeddedConnection::runProcedure(const ProcedureDefinition& procedure, BoundCall& call) {
     // The call joins the caller's transaction through a savepoint, or runs
     // in a transaction of its own; a failed call leaves nothing behind.
+    // A stepwise procedure outside a caller's transaction commits its steps
+    // itself; a failure then leaves the committed steps in place.
     const bool nested = inTransaction();
+    const bool ownTransaction = nested || !procedure.stepwise;
     const QString savepoint = QStringLiteral("reportdb_call_%1").arg(++savepointCounter_);
     QString error;
     const QString begin = nested                ? QStringLiteral("SAVEPOINT ") + savepoint
                           : procedure.readsOnly ? QStringLiteral("BEGIN")
                                                 : QStringLiteral("BEGIN IMMEDIATE");
-    if (!sqlite::execSql(db_, begin, &error)) return db::Result::failure(error);
+    if (ownTransaction && !sqlite::execSql(db_, begin, &error)) return db::Result::failure(error);
 
     ProcedureResult outcome;
+    std::vector<std::function<void()>> afterCommit;
     try {
         QString versionError;
         QString version = readVersionText(db_, &versionError);
         if (version.isEmpty()) throw SqlError(versionError);
         ProcedureContext context(db_, std::move(version), server_);
+        context.setInterruptFlag(&interruptRequested_);
         outcome = procedure.body(context, call.arguments);
+        afterCommit = context.takeAfterCommit();
     } catch (const SqlError& e) {
         outcome = ProcedureResult::failure(e.message());
     } catch (const std::exception& e) {
         outcome = ProcedureResult::failure(QString::fromUtf8(e.what()));
     }
 
-    if (outcome.error.isEmpty()) {
+    if (outcome.error.isEmpty() && ownTransaction) {
         const QString end = nested ? QStringLiteral("RELEASE ") + savepoint : QStringLiteral("COMMIT");
         if (!sqlite::execSql(db_, end, &error)) outcome.error = error;
     }
@@ -206,6 +248,8 @@ db::Result EmbeddedConnection::runProcedure(const ProcedureDefinition& procedure
         return db::Result::failure(outcome.error);
     }
 
+    for (auto& action : afterCommit) afterCommit_.push_back(std::move(action));
+    if (!nested) runAfterCommit();
     writeBack(call, outcome);
     db::Result result;
     result.resultSets = std::move(outcome.resultSets);
@@ -225,10 +269,13 @@ bool EmbeddedConnection::commit(QString* error) {
         if (error) *error = QStringLiteral("No transaction is open on this connection");
         return false;
     }
-    return sqlite::execSql(db_, QStringLiteral("COMMIT"), error);
+    if (!sqlite::execSql(db_, QStringLiteral("COMMIT"), error)) return false;
+    runAfterCommit();
+    return true;
 }
 
 bool EmbeddedConnection::rollback(QString* error) {
+    afterCommit_.clear();
     if (!inTransaction()) {
         if (error) *error = QStringLiteral("No transaction is open on this connection");
         return false;
@@ -236,9 +283,18 @@ bool EmbeddedConnection::rollback(QString* error) {
     return sqlite::execSql(db_, QStringLiteral("ROLLBACK"), error);
 }
 
+void EmbeddedConnection::runAfterCommit() {
+    auto actions = std::move(afterCommit_);
+    afterCommit_.clear();
+    for (auto& action : actions) action();
+}
+
 bool EmbeddedConnection::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
-void EmbeddedConnection::interrupt() { sqlite3_interrupt(db_); }
+void EmbeddedConnection::interrupt() {
+    interruptRequested_ = true;
+    sqlite3_interrupt(db_);
+}
 
 std::unique_ptr<db::Connection> EmbeddedConnection::openSibling(QString* error) const {
     return server_->connect(error);

@@ -8,7 +8,11 @@
 #include <sqlite3.h>
 
 #include <QString>
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace reportdb {
 
@@ -44,10 +48,23 @@ private:
     db::Result executeStoredProcedure(db::Command& command);
     db::Result executeSql(const QString& text, const db::Parameters& parameters);
     db::Result runProcedure(const ProcedureDefinition& procedure, BoundCall& call);
+    db::Result callProcedure(
+        const ProcedureDefinition& procedure,
+        const std::function<bool(const ProcedureDefinition&, BoundCall*, QString*)>& bind);
+    void runAfterCommit();
+    static int busyWait(void* self, int count);
 
     std::shared_ptr<Server> server_;
     sqlite3* db_ = nullptr;
     int savepointCounter_ = 0;
+    std::chrono::steady_clock::time_point busySince_;
+    // Set by interrupt() for the command that runs: it also ends a wait
+    // for the write lock and stops stepwise work before its next step
+    // (SQLite drops an interrupt that comes between two statements).
+    std::atomic<bool> interruptRequested_{false};
+    // Actions of procedure calls made inside the caller's transaction, run
+    // once it commits.
+    std::vector<std::function<void()>> afterCommit_;
 };
 
 }  // namespace reportdb

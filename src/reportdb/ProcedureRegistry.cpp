@@ -1,6 +1,7 @@
 #include "reportdb/ProcedureRegistry.h"
 
 #include "db/VersionGate.h"
+#include "reportdb/Server.h"
 
 namespace reportdb {
 
@@ -91,11 +92,69 @@ QVariant ProcedureContext::scalar(const QString& sql, const std::vector<QVariant
 
 long long ProcedureContext::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
+ProcessReporter ProcedureContext::process(const Arguments& args) const {
+    if (!args.has(QStringLiteral("@ProcessId")) || args.isNull(QStringLiteral("@ProcessId"))) return {};
+    const int id = args.toInt(QStringLiteral("@ProcessId"));
+    if (!server_) throw SqlError(QStringLiteral("The data calculation process %1 does not exist").arg(id));
+    return server_->processes().attach(id, db_);
+}
+
+void ProcedureContext::step(const std::function<void()>& work, const ProcessReporter* process) const {
+    if (interrupted_ && *interrupted_) throw SqlError(QStringLiteral("interrupted"));
+    if (process) process->throwIfTerminated();
+    const bool nested = sqlite3_get_autocommit(db_) == 0;
+    // Before taking the write lock again, a writer of another connection
+    // that waits for it gets its turn.
+    if (!nested && server_) server_->yieldToWaitingWriters();
+    QString error;
+    if (!sqlite::execSql(
+            db_, nested ? QStringLiteral("SAVEPOINT reportdb_step") : QStringLiteral("BEGIN IMMEDIATE"),
+            &error))
+        throw SqlError(error);
+    auto rollback = [&] {
+        // An interrupted write may already have ended the transaction.
+        if (nested)
+            sqlite::execSql(db_, QStringLiteral("ROLLBACK TO reportdb_step; RELEASE reportdb_step"), nullptr);
+        else if (sqlite3_get_autocommit(db_) == 0)
+            sqlite::execSql(db_, QStringLiteral("ROLLBACK"), nullptr);
+    };
+    try {
+        work();
+        if (process) process->throwIfTerminated();
+    } catch (const SqlError&) {
+        rollback();
+        if (process) process->throwIfTerminated();
+        throw;
+    } catch (...) {
+        rollback();
+        throw;
+    }
+    if (!sqlite::execSql(db_, nested ? QStringLiteral("RELEASE reportdb_step") : QStringLiteral("COMMIT"),
+                         &error)) {
+        rollback();
+        throw SqlError(error);
+    }
+}
+
 const ProcedureParameter* ProcedureDefinition::parameter(const QString& name) const {
     const QString key = normalizedParameterName(name);
     for (const auto& p : parameters)
         if (normalizedParameterName(p.name) == key) return &p;
     return nullptr;
+}
+
+bool ProcedureDefinition::hasVersionedParameters() const {
+    for (const auto& p : parameters)
+        if (!p.sinceVersion.isEmpty()) return true;
+    return false;
+}
+
+ProcedureDefinition ProcedureDefinition::forVersion(const QString& versionText) const {
+    ProcedureDefinition copy = *this;
+    std::erase_if(copy.parameters, [&](const ProcedureParameter& p) {
+        return !p.sinceVersion.isEmpty() && !db::IsDatabaseVersionAtLeast(versionText, p.sinceVersion);
+    });
+    return copy;
 }
 
 void ProcedureRegistry::add(ProcedureDefinition definition) {
@@ -106,6 +165,11 @@ void ProcedureRegistry::add(ProcedureDefinition definition) {
 void ProcedureRegistry::add(const QString& name, std::vector<ProcedureParameter> parameters, ProcedureFn body,
                             bool readsOnly) {
     add(ProcedureDefinition{name, std::move(parameters), std::move(body), readsOnly});
+}
+
+void ProcedureRegistry::addStepwise(const QString& name, std::vector<ProcedureParameter> parameters,
+                                    ProcedureFn body) {
+    add(ProcedureDefinition{name, std::move(parameters), std::move(body), false, true});
 }
 
 const ProcedureDefinition* ProcedureRegistry::find(const QString& name) const {

@@ -4,11 +4,13 @@
 // C++ function that runs SQL through a ProcedureContext.
 
 #include "db/Value.h"
+#include "reportdb/Processes.h"
 #include "reportdb/SqliteUtil.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +27,9 @@ struct ProcedureParameter {
     bool output = false;
     QVariant defaultValue;
     bool hasDefault = false;
+    // Databases older than this version do not have the parameter (empty:
+    // every version has it).
+    QString sinceVersion = {};
 
     static ProcedureParameter input(QString name, db::FieldType type) {
         return {std::move(name), type, false, {}, false};
@@ -35,6 +40,10 @@ struct ProcedureParameter {
     // Output parameters that the caller leaves out start as NULL.
     static ProcedureParameter out(QString name, db::FieldType type) {
         return {std::move(name), type, true, {}, true};
+    }
+    ProcedureParameter since(QString version) && {
+        sinceVersion = std::move(version);
+        return std::move(*this);
     }
 };
 
@@ -71,8 +80,31 @@ public:
     sqlite3* handle() const { return db_; }
     const QString& versionText() const { return versionText_; }
     bool versionAtLeast(const QString& threshold) const;
-    // The server of the database (for work that outlives the call).
+    // The server of the database (for work that outlives the call); null
+    // for work that the server's own worker runs.
     const std::shared_ptr<Server>& server() const { return server_; }
+
+    // The data calculation process named by the call's "@ProcessId" (an
+    // inactive reporter when the argument is absent or NULL). Throws
+    // SqlError when there is no such process.
+    ProcessReporter process(const Arguments& args) const;
+
+    // Runs `work` as one step: committed when it returns, so that other
+    // connections see its effect at once; rolled back when it throws (the
+    // exception goes on). Inside a transaction of the caller the step is a
+    // savepoint and becomes visible with the caller's commit. Only
+    // procedures registered as stepwise may use it. When `process` was
+    // terminated, the step is rolled back and the error says so.
+    void step(const std::function<void()>& work, const ProcessReporter* process = nullptr) const;
+
+    // The flag that the connection's interrupt() sets: step() does not start
+    // a step once it is set.
+    void setInterruptFlag(const std::atomic<bool>* flag) { interrupted_ = flag; }
+
+    // Runs `action` once the call's changes are committed (dropped when they
+    // are rolled back).
+    void afterCommit(std::function<void()> action) { afterCommit_.push_back(std::move(action)); }
+    std::vector<std::function<void()>> takeAfterCommit() { return std::move(afterCommit_); }
 
     // One statement; `bindings` fill its parameters ("?", ":x", "@x") in order.
     db::ResultSet query(const QString& sql, const std::vector<QVariant>& bindings = {}) const;
@@ -86,6 +118,8 @@ private:
     sqlite3* db_;
     QString versionText_;
     std::shared_ptr<Server> server_;
+    std::vector<std::function<void()>> afterCommit_;
+    const std::atomic<bool>* interrupted_ = nullptr;
 };
 
 struct ProcedureResult {
@@ -110,8 +144,15 @@ struct ProcedureDefinition {
     // Read-only procedures start a deferred transaction, so they do not wait
     // for a writer on another connection.
     bool readsOnly = false;
+    // Stepwise procedures get no transaction around the call: they commit
+    // their work step by step through ProcedureContext::step.
+    bool stepwise = false;
 
     const ProcedureParameter* parameter(const QString& name) const;
+    // True when a parameter exists only from some database version on.
+    bool hasVersionedParameters() const;
+    // The definition as a database of `versionText` offers it.
+    ProcedureDefinition forVersion(const QString& versionText) const;
 };
 
 class ProcedureRegistry {
@@ -120,6 +161,7 @@ public:
     void add(ProcedureDefinition definition);
     void add(const QString& name, std::vector<ProcedureParameter> parameters, ProcedureFn body,
              bool readsOnly = false);
+    void addStepwise(const QString& name, std::vector<ProcedureParameter> parameters, ProcedureFn body);
 
     // Case-insensitive; null when there is no such procedure.
     const ProcedureDefinition* find(const QString& name) const;

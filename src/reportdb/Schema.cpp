@@ -103,8 +103,70 @@ CREATE TABLE TRawDataTimeLimits (
 );
 )sql";
 
+// Raw data samples, the shadow data computed from them per profile, unit and
+// day, the queue of database jobs and the export jobs that use profiles.
+constexpr const char* kShadowDataSchema = R"sql(
+-- One sample per unit and interval; PcTimeStamp marks the end of the interval.
+CREATE TABLE TRawData (
+    ParkUnitId INTEGER NOT NULL REFERENCES TParkUnit (ParkUnitId) ON DELETE CASCADE,
+    PcTimeStamp DATETIME NOT NULL,
+    WindSpeed REAL,
+    ProductionKWh REAL,
+    EventCode INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (ParkUnitId, PcTimeStamp)
+) WITHOUT ROWID;
+
+CREATE TABLE TShadowData (
+    ReportProfileId INTEGER NOT NULL,
+    ParkUnitId INTEGER NOT NULL,
+    ShadowDate DATETIME NOT NULL,
+    SampleCount INTEGER NOT NULL,
+    OperatingSampleCount INTEGER NOT NULL,
+    FaultSampleCount INTEGER NOT NULL,
+    ProductionKWh REAL,
+    MeanWindSpeed REAL,
+    PRIMARY KEY (ReportProfileId, ParkUnitId, ShadowDate),
+    FOREIGN KEY (ParkUnitId, ReportProfileId)
+        REFERENCES TParkUnit_TReportProfile (ParkUnitId, ReportProfileId) ON DELETE CASCADE
+) WITHOUT ROWID;
+
+-- Work queued for the database's background worker. State: 0 queued,
+-- 1 running, 2 done, 3 failed. A running job whose owner stopped sending
+-- heartbeats is taken over by the next worker.
+CREATE TABLE TJob (
+    JobId INTEGER PRIMARY KEY AUTOINCREMENT,
+    JobType NVARCHAR(50) NOT NULL,
+    DatabaseName NVARCHAR(128),
+    LoginName NVARCHAR(128),
+    ReportProfileId INTEGER,
+    FromDate DATETIME,
+    ToDate DATETIME,
+    State INTEGER NOT NULL DEFAULT 0,
+    UnitIds TEXT,
+    FirstDay DATETIME,
+    LastDay DATETIME,
+    StepsTotal INTEGER,
+    StepsDone INTEGER NOT NULL DEFAULT 0,
+    Owner NVARCHAR(40),
+    Heartbeat DATETIME,
+    CreatedAt DATETIME NOT NULL,
+    FinishedAt DATETIME,
+    ErrorText NTEXT
+);
+CREATE INDEX IX_TJob_State ON TJob (State, JobId);
+
+CREATE TABLE TExportJob (
+    ExportJobId INTEGER PRIMARY KEY AUTOINCREMENT,
+    ExportJobTitle NVARCHAR(128) NOT NULL,
+    ReportProfileId INTEGER NOT NULL REFERENCES TReportProfile (ReportProfileId),
+    ExportJobEnabled BIT NOT NULL DEFAULT 1
+);
+CREATE INDEX IX_TExportJob_Profile ON TExportJob (ReportProfileId);
+)sql";
+
 constexpr MigrationStep kSteps[] = {
     {1, "Core schema: versions, users, report profiles, unit types, park units", kCoreSchema, nullptr},
+    {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

@@ -1,12 +1,51 @@
 #include "reportdb/Server.h"
 
 #include "reportdb/EmbeddedConnection.h"
+#include "reportdb/Jobs.h"
 #include "reportdb/Schema.h"
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 namespace reportdb {
 
+namespace {
+
+long long steadyMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+size_t currentThreadKey() { return std::hash<std::thread::id>{}(std::this_thread::get_id()); }
+
+}  // namespace
+
 Server::Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry)
-    : path_(std::move(path)), versionText_(std::move(versionText)), registry_(std::move(registry)) {}
+    : path_(std::move(path)), versionText_(std::move(versionText)), registry_(std::move(registry)) {
+    jobs_ = std::make_unique<JobRunner>(path_, *this);
+}
+
+Server::~Server() { jobs_->stop(); }
+
+void Server::wakeJobs() { jobs_->wake(); }
+
+void Server::noteWriterWaiting() {
+    lastWriterThread_ = currentThreadKey();
+    lastWriterWait_ = steadyMicroseconds();
+}
+
+void Server::yieldToWaitingWriters() {
+    // A waiting writer retries every millisecond; while one has tried very
+    // recently, leave the lock free for it (for a few rounds at most).
+    constexpr long long kRecentMicroseconds = 2000;
+    for (int round = 0; round < 20; ++round) {
+        if (lastWriterThread_ == currentThreadKey()) return;
+        if (steadyMicroseconds() - lastWriterWait_ > kRecentMicroseconds) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 std::shared_ptr<Server> Server::open(const QString& path, QString* error,
                                      std::shared_ptr<const ProcedureRegistry> registry) {
@@ -21,7 +60,9 @@ std::shared_ptr<Server> Server::open(const QString& path, QString* error,
         return nullptr;
     }
     if (!registry) registry = standardRegistry();
-    return std::shared_ptr<Server>(new Server(path, version, std::move(registry)));
+    std::shared_ptr<Server> server(new Server(path, version, std::move(registry)));
+    server->jobs_->start();
+    return server;
 }
 
 std::unique_ptr<db::Connection> Server::connect(QString* error) { return connectEmbedded(error); }

@@ -4,22 +4,29 @@
 
 #include "db/Connection.h"
 #include "reportdb/ProcedureRegistry.h"
+#include "reportdb/Processes.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 
 namespace reportdb {
 
 class EmbeddedConnection;
+class JobRunner;
 
 class Server : public std::enable_shared_from_this<Server> {
 public:
     // Opens an existing database file and brings its schema up to date. A
     // missing file is an error (nothing is created). Without a registry the
-    // standard procedures are used.
+    // standard procedures are used. The server's worker starts at once and
+    // resumes the database jobs that were left unfinished.
     static std::shared_ptr<Server> open(const QString& path, QString* error,
                                         std::shared_ptr<const ProcedureRegistry> registry = nullptr);
 
+    // Stops the worker: a job step under way is rolled back and the job is
+    // left queued for the next time the database is opened.
+    ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
@@ -32,12 +39,26 @@ public:
     const ProcedureRegistry& procedures() const { return *registry_; }
     const std::shared_ptr<const ProcedureRegistry>& registry() const { return registry_; }
 
+    ProcessTable& processes() { return processes_; }
+    // Tells the worker that a job was queued (after its commit).
+    void wakeJobs();
+
+    // Connections of this server wait for the write lock in short rounds
+    // and note that they wait; long work calls yieldToWaitingWriters
+    // between its steps so that such a writer gets its turn soon.
+    void noteWriterWaiting();
+    void yieldToWaitingWriters();
+
 private:
     Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry);
 
     QString path_;
     QString versionText_;
     std::shared_ptr<const ProcedureRegistry> registry_;
+    ProcessTable processes_;
+    std::atomic<long long> lastWriterWait_{0};  // steady clock, microseconds
+    std::atomic<size_t> lastWriterThread_{0};
+    std::unique_ptr<JobRunner> jobs_;
 };
 
 }  // namespace reportdb

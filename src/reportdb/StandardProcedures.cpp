@@ -7,6 +7,8 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     auto registry = std::make_shared<ProcedureRegistry>();
     registerProfileProcedures(*registry);
     registerUnitProcedures(*registry);
+    registerProcessProcedures(*registry);
+    registerShadowDataProcedures(*registry);
     return registry;
 }
 

@@ -5,7 +5,9 @@ namespace reportdb {
 
 class ProcedureRegistry;
 
-void registerProfileProcedures(ProcedureRegistry& registry);  // profiles.cpp
-void registerUnitProcedures(ProcedureRegistry& registry);     // units.cpp
+void registerProfileProcedures(ProcedureRegistry& registry);     // profiles.cpp
+void registerUnitProcedures(ProcedureRegistry& registry);        // units.cpp
+void registerProcessProcedures(ProcedureRegistry& registry);     // processes.cpp
+void registerShadowDataProcedures(ProcedureRegistry& registry);  // shadowdata.cpp
 
 }  // namespace reportdb

@@ -55,9 +55,51 @@ ProcedureResult selectProfiles(ProcedureContext& context, const Arguments& args)
     return result;
 }
 
+// Return values of DCE_SP_DeleteReportProfile.
+constexpr int kProfileUsedByExportJob = 1001;
+constexpr int kProfileNotFound = 1002;
+constexpr int kDeleteNotGranted = 1003;
+
+// DCE_SP_DeleteReportProfile @ProfileId, @ExportjobTitle OUTPUT [, @DeleteGranted]:
+// deletes the profile with its units' configuration, user access and shadow
+// data. An export job that uses the profile prevents it (1001, with the
+// job's title); from 3.6.1.2 on the caller must grant the deletion
+// (@DeleteGranted = 1).
+ProcedureResult deleteReportProfile(ProcedureContext& context, const Arguments& args) {
+    const int profileId = args.toInt(QStringLiteral("@ProfileId"));
+    ProcedureResult result;
+    if (context.scalar(QStringLiteral("SELECT 1 FROM TReportProfile WHERE ReportProfileId = ?"), {profileId})
+            .isNull()) {
+        result.returnValue = kProfileNotFound;
+        return result;
+    }
+    if (args.has(QStringLiteral("@DeleteGranted")) && args.toInt(QStringLiteral("@DeleteGranted")) != 1) {
+        result.returnValue = kDeleteNotGranted;
+        return result;
+    }
+    const QVariant exportJob = context.scalar(
+        QStringLiteral(
+            "SELECT ExportJobTitle FROM TExportJob WHERE ReportProfileId = ? ORDER BY ExportJobId"),
+        {profileId});
+    if (!exportJob.isNull()) {
+        result.returnValue = kProfileUsedByExportJob;
+        result.outputs[QStringLiteral("@ExportjobTitle")] = exportJob.toString();
+        return result;
+    }
+    // Units, user access and shadow data go with the profile (cascades).
+    context.exec(QStringLiteral("DELETE FROM TReportProfile WHERE ReportProfileId = ?"), {profileId});
+    return result;
+}
+
 }  // namespace
 
 void registerProfileProcedures(ProcedureRegistry& registry) {
+    registry.add(QStringLiteral("DCE_SP_DeleteReportProfile"),
+                 {ProcedureParameter::input(QStringLiteral("@ProfileId"), FieldType::Integer),
+                  ProcedureParameter::out(QStringLiteral("@ExportjobTitle"), FieldType::String),
+                  ProcedureParameter::input(QStringLiteral("@DeleteGranted"), FieldType::Integer)
+                      .since(QStringLiteral("3.6.1.2"))},
+                 deleteReportProfile);
     registry.add(QStringLiteral("DCE_SP_SelectProfiles"),
                  {ProcedureParameter::input(QStringLiteral("@UserId"), FieldType::Integer),
                   ProcedureParameter::optional(QStringLiteral("@SelectionMode"), FieldType::Integer, 3)},

@@ -1,11 +1,16 @@
 // Unit type and park unit procedures.
 
 #include "reportdb/ProcedureRegistry.h"
+#include "reportdb/ShadowData.h"
 #include "reportdb/procedures/Procedures.h"
+
+#include <algorithm>
 
 namespace reportdb {
 
 namespace {
+
+using db::FieldType;
 
 // DCE_SP_SelectUnitTypes: the turbine types, by title. Meteorological
 // stations and grid points are not listed: callers group them on their own.
@@ -17,10 +22,169 @@ ProcedureResult selectUnitTypes(ProcedureContext& context, const Arguments&) {
     return result;
 }
 
+bool unitInProfile(const ProcedureContext& context, int unitId, int profileId) {
+    return !context
+                .scalar(QStringLiteral("SELECT 1 FROM TParkUnit_TReportProfile WHERE ParkUnitId = ? AND "
+                                       "ReportProfileId = ?"),
+                        {unitId, profileId})
+                .isNull();
+}
+
+// After a unit change that stopped half-way the profile's shadow data is
+// incomplete: the profile is marked for regeneration.
+void markIncomplete(const ProcedureContext& context, int profileId) {
+    try {
+        context.exec(QStringLiteral("UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1 "
+                                    "WHERE ReportProfileId = ?"),
+                     {profileId});
+    } catch (const SqlError&) {
+        // The call fails anyway; the marker is a courtesy.
+    }
+}
+
+// DCE_SP_AddParkUnitToProfile @ParkUnitId, @ReportProfileId [, @ShadowDataStartDate] [, @ProcessId]:
+// adds the unit with its default configuration and computes its shadow
+// data from the start date (the profile's shadow data start when none is
+// given), one month per step. The remaining work is the number of steps.
+ProcedureResult addParkUnitToProfile(ProcedureContext& context, const Arguments& args) {
+    const int unitId = args.toInt(QStringLiteral("@ParkUnitId"));
+    const int profileId = args.toInt(QStringLiteral("@ReportProfileId"));
+    ProcessReporter process = context.process(args);
+    process.throwIfTerminated();
+    if (!shadow::profileExists(context, profileId))
+        throw SqlError(QStringLiteral("The report profile %1 does not exist").arg(profileId));
+    if (context.scalar(QStringLiteral("SELECT 1 FROM TParkUnit WHERE ParkUnitId = ?"), {unitId}).isNull())
+        throw SqlError(QStringLiteral("The park unit %1 does not exist").arg(unitId));
+    if (unitInProfile(context, unitId, profileId))
+        throw SqlError(QStringLiteral("The park unit %1 already belongs to the report profile %2")
+                           .arg(unitId)
+                           .arg(profileId));
+
+    const QDateTime requestedStart = args.value(QStringLiteral("@ShadowDataStartDate")).toDateTime();
+    QDateTime start = requestedStart;
+    if (!start.isValid())
+        start = sqlite::parseDateTime(
+            context
+                .scalar(QStringLiteral("SELECT ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile "
+                                       "WHERE ReportProfileId = ?"),
+                        {profileId})
+                .toString());
+    shadow::DayRange days = shadow::rawDataDays(context, {unitId});
+    if (start.isValid() && !days.isEmpty()) days.first = std::max(days.first, start.date());
+    const std::vector<shadow::Step> steps = shadow::planSteps({unitId}, days);
+    int remaining = int(steps.size()) + 1;
+    process.setRemaining(remaining);
+
+    bool added = false;
+    try {
+        context.step(
+            [&] {
+                context.exec(
+                    QStringLiteral("INSERT INTO TParkUnit_TReportProfile (ParkUnitId, ReportProfileId, "
+                                   "NormCurveId, HubHeightAltitude, Sitecalibrationfactor) "
+                                   "SELECT ParkUnitId, ?, NormCurveId, HubHeightAltitude, 1 FROM TParkUnit "
+                                   "WHERE ParkUnitId = ?"),
+                    {profileId, unitId});
+                // The first unit of a new profile fixes its shadow data start.
+                if (requestedStart.isValid())
+                    context.exec(
+                        QStringLiteral("UPDATE TReportProfile SET ReportProfileShadowDataStartPCTimeStamp "
+                                       "= ? WHERE ReportProfileId = ? AND "
+                                       "ReportProfileShadowDataStartPCTimeStamp IS NULL"),
+                        {requestedStart, profileId});
+            },
+            &process);
+        added = true;
+        process.setRemaining(--remaining);
+        for (const shadow::Step& step : steps) {
+            context.step([&] { shadow::regenerateStep(context, profileId, step); }, &process);
+            process.setRemaining(--remaining);
+        }
+    } catch (const SqlError&) {
+        if (added) markIncomplete(context, profileId);
+        throw;
+    }
+    return {};
+}
+
+// DCE_SP_DeleteParkUnitsWithProfileId @ParkUnitId, @ReportProfileId [, @ProcessId]:
+// @ParkUnitId is one id or several joined by ","; units that are not in the
+// profile are skipped. The unit's shadow data goes first, one month per
+// step, then the unit itself. The remaining work is the number of steps.
+ProcedureResult deleteParkUnitsFromProfile(ProcedureContext& context, const Arguments& args) {
+    bool ok = false;
+    const std::vector<int> requested = shadow::parseIdList(args.toString(QStringLiteral("@ParkUnitId")), &ok);
+    if (!ok || requested.empty())
+        throw SqlError(QStringLiteral("'%1' is not a list of park unit ids")
+                           .arg(args.toString(QStringLiteral("@ParkUnitId"))));
+    const int profileId = args.toInt(QStringLiteral("@ReportProfileId"));
+    ProcessReporter process = context.process(args);
+    process.throwIfTerminated();
+    if (!shadow::profileExists(context, profileId))
+        throw SqlError(QStringLiteral("The report profile %1 does not exist").arg(profileId));
+
+    struct UnitWork {
+        int unitId;
+        std::vector<shadow::Step> steps;
+    };
+    std::vector<UnitWork> work;
+    int remaining = 0;
+    for (int unitId : requested) {
+        if (!unitInProfile(context, unitId, profileId)) continue;
+        const db::ResultSet range = context.query(
+            QStringLiteral(
+                "SELECT min(ShadowDate), max(ShadowDate) FROM TShadowData WHERE ReportProfileId = ? "
+                "AND ParkUnitId = ?"),
+            {profileId, unitId});
+        const shadow::DayRange days{sqlite::parseDateTime(range.rows[0][0].toString()).date(),
+                                    sqlite::parseDateTime(range.rows[0][1].toString()).date()};
+        work.push_back({unitId, shadow::planSteps({unitId}, days)});
+        remaining += int(work.back().steps.size()) + 1;
+    }
+    process.setRemaining(remaining);
+
+    bool changed = false;
+    try {
+        for (const UnitWork& unit : work) {
+            for (const shadow::Step& step : unit.steps) {
+                context.step([&] { shadow::deleteStep(context, profileId, step); }, &process);
+                changed = true;
+                process.setRemaining(--remaining);
+            }
+            context.step(
+                [&] {
+                    context.exec(
+                        QStringLiteral("DELETE FROM TParkUnit_TReportProfile WHERE ParkUnitId = ? AND "
+                                       "ReportProfileId = ?"),
+                        {unit.unitId, profileId});
+                },
+                &process);
+            changed = true;
+            process.setRemaining(--remaining);
+        }
+    } catch (const SqlError&) {
+        if (changed) markIncomplete(context, profileId);
+        throw;
+    }
+    return {};
+}
+
 }  // namespace
 
 void registerUnitProcedures(ProcedureRegistry& registry) {
     registry.add(QStringLiteral("DCE_SP_SelectUnitTypes"), {}, selectUnitTypes, true);
+    registry.addStepwise(
+        QStringLiteral("DCE_SP_AddParkUnitToProfile"),
+        {ProcedureParameter::input(QStringLiteral("@ParkUnitId"), FieldType::Integer),
+         ProcedureParameter::input(QStringLiteral("@ReportProfileId"), FieldType::Integer),
+         ProcedureParameter::optional(QStringLiteral("@ShadowDataStartDate"), FieldType::DateTime, {}),
+         ProcedureParameter::optional(QStringLiteral("@ProcessId"), FieldType::Integer, {})},
+        addParkUnitToProfile);
+    registry.addStepwise(QStringLiteral("DCE_SP_DeleteParkUnitsWithProfileId"),
+                         {ProcedureParameter::input(QStringLiteral("@ParkUnitId"), FieldType::String),
+                          ProcedureParameter::input(QStringLiteral("@ReportProfileId"), FieldType::Integer),
+                          ProcedureParameter::optional(QStringLiteral("@ProcessId"), FieldType::Integer, {})},
+                         deleteParkUnitsFromProfile);
 }
 
 }  // namespace reportdb
