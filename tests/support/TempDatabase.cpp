@@ -7,7 +7,7 @@ namespace testing_support {
 
 TempDatabase::TempDatabase(const QString& versionText,
                            std::shared_ptr<const reportdb::ProcedureRegistry> registry)
-    : versionText_(versionText) {
+    : versionText_(versionText), registry_(std::move(registry)) {
     if (!dir_.isValid()) {
         error_ = QStringLiteral("No temporary folder: ") + dir_.errorString();
         ADD_FAILURE() << error_.toStdString();
@@ -15,7 +15,43 @@ TempDatabase::TempDatabase(const QString& versionText,
     }
     path_ = dir_.filePath(QStringLiteral("reporting.db"));
     if (!reportdb::createDatabase(path_, versionText, &error_) ||
-        !(server_ = reportdb::Server::open(path_, &error_, std::move(registry))))
+        !(server_ = reportdb::Server::open(path_, &error_, registry_)))
+        ADD_FAILURE() << "Test database: " << error_.toStdString();
+}
+
+TempDatabase::TempDatabase(const DemoContent& demo,
+                           std::shared_ptr<const reportdb::ProcedureRegistry> registry)
+    : registry_(std::move(registry)) {
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("No temporary folder: ") + dir_.errorString();
+        ADD_FAILURE() << error_.toStdString();
+        return;
+    }
+    path_ = dir_.filePath(QStringLiteral("reporting.db"));
+    reportdb::demo::Summary summary;
+    if (!reportdb::demo::writeDemoDatabase(path_, demo.options, &summary, &error_) ||
+        !(server_ = reportdb::Server::open(path_, &error_, registry_))) {
+        ADD_FAILURE() << "Demo test database: " << error_.toStdString();
+        return;
+    }
+    versionText_ = summary.versionText;
+}
+
+QVariant TempDatabase::scalar(const QString& sql) const {
+    const db::Result result = exec(sql);
+    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return {};
+    return result.resultSets[0].rows[0].at(0);
+}
+
+void TempDatabase::close() {
+    std::weak_ptr<reportdb::Server> old = server_;
+    server_.reset();
+    if (!old.expired()) ADD_FAILURE() << "The test database is still in use; it cannot be closed";
+}
+
+void TempDatabase::reopen() {
+    if (server_) close();
+    if (!(server_ = reportdb::Server::open(path_, &error_, registry_)))
         ADD_FAILURE() << "Test database: " << error_.toStdString();
 }
 

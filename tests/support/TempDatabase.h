@@ -7,6 +7,7 @@
 #include "reportdb/EmbeddedDatabase.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/Server.h"
+#include "reportdb/demo/Demo.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -14,9 +15,16 @@
 
 namespace testing_support {
 
+// Asks TempDatabase for the demo content (written with these options).
+struct DemoContent {
+    reportdb::demo::Options options;
+};
+
 class TempDatabase {
 public:
     explicit TempDatabase(const QString& versionText = QString::fromLatin1(reportdb::kDefaultVersionText),
+                          std::shared_ptr<const reportdb::ProcedureRegistry> registry = nullptr);
+    explicit TempDatabase(const DemoContent& demo,
                           std::shared_ptr<const reportdb::ProcedureRegistry> registry = nullptr);
 
     // False (with the reason in error()) when the database could not be made;
@@ -39,12 +47,22 @@ public:
 
     // Runs SQL on a short-lived connection; a failure fails the test.
     db::Result exec(const QString& sql) const;
+    // The first column of the first row of `sql`.
+    QVariant scalar(const QString& sql) const;
+
+    // Closes the database, as when the program ends: its server stops its
+    // background work. Every connection taken before must be gone.
+    void close();
+    // Opens it again (after close(), or closing it first), as when the
+    // program starts.
+    void reopen();
 
 private:
     QTemporaryDir dir_;
     QString path_;
     QString versionText_;
     QString error_;
+    std::shared_ptr<const reportdb::ProcedureRegistry> registry_;
     std::shared_ptr<reportdb::Server> server_;
 };
 

@@ -1,0 +1,286 @@
+// Regenerating shadow data: as a database job that the server's worker runs
+// (and resumes after the database was closed), and directly inside the
+// call; ReportProfileStatus counts down where a second connection sees it.
+
+#include "reportdb/EmbeddedConnection.h"
+#include "reportdb/Schema.h"
+#include "reportdb/SqliteUtil.h"
+#include "support/TempDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+using testing_support::DemoContent;
+using testing_support::TempDatabase;
+
+namespace {
+
+// The demo park with four turbines, three masts and a grid point; its
+// "Whole park" profile (id 1) covers all eight units from the first day
+// of raw data.
+DemoContent smallDemo(int days) {
+    DemoContent demo;
+    demo.options.turbineCount = 4;
+    demo.options.rawDataDays = days;
+    return demo;
+}
+constexpr int kWholePark = 1;
+constexpr int kUnits = 8;
+
+db::Result run(db::Connection& connection, const QString& text) {
+    db::Command command;
+    command.text = text;
+    return connection.execute(command);
+}
+
+std::vector<db::Row> rows(db::Connection& connection, const QString& sql) {
+    const db::Result result = run(connection, sql);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString() << "\n" << sql.toStdString();
+    return result.resultSets.empty() ? std::vector<db::Row>{} : result.resultSets[0].rows;
+}
+
+QVariant value(db::Connection& connection, const QString& sql) {
+    const auto r = rows(connection, sql);
+    return r.empty() ? QVariant() : r[0].at(0);
+}
+
+std::vector<db::Row> shadowRows(db::Connection& connection, int profileId) {
+    return rows(connection, QStringLiteral("SELECT * FROM TShadowData WHERE ReportProfileId = %1 "
+                                           "ORDER BY ParkUnitId, ShadowDate")
+                                .arg(profileId));
+}
+
+int status(db::Connection& connection, int profileId) {
+    return value(connection,
+                 QStringLiteral("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = %1")
+                     .arg(profileId))
+        .toInt();
+}
+
+// Polls the profile's status until `done` holds (at most 60 s); returns
+// the values seen, each change once.
+std::vector<int> watchStatus(db::Connection& watch, int profileId, const std::function<bool()>& done) {
+    std::vector<int> seen;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+        const bool finished = done();
+        const int current = status(watch, profileId);
+        if (seen.empty() || seen.back() != current) seen.push_back(current);
+        if (finished || std::chrono::steady_clock::now() > end) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return seen;
+}
+
+// The values a countdown from at most `total` shows: falling, ending at 0.
+void expectCountdown(const std::vector<int>& seen, int total) {
+    std::vector<int> positive;
+    for (int v : seen)
+        if (v > 0) positive.push_back(v);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), 0);
+    EXPECT_GE(positive.size(), 2u) << "the countdown was not seen";
+    for (size_t i = 0; i < positive.size(); ++i) {
+        EXPECT_LE(positive[i], total);
+        if (i > 0) {
+            EXPECT_LT(positive[i], positive[i - 1]);
+        }
+    }
+}
+
+QString jobCall(int profileId, const QString& from, const QString& to) {
+    return QStringLiteral(
+               "WMS_JOB_CreateGenerateShadowDataJob @DatabaseName = 'SkyloomDemo', @LoginName = 'hr_admin', "
+               "@ReportProfileId = %1, @FromDate = '%2', @ToDate = '%3'")
+        .arg(profileId)
+        .arg(from, to);
+}
+
+int lastJobState(db::Connection& connection) {
+    return value(connection, "SELECT State FROM TJob ORDER BY JobId DESC LIMIT 1").toInt();
+}
+
+}  // namespace
+
+TEST(ShadowData, TimeStampLimitsAreOneRowOrNone) {
+    TempDatabase empty;
+    auto connection = empty.connect();
+    ASSERT_TRUE(connection);
+    db::Result result = run(*connection, "DCE_SP_GetPcTimeStampLimits");
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_EQ(result.resultSets.size(), 1u);
+    EXPECT_EQ(result.resultSets[0].columnIndex("MinPcTimeStamp"), 0);
+    EXPECT_EQ(result.resultSets[0].columnIndex("MaxPcTimeStamp"), 1);
+    EXPECT_TRUE(result.resultSets[0].rows.empty());
+
+    TempDatabase demo(smallDemo(10));
+    connection = demo.connect();
+    ASSERT_TRUE(connection);
+    result = run(*connection, "exec DCE_SP_GetPcTimeStampLimits");
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_EQ(result.resultSets.at(0).rows.size(), 1u);
+    const db::Row& limits = result.resultSets[0].rows[0];
+    EXPECT_EQ(result.resultSets[0].columns[0].type, db::FieldType::DateTime);
+    // Hourly samples, stamped at the end of their hour, up to the last day.
+    EXPECT_EQ(limits[0], QVariant(QDateTime(QDate(2024, 12, 22), QTime(1, 0))));
+    EXPECT_EQ(limits[1], QVariant(QDateTime(QDate(2025, 1, 1), QTime(0, 0))));
+}
+
+TEST(ShadowData, JobCountsTheStatusDownRegeneratesThePeriodAndClearsTheMarker) {
+    TempDatabase database(smallDemo(120));
+    auto caller = database.connect();
+    auto watch = database.connect();
+    ASSERT_TRUE(caller && watch);
+    const auto expected = shadowRows(*watch, kWholePark);
+    ASSERT_EQ(expected.size(), size_t(kUnits * 120));
+    database.exec(
+        "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
+        "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1 WHERE ReportProfileId = 1");
+
+    // The whole period, as the period dialog sends it: Sep 3 to Dec 31 are
+    // four months, one step per unit and month.
+    const db::Result queued = run(*caller, jobCall(kWholePark, "2024-09-03 00:10:00", "2025-01-02 00:00:00"));
+    ASSERT_TRUE(queued.ok()) << queued.error.toStdString();
+    const auto seen = watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; });
+    expectCountdown(seen, kUnits * 4);
+    EXPECT_EQ(lastJobState(*watch), 2);
+    EXPECT_EQ(
+        value(*watch,
+              "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
+        QVariant(qlonglong(0)));
+    EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
+    const auto job = rows(*watch, "SELECT DatabaseName, LoginName, StepsTotal, StepsDone FROM TJob");
+    ASSERT_EQ(job.size(), 1u);
+    EXPECT_EQ(job[0], (db::Row{QString("SkyloomDemo"), QString("hr_admin"), qlonglong(32), qlonglong(32)}));
+
+    // A single month: only its days are computed again.
+    database.exec("UPDATE TShadowData SET ProductionKWh = -1 WHERE ReportProfileId = 1");
+    ASSERT_TRUE(run(*caller, jobCall(kWholePark, "2024-10-01 00:10:00", "2024-11-01 00:00:00")).ok());
+    expectCountdown(watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; }), kUnits);
+    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ProductionKWh = -1"),
+              QVariant(qlonglong(kUnits * (120 - 31))));
+    EXPECT_EQ(value(*watch,
+                    "SELECT min(ShadowDate) || ' ' || max(ShadowDate) FROM TShadowData "
+                    "WHERE ReportProfileId = 1 AND (ProductionKWh <> -1 OR ProductionKWh IS NULL)")
+                  .toString(),
+              "2024-10-01 00:00:00 2024-10-31 00:00:00");
+
+    // A period that ends before it starts fails: the status turns negative.
+    ASSERT_TRUE(run(*caller, jobCall(kWholePark, "2024-10-05 00:10:00", "2024-10-02 00:00:00")).ok());
+    const auto failed = watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; });
+    EXPECT_EQ(lastJobState(*watch), 3);
+    EXPECT_EQ(failed.back(), -1);
+    EXPECT_TRUE(
+        value(*watch, "SELECT ErrorText FROM TJob ORDER BY JobId DESC LIMIT 1").toString().contains("empty"));
+
+    // No job for a profile that does not exist.
+    EXPECT_TRUE(run(*caller, jobCall(99, "2024-10-01 00:10:00", "2024-11-01 00:00:00"))
+                    .error.contains("does not exist"));
+}
+
+TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
+    TempDatabase database(smallDemo(365));
+    const int total = kUnits * 12;  // January 2 to December 31
+    std::vector<db::Row> expected;
+    int statusAtClose = 0;
+    {
+        auto caller = database.connect();
+        auto watch = database.connect();
+        ASSERT_TRUE(caller && watch);
+        expected = shadowRows(*watch, kWholePark);
+        database.exec("DELETE FROM TShadowData WHERE ReportProfileId = 1");
+        ASSERT_TRUE(run(*caller, jobCall(kWholePark, "2024-01-02 00:10:00", "2025-01-01 00:00:00")).ok());
+        // Close once the job has made some progress.
+        watchStatus(*watch, kWholePark, [&] {
+            const int current = status(*watch, kWholePark);
+            return current > 0 && current < total - 2;
+        });
+    }
+    database.close();
+
+    // The program has ended: the job waits in the queue where it stopped.
+    QString error;
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), false, &error);
+    ASSERT_TRUE(handle) << error.toStdString();
+    {
+        reportdb::ProcedureContext context(handle, QString(), nullptr);
+        const db::ResultSet job = context.query("SELECT State, StepsDone, StepsTotal, Owner FROM TJob");
+        ASSERT_EQ(job.rows.size(), 1u);
+        EXPECT_EQ(job.rows[0][0].toInt(), 0);
+        const int done = job.rows[0][1].toInt();
+        EXPECT_GT(done, 0);
+        EXPECT_LT(done, total) << "the job ended before the database was closed";
+        EXPECT_EQ(job.rows[0][2].toInt(), total);
+        EXPECT_TRUE(job.rows[0][3].isNull());
+        statusAtClose =
+            context.scalar("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = 1")
+                .toInt();
+        EXPECT_EQ(statusAtClose, total - done);
+    }
+    sqlite3_close_v2(handle);
+
+    database.reopen();
+    auto watch = database.connect();
+    ASSERT_TRUE(watch);
+    const auto seen = watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; });
+    EXPECT_EQ(lastJobState(*watch), 2);
+    EXPECT_EQ(seen.back(), 0);
+    for (int v : seen) EXPECT_LE(v, statusAtClose) << "the job started again from the beginning";
+    EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
+}
+
+TEST(ShadowData, DirectRegenerationCountsDownInsideTheCall) {
+    TempDatabase database(smallDemo(120));
+    auto caller = database.connect();
+    auto watch = database.connect();
+    ASSERT_TRUE(caller && watch);
+    const auto expected = shadowRows(*watch, kWholePark);
+    database.exec(
+        "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
+        "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1 WHERE ReportProfileId = 1");
+    const QString call =
+        "DCE_SP_UpdateShadowDataForParkUnitsInProfile @ReportProfileId = 1, "
+        "@FromDate = '2024-09-03 00:10:00', @ToDate = '2025-01-02 00:00:00'";
+
+    auto regeneration = std::async(std::launch::async, [&] { return run(*caller, call); });
+    const auto seen = watchStatus(*watch, kWholePark, [&] {
+        return regeneration.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    const db::Result result = regeneration.get();
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    expectCountdown(seen, kUnits * 4);
+    EXPECT_EQ(
+        value(*watch,
+              "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
+        QVariant(qlonglong(0)));
+    EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
+
+    // Cancelled half-way: the steps done stay, the status says it failed.
+    database.exec("DELETE FROM TShadowData WHERE ReportProfileId = 1");
+    auto cancelled = std::async(std::launch::async, [&] { return run(*caller, call); });
+    watchStatus(*watch, kWholePark, [&] {
+        const int current = status(*watch, kWholePark);
+        return current > 0 && current < kUnits * 4 - 1;
+    });
+    caller->interrupt();
+    const db::Result interrupted = cancelled.get();
+    EXPECT_FALSE(interrupted.ok());
+    EXPECT_EQ(status(*watch, kWholePark), -1);
+    const int kept = int(shadowRows(*watch, kWholePark).size());
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, int(expected.size()));
+
+    // A failing step (here a trigger) ends the regeneration the same way.
+    database.exec(
+        "CREATE TRIGGER TR_Fail BEFORE INSERT ON TShadowData WHEN NEW.ShadowDate = '2024-11-01 00:00:00' "
+        "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    const db::Result failed = run(*caller, call);
+    EXPECT_TRUE(failed.error.contains("disk full")) << failed.error.toStdString();
+    EXPECT_EQ(status(*watch, kWholePark), -1);
+    EXPECT_TRUE(run(*caller,
+                    "DCE_SP_UpdateShadowDataForParkUnitsInProfile @ReportProfileId = 42, "
+                    "@FromDate = '2024-09-03 00:10:00', @ToDate = '2025-01-02 00:00:00'")
+                    .error.contains("does not exist"));
+}
