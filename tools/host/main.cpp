@@ -1,6 +1,7 @@
 // skyloom-host: the stand-in for the host client. Writes and shows session
 // files, starts the tool and relays host commands to it.
 
+#include "tools/host/DemoCommand.h"
 #include "tools/host/SessionCommands.h"
 #include "tools/host/ToolControl.h"
 
@@ -16,7 +17,9 @@ void usage() {
                  "  skyloom-host start SESSIONFILE ID [--tool PATH]\n"
                  "      start the tool and relay commands from standard input:\n"
                  "      reset close minimise restore front lost lock unlock active? or a number\n"
-                 "  skyloom-host send ID CODE                  send one command to a running tool\n";
+                 "  skyloom-host send ID CODE                  send one command to a running tool\n"
+                 "  skyloom-host demo [--dir DIR] [--tool PATH] ...\n"
+                 "      set up the demo installation, start the tool on it (options: 'demo --help')\n";
 }
 
 }  // namespace
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("session")) return runSessionCommand(args);
     if (command == QLatin1String("start")) return runStartCommand(args);
     if (command == QLatin1String("send")) return runSendCommand(args);
+    if (command == QLatin1String("demo")) return runDemoCommand(args);
     usage();
     return 2;
 }
