@@ -44,7 +44,7 @@ QString StatusTexts::statusText(const QVariant& statusValue, const QVariant& pen
     const int status = statusValue.toInt();
     if (status < 0) return text_(297);
     if (status > 0) {
-        largestSeen_ = std::max(largestSeen_, status);
+        observe(status);
         const int percent = int((qint64(largestSeen_) - status) * 100 / largestSeen_);
         return text_(296) + QStringLiteral(" (") + QString::number(percent) + QStringLiteral("%)");
     }

@@ -4,6 +4,8 @@
 // commands are enabled.
 
 #include <QString>
+#include <QVariant>
+#include <algorithm>
 #include <functional>
 
 namespace db {
@@ -59,6 +61,8 @@ public:
     explicit StatusTexts(TextLookup text) : text_(std::move(text)) {}
 
     QString statusText(const QVariant& status, const QVariant& pendingFlag);
+    // Takes a status value into the scale (every row of a freshly read list).
+    void observe(int status) { largestSeen_ = std::max(largestSeen_, status); }
     int largestSeen() const { return largestSeen_; }
 
 private:

@@ -248,10 +248,6 @@ void TFormSQLProfileAdministrator::setCaptions() {
     GroupBoxProfiles->setTitle(text(TextGroupProfiles));
     GroupBoxOverall->setTitle(text(TextGroupOverall));
     LabelDescription->setText(text(TextDescription));
-    const int columnTexts[] = {TextColumnTitle, TextColumnLocked, TextColumnStartDate, TextColumnAutoGenerate,
-                               TextColumnStatus};
-    for (int i = 0; i < kListColumns.size(); ++i)
-        TableReportProfile.setDisplayLabel(kListColumns[i], text(columnTexts[i]));
     int number = 608;
     for (auto* link : {&EditProfile, &EditUnits, &CategoryEvent, &RegenerateShadow, &RemoveProfile, &CreateProfile,
                        &CategoryConfiguration, &UnlockProfile, &ShadowDataLocks})
@@ -375,12 +371,25 @@ void TFormSQLProfileAdministrator::applyVersionGates() {
     }
 }
 
+void TFormSQLProfileAdministrator::listOpened() {
+    const int columnTexts[] = {TextColumnTitle, TextColumnLocked, TextColumnStartDate, TextColumnAutoGenerate,
+                               TextColumnStatus};
+    for (int i = 0; i < kListColumns.size(); ++i)
+        TableReportProfile.setDisplayLabel(kListColumns[i], text(columnTexts[i]));
+    for (int row = 0; row < TableReportProfile.recordCount(); ++row)
+        statusTexts_.observe(TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt());
+    DBGridReportProfile->resizeColumnsToContents();
+}
+
 bool TFormSQLProfileAdministrator::openProfileList() {
     auto* connection = context_.Database().get();
     if (!connection) return false;
     db::Command select;
     select.text = QStringLiteral("DCE_SP_SelectProfiles %1, 3").arg(context_.session().UserId);
-    if (TableReportProfile.open(*connection, select)) return true;
+    if (TableReportProfile.open(*connection, select)) {
+        listOpened();
+        return true;
+    }
     context_.trace().Trace(app::TraceLevel::Warning,
                            QStringLiteral("Caught Exception: ") + TableReportProfile.lastError());
     TableReportProfile.close();
@@ -393,7 +402,10 @@ bool TFormSQLProfileAdministrator::openProfileList() {
             "RP.ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile AS RP INNER JOIN TUser_TReportProfile "
             "URP on RP.ReportProfileId=URP.ReportProfileId WHERE URP.UserId = %1 ORDER BY RP.[ReportProfileId]")
             .arg(context_.session().UserId);
-    if (TableReportProfile.open(*connection, fallback)) return true;
+    if (TableReportProfile.open(*connection, fallback)) {
+        listOpened();
+        return true;
+    }
     const auto message = TableReportProfile.lastError();
     TableReportProfile.close();
     hideWait();

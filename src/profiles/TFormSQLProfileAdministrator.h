@@ -106,6 +106,8 @@ private:
     void setCaptions();
     void applyVersionGates();
     bool openProfileList();
+    // Column captions and the status scale of a freshly read list.
+    void listOpened();
     void selectionChanged();
     bool refuseLockedProfile();
     void runCommand(const std::function<void()>& action);
