@@ -91,10 +91,12 @@ public:
 
     // Runs `work` as one step: committed when it returns, so that other
     // connections see its effect at once; rolled back when it throws (the
-    // exception goes on). Inside a transaction of the caller the step is a
-    // savepoint and becomes visible with the caller's commit. Only
-    // procedures registered as stepwise may use it. When `process` was
-    // terminated, the step is rolled back and the error says so.
+    // exception goes on). This holds in procedures registered as stepwise;
+    // elsewhere, and inside a transaction of the caller, the step is a
+    // savepoint that becomes visible with the enclosing commit. A step does
+    // not start once the connection was interrupted or `process` was
+    // terminated; when `process` was terminated during the step, the step is
+    // rolled back and the error says so.
     void step(const std::function<void()>& work, const ProcessReporter* process = nullptr) const;
 
     // The flag that the connection's interrupt() sets: step() does not start

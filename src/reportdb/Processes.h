@@ -4,6 +4,18 @@
 // connection. The state lives in the Server (not in a table), so the status
 // is visible at once without waiting for the running statement's
 // transaction, and a status call never waits for the write lock.
+//
+// A procedure that runs in a process is registered with addStepwise,
+// declares ProcedureParameter::optional("@ProcessId", FieldType::Integer, {})
+// and does its work in steps:
+//   ProcessReporter process = context.process(args);
+//   process.setRemaining(left);
+//   for (...) {
+//       context.step([&] { ... one step ... }, &process);
+//       process.setRemaining(--left);
+//   }
+// A terminated process stops the call at its next step boundary (or in the
+// step under way, which is rolled back); the call then fails.
 
 #include <sqlite3.h>
 

@@ -231,6 +231,45 @@ TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
     EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
 }
 
+TEST(ShadowData, AJobWhoseWorkerEndedWithoutStoppingIsTakenOver) {
+    TempDatabase database(smallDemo(40));
+    database.close();
+    // Two running jobs as another program left them: one that has not sent
+    // a heartbeat for long (that program ended), one that is alive.
+    QString error;
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), false, &error);
+    ASSERT_TRUE(handle) << error.toStdString();
+    ASSERT_TRUE(reportdb::sqlite::execSql(
+        handle,
+        QStringLiteral(
+            "DELETE FROM TShadowData WHERE ReportProfileId IN (1, 2);"
+            "INSERT INTO TJob (JobType, ReportProfileId, FromDate, ToDate, State, Owner, Heartbeat, "
+            "CreatedAt) VALUES "
+            "('GenerateShadowData', 1, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'gone', "
+            "'2024-01-01 00:00:00', '2024-01-01 00:00:00'), "
+            "('GenerateShadowData', 2, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'alive', '%1', "
+            "'2024-01-01 00:00:00')")
+            .arg(reportdb::sqlite::dateTimeText(QDateTime::currentDateTime())),
+        &error))
+        << error.toStdString();
+    sqlite3_close_v2(handle);
+
+    database.reopen();
+    auto watch = database.connect();
+    ASSERT_TRUE(watch);
+    const auto seen = watchStatus(*watch, kWholePark, [&] {
+        return value(*watch, "SELECT State FROM TJob WHERE ReportProfileId = 1").toInt() >= 2;
+    });
+    EXPECT_EQ(seen.back(), 0);
+    EXPECT_EQ(value(*watch, "SELECT State FROM TJob WHERE ReportProfileId = 1").toInt(), 2);
+    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
+              kUnits * 40);
+    // The other one still belongs to its worker.
+    EXPECT_EQ(value(*watch, "SELECT State || Owner FROM TJob WHERE ReportProfileId = 2").toString(),
+              "1alive");
+    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 2").toInt(), 0);
+}
+
 TEST(ShadowData, DirectRegenerationCountsDownInsideTheCall) {
     TempDatabase database(smallDemo(120));
     auto caller = database.connect();
