@@ -1,0 +1,106 @@
+// The real program, started by the stand-in host on a demo database, answers
+// the host's commands and ends on the close command.
+
+#include "app/SessionFile.h"
+#include "reportdb/demo/Demo.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool traceContains(const QString& folder, const QString& text) {
+    const auto files = QDir(folder).entryInfoList({QStringLiteral("ProfileAdmin_Trace_*.log")}, QDir::Files);
+    for (const auto& info : files) {
+        QFile file(info.filePath());
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text.toUtf8())) return true;
+    }
+    return false;
+}
+
+// Reads lines of the host's output until one starts with `prefix`.
+QString readLineStartingWith(QProcess& host, const QString& prefix, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        while (host.canReadLine()) {
+            const auto line = QString::fromUtf8(host.readLine()).trimmed();
+            if (line.startsWith(prefix)) return line;
+        }
+        if (host.state() == QProcess::NotRunning) break;
+        host.waitForReadyRead(200);
+    }
+    return {};
+}
+
+TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString databasePath = dir.filePath(QStringLiteral("demo.sqlite"));
+    reportdb::demo::Options options;
+    options.turbineCount = 4;
+    options.rawDataDays = 10;
+    reportdb::demo::Summary summary;
+    QString error;
+    ASSERT_TRUE(reportdb::demo::writeDemoDatabase(databasePath, options, &summary, &error)) << error.toStdString();
+
+    app::SessionDescription session;
+    session.SessionId = 4242;
+    session.UserId = summary.administratorUserId;
+    session.UserInit = summary.administratorInitials;
+    session.DBVersion = summary.versionText;
+    session.TraceLevel = 5;
+    session.FeatureCode = QStringLiteral("3,101,146");
+    session.SysDir = QStringLiteral(PA_LANG_DIR);
+    session.ParkName = summary.parkName;
+    session.OnlineConfiguration =
+        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo;User ID=%2").arg(databasePath, summary.loginName);
+    const QString sessionFile = dir.filePath(QStringLiteral("session.xml"));
+    ASSERT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
+
+    const QString traceFolder = dir.filePath(QStringLiteral("logs"));
+    QProcess host;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("PA_TRACE_DIR"), traceFolder);
+    host.setProcessEnvironment(environment);
+    host.start(QStringLiteral(PA_HOST_PATH), {QStringLiteral("start"), sessionFile, QStringLiteral("4242"),
+                                               QStringLiteral("--tool"), QStringLiteral(PA_TOOL_PATH)});
+    ASSERT_TRUE(host.waitForStarted(10000));
+    ASSERT_FALSE(readLineStartingWith(host, QStringLiteral("connected to the tool"), 30000).isEmpty());
+
+    // The profile list has loaded when the tool says so in its trace log.
+    QDeadlineTimer loaded(30000);
+    while (!traceContains(traceFolder, QStringLiteral("Start-up finished")) && !loaded.hasExpired())
+        QThread::msleep(100);
+    ASSERT_TRUE(traceContains(traceFolder, QStringLiteral("Start-up finished")));
+
+    const struct {
+        const char* command;
+        const char* answer;
+    } exchange[] = {
+        {"active?", "code=20 answer=20"},  // the monitor counts its start as activity
+        {"minimise", "code=6 answer=0"},
+        {"restore", "code=7 answer=0"},
+        {"front", "code=9 answer=0"},
+    };
+    for (const auto& step : exchange) {
+        host.write(QByteArray(step.command) + '\n');
+        EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QLatin1String(step.answer))
+            << step.command;
+    }
+    host.write("close\n");
+    EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QStringLiteral("code=2 answer=0"));
+    EXPECT_EQ(readLineStartingWith(host, QStringLiteral("the tool ended"), 20000),
+              QStringLiteral("the tool ended with exit code 0"));
+    host.closeWriteChannel();
+    EXPECT_TRUE(host.waitForFinished(10000));
+    EXPECT_EQ(host.exitCode(), 0);
+}
+
+}  // namespace
