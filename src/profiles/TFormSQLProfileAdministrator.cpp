@@ -418,6 +418,10 @@ bool TFormSQLProfileAdministrator::hasRows() const {
 }
 
 void TFormSQLProfileAdministrator::selectionChanged() {
+    const int row = TableReportProfile.currentRow();
+    if (row >= 0 && DBGridReportProfile->currentIndex().row() != row)
+        DBGridReportProfile->selectionModel()->setCurrentIndex(
+            profileModel_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!context_.session().Loaded) return;
     current_ = profiles::readCurrentProfile(
         TableReportProfile, [this](const QString& threshold) { return context_.IsDatabaseVersionAtLeast(threshold); });

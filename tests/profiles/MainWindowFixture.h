@@ -8,6 +8,8 @@
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "reportdb/demo/Demo.h"
+#include "shadowdata/TFormProgresser.h"
+#include "shadowdata/TFormRGSDialog.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
@@ -42,6 +44,8 @@ public:
           context(prompts, trace.log(), database.factory()),
           status(context),
           removePrompt(context),
+          periodDialog(context),
+          progresser(context),
           window(context) {
         reportdb::demo::Summary summary;
         QString error;
@@ -66,6 +70,8 @@ public:
         context.windows().status = &status;
         MainWindowDialogs dialogs;
         dialogs.removePrompt = &removePrompt;
+        dialogs.regenerationPeriod = &periodDialog;
+        dialogs.progresser = &progresser;
         window.setDialogs(dialogs);
     }
 
@@ -96,6 +102,8 @@ public:
     app::AppContext context;
     TFormStatus status;
     TFormRemovePromt removePrompt;
+    TFormRGSDialog periodDialog;
+    TFormProgresser progresser;
     TFormSQLProfileAdministrator window;
     QString sessionFile;
 };
