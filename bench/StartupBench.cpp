@@ -7,6 +7,7 @@
 #include "reportdb/Server.h"
 #include "reportdb/demo/Demo.h"
 
+#include <benchmark/benchmark.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -33,15 +33,18 @@ std::unique_ptr<Installation> makeInstallation(int extraProfiles) {
         auto server = reportdb::Server::open(path, &error);
         auto connection = server->connect(&error);
         db::Command sql;
-        sql.text = QStringLiteral(
-                       "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                       "INSERT INTO TReportProfile (ReportProfileTitle, ReportProfileLocked, ReportProfileIdentifier, "
-                       "ReportProfileJobScheduleEnabled, ReportProfileDescription) "
-                       "SELECT 'Benchmark profile ' || x, 0, 'BM' || x, 0, 'A profile for the start-up benchmark' FROM n;"
-                       "INSERT INTO TUser_TReportProfile (UserId, ReportProfileId) "
-                       "SELECT %2, ReportProfileId FROM TReportProfile WHERE ReportProfileIdentifier LIKE 'BM%';")
-                       .arg(extraProfiles)
-                       .arg(summary.administratorUserId);
+        sql.text =
+            QStringLiteral(
+                "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                "INSERT INTO TReportProfile (ReportProfileTitle, ReportProfileLocked, "
+                "ReportProfileIdentifier, "
+                "ReportProfileJobScheduleEnabled, ReportProfileDescription) "
+                "SELECT 'Benchmark profile ' || x, 0, 'BM' || x, 0, 'A profile for the start-up benchmark' "
+                "FROM n;"
+                "INSERT INTO TUser_TReportProfile (UserId, ReportProfileId) "
+                "SELECT %2, ReportProfileId FROM TReportProfile WHERE ReportProfileIdentifier LIKE 'BM%';")
+                .arg(extraProfiles)
+                .arg(summary.administratorUserId);
         const auto result = connection->execute(sql);
         if (!result.ok()) qFatal("%s", qPrintable(result.error));
     }
@@ -52,7 +55,8 @@ std::unique_ptr<Installation> makeInstallation(int extraProfiles) {
     session.TraceLevel = 1;
     session.FeatureCode = QStringLiteral("3,101,146");
     session.SysDir = QStringLiteral(PA_LANG_DIR);
-    session.OnlineConfiguration = QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo").arg(path);
+    session.OnlineConfiguration =
+        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo").arg(path);
     inst->sessionFile = inst->dir.filePath(QStringLiteral("session.xml"));
     if (!app::writeSessionFile(inst->sessionFile, {session}, &error)) qFatal("%s", qPrintable(error));
     return inst;
@@ -86,7 +90,12 @@ void startToLoadedList(benchmark::State& state) {
     }
     state.SetLabel(state.range(0) ? "demo + 2,000 profiles" : "demo database");
 }
-BENCHMARK(startToLoadedList)->Arg(0)->Arg(2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(startToLoadedList)
+    ->Arg(0)
+    ->Arg(2000)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

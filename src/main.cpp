@@ -27,7 +27,8 @@
 
 int main(int argc, char** argv) {
     app::TraceLog traceLog;
-    traceLog.StartTraceLog(QStringLiteral("ProfileAdmin_Trace.log"), QStringLiteral("ProfileAdmin"), 5, 10, 10);
+    traceLog.StartTraceLog(QStringLiteral("ProfileAdmin_Trace.log"), QStringLiteral("ProfileAdmin"), 5, 10,
+                           10);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("SQL_Report_ProfileAdministrator"));

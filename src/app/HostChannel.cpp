@@ -20,8 +20,8 @@ std::optional<HostMessage> parseHostMessage(const QByteArray& line) {
 }
 
 QByteArray formatHostMessage(long long wParam, long long lParam) {
-    return QByteArray::number(kHostMessage) + ' ' + QByteArray::number(wParam) + ' ' + QByteArray::number(lParam) +
-           '\n';
+    return QByteArray::number(kHostMessage) + ' ' + QByteArray::number(wParam) + ' ' +
+           QByteArray::number(lParam) + '\n';
 }
 
 QString hostChannelName(int sessionId) {
@@ -64,9 +64,8 @@ void HostChannel::onReadyRead(QLocalSocket* rawSocket) {
         if (!message) continue;
         const int code = int(message->lParam & 0xFFFF);
         Q_EMIT messageReceived(code);
-        const auto answer = handler_.handle(code, [&socket] {
-            return socket && socket->state() == QLocalSocket::ConnectedState;
-        });
+        const auto answer = handler_.handle(
+            code, [&socket] { return socket && socket->state() == QLocalSocket::ConnectedState; });
         if (answer && socket) {
             socket->write(formatHostMessage(QCoreApplication::applicationPid(), *answer));
             socket->flush();

@@ -30,14 +30,14 @@ enum HostCode : int {
 class HostActions {
 public:
     virtual ~HostActions() = default;
-    virtual void reset() = 0;                // start-up sequence again, session file included
-    virtual void close() = 0;                // before-close step, then the close timer
-    virtual void showSessionLocked() = 0;    // modal; returns when the window closes
+    virtual void reset() = 0;              // start-up sequence again, session file included
+    virtual void close() = 0;              // before-close step, then the close timer
+    virtual void showSessionLocked() = 0;  // modal; returns when the window closes
     virtual void closeSessionLocked() = 0;
     virtual void minimise() = 0;
     virtual void restore() = 0;
-    virtual void connectionLost() = 0;       // the closing window, once
-    virtual bool wasActiveRecently() = 0;    // activity monitor
+    virtual void connectionLost() = 0;     // the closing window, once
+    virtual bool wasActiveRecently() = 0;  // activity monitor
     virtual void trace(int level, const char* text) = 0;
 };
 

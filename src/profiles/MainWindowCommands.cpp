@@ -110,9 +110,9 @@ void TFormSQLProfileAdministrator::MarkAllRegenerationPending() {
 void TFormSQLProfileAdministrator::ActionUnlockProfileExecute() {
     if (!hasRows() || !UnlockProfile.action->isEnabled()) return;
     runCommand([this] {
-        const auto answer = context_.prompts().question(ui::Icon::Error, text::withLineBreaks(text(kTextUnlockQuestion)),
-                                                        text(kTextErrorCaption), ui::Button::Yes | ui::Button::No,
-                                                        ui::Button::No);
+        const auto answer = context_.prompts().question(
+            ui::Icon::Error, text::withLineBreaks(text(kTextUnlockQuestion)), text(kTextErrorCaption),
+            ui::Button::Yes | ui::Button::No, ui::Button::No);
         if (answer != ui::Button::Yes) return;
         TableReportProfile.edit();
         TableReportProfile.setValue(QStringLiteral("ReportProfileLocked"), 0);
@@ -169,7 +169,8 @@ void TFormSQLProfileAdministrator::startRegenerationWatch(int rounds) {
 
 bool TFormSQLProfileAdministrator::anyRegenerationRunning() const {
     for (int row = 0; row < TableReportProfile.recordCount(); ++row)
-        if (TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt() > 0) return true;
+        if (TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt() > 0)
+            return true;
     return false;
 }
 

@@ -32,14 +32,14 @@ QString ProfileRemoval::exportJobMessage(app::AppContext& context, const QString
 QString ProfileRemoval::refusalMessage(app::AppContext& context, int returnValue) {
     auto& t = context.texts();
     return t.profile(kTextNotRemoved) + QLatin1Char('\n') + t.profile(kTextRefused) + QLatin1Char(' ') +
-           t.profile(kTextErrorCode) + QLatin1Char(' ') + QString::number(returnValue) + QStringLiteral(".\n") +
-           t.profile(kTextContactAdministrator);
+           t.profile(kTextErrorCode) + QLatin1Char(' ') + QString::number(returnValue) +
+           QStringLiteral(".\n") + t.profile(kTextContactAdministrator);
 }
 
 QString ProfileRemoval::failureMessage(app::AppContext& context, const QString& errorText) {
     auto& t = context.texts();
-    QString message =
-        t.profile(kTextNotRemoved) + QLatin1Char('\n') + t.profile(kTextRefused) + QLatin1Char(' ') + t.profile(kTextFailed);
+    QString message = t.profile(kTextNotRemoved) + QLatin1Char('\n') + t.profile(kTextRefused) +
+                      QLatin1Char(' ') + t.profile(kTextFailed);
     if (!errorText.isEmpty()) message += QStringLiteral("\n\n") + errorText;
     return message;
 }
@@ -49,10 +49,9 @@ bool ProfileRemoval::Run(int profileId, const QString& title) {
     auto& prompts = context_.prompts();
 
     // 1. Yes or no.
-    const auto answer = prompts.question(ui::Icon::Information,
-                                         texts.profile(kTextReallyRemove) + QStringLiteral("\n\n") + title,
-                                         texts.profile(kTextRemoveProfile), ui::Button::Yes | ui::Button::No,
-                                         ui::Button::No);
+    const auto answer = prompts.question(
+        ui::Icon::Information, texts.profile(kTextReallyRemove) + QStringLiteral("\n\n") + title,
+        texts.profile(kTextRemoveProfile), ui::Button::Yes | ui::Button::No, ui::Button::No);
     if (answer != ui::Button::Yes) return false;
 
     // 2.-3. The typed confirmation word.
@@ -78,8 +77,9 @@ bool ProfileRemoval::Run(int profileId, const QString& title) {
 
     // 5. Under the status window.
     QString errorText;
-    const bool ok = app::runUnderStatus(context_, texts.profile(kTextRemoveProfile) + QStringLiteral(": ") + title,
-                                        context_.Database2(), command, false, &errorText);
+    const bool ok =
+        app::runUnderStatus(context_, texts.profile(kTextRemoveProfile) + QStringLiteral(": ") + title,
+                            context_.Database2(), command, false, &errorText);
     if (ok) return true;
 
     // 6. Why not.

@@ -28,10 +28,13 @@ CurrentProfile readCurrentProfile(const db::DataSet& list, const VersionGate& ve
     };
     if (gated("DataIntegrityCalculationEnabled", "3.1.0.0"))
         p.DataIntegrityCalculationEnabled = value("DataIntegrityCalculationEnabled").toBool();
-    if (gated("AvailabilityContract", "3.9.1.2")) p.AvailabilityContract = value("AvailabilityContract").toString();
+    if (gated("AvailabilityContract", "3.9.1.2"))
+        p.AvailabilityContract = value("AvailabilityContract").toString();
     if (gated("UseSeaLevel", "3.9.3.10")) p.UseSeaLevel = value("UseSeaLevel").toBool();
-    if (gated("UseNeighborWindSpeed", "3.10.1.1")) p.UseNeighborWindSpeed = value("UseNeighborWindSpeed").toBool();
-    if (gated("UseKerliftReporting", "3.12.0.0")) p.UseKerliftReporting = value("UseKerliftReporting").toBool();
+    if (gated("UseNeighborWindSpeed", "3.10.1.1"))
+        p.UseNeighborWindSpeed = value("UseNeighborWindSpeed").toBool();
+    if (gated("UseKerliftReporting", "3.12.0.0"))
+        p.UseKerliftReporting = value("UseKerliftReporting").toBool();
     if (gated("UseDeratingCategorisation", "3.12.0.0"))
         p.UseDeratingCategorisation = value("UseDeratingCategorisation").toBool();
     if (gated("UseIECReporting", "3.21.101.0")) p.UseIECReporting = value("UseIECReporting").toBool();
@@ -50,27 +53,27 @@ QString StatusTexts::statusText(const QVariant& statusValue, const QVariant& pen
     }
     if (pendingFlag.isNull()) return {};
     switch (pendingFlag.toInt()) {
-    case 0: return text_(290);
-    case 1: return text_(295);
-    default: return {};
+        case 0: return text_(290);
+        case 1: return text_(295);
+        default: return {};
     }
 }
 
 QString lockText(const QVariant& locked, const std::function<QString(int)>& text) {
     if (locked.isNull()) return {};
     switch (locked.toInt()) {
-    case 0: return text(291);
-    case 1: return text(292);
-    default: return {};
+        case 0: return text(291);
+        case 1: return text(292);
+        default: return {};
     }
 }
 
 QString autoGenerateText(const QVariant& jobScheduleEnabled, const std::function<QString(int)>& text) {
     if (jobScheduleEnabled.isNull()) return {};
     switch (jobScheduleEnabled.toInt()) {
-    case 0: return text(293);
-    case 1: return text(294);
-    default: return {};
+        case 0: return text(293);
+        case 1: return text(294);
+        default: return {};
     }
 }
 

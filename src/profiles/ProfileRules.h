@@ -21,10 +21,14 @@ struct GatedColumn {
     const char* threshold;
 };
 inline constexpr GatedColumn kGatedProfileColumns[] = {
-    {"DataIntegrityCalculationEnabled", "3.1.0.0"}, {"AvailabilityContract", "3.9.1.2"},
-    {"UseSeaLevel", "3.9.3.10"},                    {"UseNeighborWindSpeed", "3.10.1.1"},
-    {"UseKerliftReporting", "3.12.0.0"},            {"UseDeratingCategorisation", "3.12.0.0"},
-    {"UseIECReporting", "3.21.101.0"},              {"UseEEGReporting", "3.23.100.0"},
+    {"DataIntegrityCalculationEnabled", "3.1.0.0"},
+    {"AvailabilityContract", "3.9.1.2"},
+    {"UseSeaLevel", "3.9.3.10"},
+    {"UseNeighborWindSpeed", "3.10.1.1"},
+    {"UseKerliftReporting", "3.12.0.0"},
+    {"UseDeratingCategorisation", "3.12.0.0"},
+    {"UseIECReporting", "3.21.101.0"},
+    {"UseEEGReporting", "3.23.100.0"},
     {"DerateCategoryRule", "3.26.0.0"},
 };
 

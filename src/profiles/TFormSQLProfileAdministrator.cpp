@@ -64,12 +64,12 @@ TFormSQLProfileAdministrator::TFormSQLProfileAdministrator(app::AppContext& cont
     setWindowTitle(QStringLiteral("Profile administrator"));
 
     // Calculated columns of the list; they stay defined across reopening.
-    TableReportProfile.addCalculatedField(QStringLiteral("StatusText"), db::FieldType::String,
-                                          [this](const db::RowView& row) {
-                                              return QVariant(statusTexts_.statusText(
-                                                  row.value(QStringLiteral("ReportProfileStatus")),
-                                                  row.value(QStringLiteral("ReportProfileRegeneratePendingFlag"))));
-                                          });
+    TableReportProfile.addCalculatedField(
+        QStringLiteral("StatusText"), db::FieldType::String, [this](const db::RowView& row) {
+            return QVariant(
+                statusTexts_.statusText(row.value(QStringLiteral("ReportProfileStatus")),
+                                        row.value(QStringLiteral("ReportProfileRegeneratePendingFlag"))));
+        });
     TableReportProfile.addCalculatedField(
         QStringLiteral("LockText"), db::FieldType::String, [this](const db::RowView& row) {
             return QVariant(profiles::lockText(row.value(QStringLiteral("ReportProfileLocked")),
@@ -77,8 +77,9 @@ TFormSQLProfileAdministrator::TFormSQLProfileAdministrator(app::AppContext& cont
         });
     TableReportProfile.addCalculatedField(
         QStringLiteral("AutoGenerateText"), db::FieldType::String, [this](const db::RowView& row) {
-            return QVariant(profiles::autoGenerateText(row.value(QStringLiteral("ReportProfileJobScheduleEnabled")),
-                                                       [this](int n) { return text(n); }));
+            return QVariant(
+                profiles::autoGenerateText(row.value(QStringLiteral("ReportProfileJobScheduleEnabled")),
+                                           [this](int n) { return text(n); }));
         });
 
     buildUi();
@@ -126,7 +127,8 @@ void TFormSQLProfileAdministrator::buildUi() {
     toolBar->addWidget(SpeedButtonClose);
     SpeedButtonRefresh->setToolTip(QStringLiteral("Refresh"));
     connect(SpeedButtonRefresh, &QToolButton::clicked, this, [this] { runCommand([this] { Refresh(); }); });
-    connect(SpeedButtonClose, &QToolButton::clicked, this, &TFormSQLProfileAdministrator::SpeedButtonCloseClick);
+    connect(SpeedButtonClose, &QToolButton::clicked, this,
+            &TFormSQLProfileAdministrator::SpeedButtonCloseClick);
     // Printing comes with the report menu.
     SpeedButtonPrint->setEnabled(false);
 
@@ -174,7 +176,8 @@ void TFormSQLProfileAdministrator::buildUi() {
     listColumn->addWidget(ProfileMemo, 1);
     profileLayout->addLayout(listColumn, 1);
 
-    const auto addLinks = [this](QWidget* box, QGridLayout* grid, std::initializer_list<ui::CommandLink*> links) {
+    const auto addLinks = [this](QWidget* box, QGridLayout* grid,
+                                 std::initializer_list<ui::CommandLink*> links) {
         int row = grid->rowCount();
         for (auto* link : links) {
             link->button->setParent(box);
@@ -186,7 +189,8 @@ void TFormSQLProfileAdministrator::buildUi() {
         grid->setRowStretch(row, 1);
     };
     const auto make = [this](const char* button, const char* action, const char* icon) {
-        return ui::CommandLink::create(this, QLatin1String(button), QLatin1String(action), QLatin1String(icon));
+        return ui::CommandLink::create(this, QLatin1String(button), QLatin1String(action),
+                                       QLatin1String(icon));
     };
     EditProfile = make("EditProfileButton", "ActionProfileProperties", "document-properties");
     EditUnits = make("EditUnitsButton", "ActionSelectAndEditUnits", "view-list-details");
@@ -194,15 +198,19 @@ void TFormSQLProfileAdministrator::buildUi() {
     RegenerateShadow = make("RegenerateShadowButton", "ActionRegenerateShadowData", "view-refresh");
     RemoveProfile = make("RemoveProfileButton", "ActionRemoveProfile", "edit-delete");
     CreateProfile = make("SpeedButtonCreateProfile", "ActionCreateNewProfile", "document-new");
-    CategoryConfiguration = make("SpeedButtonCategoryConfiguration", "ActionCategoryConfiguration", "preferences-other");
+    CategoryConfiguration =
+        make("SpeedButtonCategoryConfiguration", "ActionCategoryConfiguration", "preferences-other");
     UnlockProfile = make("UnlockProfileSpeddButton", "ActionUnlockProfile", "object-unlocked");
     ShadowDataLocks = make("ShadowDataLocksSpeedButton", "ActionShadowDataLock", "object-locked");
     NormCurve = make("SpeedButtonNormCurve", "ActionNormCurveEditor", "office-chart-line");
-    ValidationParameters = make("SpeedButtonValidationParameters", "ActionValidationParameterEditor", "games-config-options");
+    ValidationParameters =
+        make("SpeedButtonValidationParameters", "ActionValidationParameterEditor", "games-config-options");
     UserAccess = make("SpeedButtonUserAccess", "ActionUserAccessSetup", "system-users");
-    FreeWindParameters = make("SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor", "weather-windy");
+    FreeWindParameters =
+        make("SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor", "weather-windy");
     WindSectorEditor = make("SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm");
-    ContractConfiguration = make("SpeedButtonContractConfiguration", "ActionContractConfiguration", "document-edit");
+    ContractConfiguration =
+        make("SpeedButtonContractConfiguration", "ActionContractConfiguration", "document-edit");
 
     auto* commandGrid = new QGridLayout;
     profileLayout->addLayout(commandGrid);
@@ -214,9 +222,9 @@ void TFormSQLProfileAdministrator::buildUi() {
     GroupBoxOverall = new QGroupBox(QStringLiteral("Overall Configuration"), central);
     GroupBoxOverall->setObjectName(QStringLiteral("GroupBoxOverall"));
     auto* overallGrid = new QGridLayout(GroupBoxOverall);
-    const std::initializer_list<ui::CommandLink*> overall = {&NormCurve, &ValidationParameters, &UserAccess,
-                                                              &FreeWindParameters, &WindSectorEditor,
-                                                              &ContractConfiguration};
+    const std::initializer_list<ui::CommandLink*> overall = {&NormCurve,        &ValidationParameters,
+                                                             &UserAccess,       &FreeWindParameters,
+                                                             &WindSectorEditor, &ContractConfiguration};
     int index = 0;
     for (auto* link : overall) {
         link->button->setParent(GroupBoxOverall);
@@ -249,8 +257,8 @@ void TFormSQLProfileAdministrator::setCaptions() {
     GroupBoxOverall->setTitle(text(TextGroupOverall));
     LabelDescription->setText(text(TextDescription));
     int number = 608;
-    for (auto* link : {&EditProfile, &EditUnits, &CategoryEvent, &RegenerateShadow, &RemoveProfile, &CreateProfile,
-                       &CategoryConfiguration, &UnlockProfile, &ShadowDataLocks})
+    for (auto* link : {&EditProfile, &EditUnits, &CategoryEvent, &RegenerateShadow, &RemoveProfile,
+                       &CreateProfile, &CategoryConfiguration, &UnlockProfile, &ShadowDataLocks})
         link->setCaption(text(number++));
     number = 618;
     for (auto* link : {&NormCurve, &ValidationParameters, &UserAccess, &FreeWindParameters, &WindSectorEditor,
@@ -339,9 +347,10 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
     // 12.
     hideWait();
     const auto& online = session.OnlineConnection;
-    StatusBarPanel->setText(QStringLiteral("User Login : [") + session.UserInit + QStringLiteral("] Connected to ") +
-                            online.DataSource + QStringLiteral(" Catalog ") + online.Catalog +
-                            QStringLiteral(" LoginName ") + online.UserName);
+    StatusBarPanel->setText(QStringLiteral("User Login : [") + session.UserInit +
+                            QStringLiteral("] Connected to ") + online.DataSource +
+                            QStringLiteral(" Catalog ") + online.Catalog + QStringLiteral(" LoginName ") +
+                            online.UserName);
     statusBar()->show();
     if (auto* util = context_.windows().util) util->setProfileList(&TableReportProfile);
     started_ = true;
@@ -357,7 +366,8 @@ void TFormSQLProfileAdministrator::applyVersionGates() {
     ContractConfiguration.setEnabled(contracts);
     if (!contracts) ContractConfiguration.setHint(hint("3.9.3.10"));
 
-    const bool signOff = context_.IsDatabaseVersionAtLeast(QStringLiteral("3.7.0.0")) && context_.HasFeature(146);
+    const bool signOff =
+        context_.IsDatabaseVersionAtLeast(QStringLiteral("3.7.0.0")) && context_.HasFeature(146);
     ShadowDataLocks.setEnabled(signOff);
     if (!signOff) ShadowDataLocks.setHint(hint("3.7.0.0"));
 
@@ -377,7 +387,8 @@ void TFormSQLProfileAdministrator::listOpened() {
     for (int i = 0; i < kListColumns.size(); ++i)
         TableReportProfile.setDisplayLabel(kListColumns[i], text(columnTexts[i]));
     for (int row = 0; row < TableReportProfile.recordCount(); ++row)
-        statusTexts_.observe(TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt());
+        statusTexts_.observe(
+            TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt());
     DBGridReportProfile->resizeColumnsToContents();
 }
 
@@ -396,11 +407,14 @@ bool TFormSQLProfileAdministrator::openProfileList() {
     db::Command fallback;
     fallback.text =
         QStringLiteral(
-            "SELECT RP.ReportProfileId, RP.ReportProfileTitle, RP.ReportProfileLocked, RP.ReportProfileIdentifier, "
+            "SELECT RP.ReportProfileId, RP.ReportProfileTitle, RP.ReportProfileLocked, "
+            "RP.ReportProfileIdentifier, "
             "RP.ReportProfileVersion, RP.ReportProfileJobScheduleEnabled, RP.ReportProfileStatus, "
             "RP.ReportProfileRegeneratePendingFlag, RP.ReportProfileDescription, "
-            "RP.ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile AS RP INNER JOIN TUser_TReportProfile "
-            "URP on RP.ReportProfileId=URP.ReportProfileId WHERE URP.UserId = %1 ORDER BY RP.[ReportProfileId]")
+            "RP.ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile AS RP INNER JOIN "
+            "TUser_TReportProfile "
+            "URP on RP.ReportProfileId=URP.ReportProfileId WHERE URP.UserId = %1 ORDER BY "
+            "RP.[ReportProfileId]")
             .arg(context_.session().UserId);
     if (TableReportProfile.open(*connection, fallback)) {
         listOpened();
@@ -423,8 +437,9 @@ void TFormSQLProfileAdministrator::selectionChanged() {
         DBGridReportProfile->selectionModel()->setCurrentIndex(
             profileModel_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!context_.session().Loaded) return;
-    current_ = profiles::readCurrentProfile(
-        TableReportProfile, [this](const QString& threshold) { return context_.IsDatabaseVersionAtLeast(threshold); });
+    current_ = profiles::readCurrentProfile(TableReportProfile, [this](const QString& threshold) {
+        return context_.IsDatabaseVersionAtLeast(threshold);
+    });
     ProfileMemo->setPlainText(current_.Description);
     SetCommandsEnabled(!current_.Busy);
 }

@@ -20,7 +20,9 @@ CommandLink CommandLink::create(QWidget* parent, const QString& buttonName, cons
     link.button->setObjectName(buttonName);
     link.button->setAutoRaise(true);
     link.button->setIconSize(QSize(24, 24));
-    if (!iconName.isEmpty()) link.button->setIcon(QIcon::fromTheme(iconName, parent->style()->standardIcon(QStyle::SP_ArrowRight)));
+    if (!iconName.isEmpty())
+        link.button->setIcon(
+            QIcon::fromTheme(iconName, parent->style()->standardIcon(QStyle::SP_ArrowRight)));
     link.label = new ClickableLabel(parent);
     link.label->setObjectName(buttonName + QStringLiteral("Label"));
     link.label->setCursor(Qt::PointingHandCursor);

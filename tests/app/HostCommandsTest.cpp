@@ -2,11 +2,11 @@
 #include "app/HostClient.h"
 #include "app/HostCommands.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <atomic>
-#include <gtest/gtest.h>
 #include <thread>
 
 namespace {
@@ -42,9 +42,19 @@ TEST(HostCommandHandler, CarriesOutEachCodeAndAcknowledgesWithAnswerZero) {
         int code;
         QStringList calls;
     } table[] = {
-        {1, {"trace 1 Reset application", "reset"}}, {4, {"trace 1 Reset application", "reset"}},
-        {2, {"close"}}, {3, {"close"}}, {5, {"close"}}, {6, {"minimise"}}, {7, {"restore"}},
-        {9, {"minimise", "restore"}}, {10, {"lost"}}, {11, {"lock"}}, {12, {"unlock"}}, {8, {}}, {99, {}},
+        {1, {"trace 1 Reset application", "reset"}},
+        {4, {"trace 1 Reset application", "reset"}},
+        {2, {"close"}},
+        {3, {"close"}},
+        {5, {"close"}},
+        {6, {"minimise"}},
+        {7, {"restore"}},
+        {9, {"minimise", "restore"}},
+        {10, {"lost"}},
+        {11, {"lock"}},
+        {12, {"unlock"}},
+        {8, {}},
+        {99, {}},
     };
     for (const auto& row : table) {
         actions.calls.clear();

@@ -4,6 +4,7 @@
 #include "app/SessionFile.h"
 #include "reportdb/demo/Demo.h"
 
+#include <gtest/gtest.h>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -47,7 +47,8 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     options.rawDataDays = 10;
     reportdb::demo::Summary summary;
     QString error;
-    ASSERT_TRUE(reportdb::demo::writeDemoDatabase(databasePath, options, &summary, &error)) << error.toStdString();
+    ASSERT_TRUE(reportdb::demo::writeDemoDatabase(databasePath, options, &summary, &error))
+        << error.toStdString();
 
     app::SessionDescription session;
     session.SessionId = 4242;
@@ -59,7 +60,8 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     session.SysDir = QStringLiteral(PA_LANG_DIR);
     session.ParkName = summary.parkName;
     session.OnlineConfiguration =
-        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo;User ID=%2").arg(databasePath, summary.loginName);
+        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo;User ID=%2")
+            .arg(databasePath, summary.loginName);
     const QString sessionFile = dir.filePath(QStringLiteral("session.xml"));
     ASSERT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
 
@@ -70,7 +72,7 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     environment.insert(QStringLiteral("PA_TRACE_DIR"), traceFolder);
     host.setProcessEnvironment(environment);
     host.start(QStringLiteral(PA_HOST_PATH), {QStringLiteral("start"), sessionFile, QStringLiteral("4242"),
-                                               QStringLiteral("--tool"), QStringLiteral(PA_TOOL_PATH)});
+                                              QStringLiteral("--tool"), QStringLiteral(PA_TOOL_PATH)});
     ASSERT_TRUE(host.waitForStarted(10000));
     ASSERT_FALSE(readLineStartingWith(host, QStringLiteral("connected to the tool"), 30000).isEmpty());
 

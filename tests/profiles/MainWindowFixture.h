@@ -14,8 +14,8 @@
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
 
-#include <QTableView>
 #include <gtest/gtest.h>
+#include <QTableView>
 #include <memory>
 
 namespace testing_support {
@@ -33,7 +33,7 @@ struct MainWindowSetup {
     QString features = QStringLiteral("3,6,101,102,146,153");
     QString online = QStringLiteral("YES");
     std::shared_ptr<const reportdb::ProcedureRegistry> registry;
-    int userId = -1;  // -1: the demo administrator
+    int userId = -1;           // -1: the demo administrator
     QString connectionString;  // empty: the test database
 };
 
@@ -49,7 +49,8 @@ public:
           window(context) {
         reportdb::demo::Summary summary;
         QString error;
-        EXPECT_TRUE(reportdb::demo::readDemoSummary(database.path(), &summary, &error)) << error.toStdString();
+        EXPECT_TRUE(reportdb::demo::readDemoSummary(database.path(), &summary, &error))
+            << error.toStdString();
         app::SessionDescription session;
         session.SessionId = 7;
         session.UserId = setup.userId >= 0 ? setup.userId : summary.administratorUserId;
@@ -60,9 +61,11 @@ public:
         session.FeatureCode = setup.features;
         session.SysDir = QStringLiteral(PA_LANG_DIR);
         session.ParkName = summary.parkName;
-        session.OnlineConfiguration = !setup.connectionString.isEmpty() ? setup.connectionString
-                                                                         : database.connectionString() + QStringLiteral(";Catalog=SkyloomDemo;User ID=") +
-                                      summary.loginName;
+        session.OnlineConfiguration = !setup.connectionString.isEmpty()
+                                          ? setup.connectionString
+                                          : database.connectionString() +
+                                                QStringLiteral(";Catalog=SkyloomDemo;User ID=") +
+                                                summary.loginName;
         sessionFile = database.folder() + QStringLiteral("/session.xml");
         EXPECT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
         context.session().SessionFile = sessionFile;
@@ -84,7 +87,8 @@ public:
         return window.profileList().locate(QStringLiteral("ReportProfileId"), profileId);
     }
     QVariant cell(const QString& column, const QString& sqlWhere) {
-        return database.scalar(QStringLiteral("SELECT %1 FROM TReportProfile WHERE %2").arg(column, sqlWhere));
+        return database.scalar(
+            QStringLiteral("SELECT %1 FROM TReportProfile WHERE %2").arg(column, sqlWhere));
     }
     template <typename T>
     T* find(const char* name) {

@@ -19,10 +19,10 @@ using testing_support::MainWindowSetup;
 using Kind = testing_support::RecordedPrompt::Kind;
 
 // Demo profiles by id.
-constexpr int kWholePark = 1;     // automatic generation
-constexpr int kPhase1 = 2;        // locked
-constexpr int kPhase2 = 3;        // regeneration pending
-constexpr int kExportProfile = 4; // used by an export job
+constexpr int kWholePark = 1;      // automatic generation
+constexpr int kPhase1 = 2;         // locked
+constexpr int kPhase2 = 3;         // regeneration pending
+constexpr int kExportProfile = 4;  // used by an export job
 constexpr int kNorthRow = 5;
 
 QString gridText(MainWindowFixture& f, int row, const QString& field) {
@@ -89,7 +89,8 @@ TEST(MainWindowStartup, FallsBackToTheSelectWithoutGatedColumns) {
     auto registry = std::make_shared<reportdb::ProcedureRegistry>();
     const auto standard = reportdb::standardRegistry();
     for (const auto& name : standard->names())
-        if (name.compare("DCE_SP_SelectProfiles", Qt::CaseInsensitive) != 0) registry->add(*standard->find(name));
+        if (name.compare("DCE_SP_SelectProfiles", Qt::CaseInsensitive) != 0)
+            registry->add(*standard->find(name));
     MainWindowSetup setup;
     setup.registry = registry;
     MainWindowFixture f(setup);
@@ -235,18 +236,17 @@ TEST(MainWindowCommands, RemovalRefusedByAnExportJob) {
 // A removal procedure that answers as told, to reach every outcome.
 std::shared_ptr<reportdb::ProcedureRegistry> removalAnswering(int returnValue, bool withTitle, bool fail) {
     auto registry = reportdb::standardRegistry();
-    registry->add(
-        "DCE_SP_DeleteReportProfile",
-        {reportdb::ProcedureParameter::input("@ProfileId", db::FieldType::Integer),
-         reportdb::ProcedureParameter::out("@ExportjobTitle", db::FieldType::String),
-         reportdb::ProcedureParameter::optional("@DeleteGranted", db::FieldType::Integer, 0)},
-        [=](reportdb::ProcedureContext&, const reportdb::Arguments&) {
-            if (fail) return reportdb::ProcedureResult::failure("The disk is full");
-            reportdb::ProcedureResult r;
-            r.returnValue = returnValue;
-            r.outputs["@ExportjobTitle"] = withTitle ? QVariant(QStringLiteral("Job")) : QVariant();
-            return r;
-        });
+    registry->add("DCE_SP_DeleteReportProfile",
+                  {reportdb::ProcedureParameter::input("@ProfileId", db::FieldType::Integer),
+                   reportdb::ProcedureParameter::out("@ExportjobTitle", db::FieldType::String),
+                   reportdb::ProcedureParameter::optional("@DeleteGranted", db::FieldType::Integer, 0)},
+                  [=](reportdb::ProcedureContext&, const reportdb::Arguments&) {
+                      if (fail) return reportdb::ProcedureResult::failure("The disk is full");
+                      reportdb::ProcedureResult r;
+                      r.returnValue = returnValue;
+                      r.outputs["@ExportjobTitle"] = withTitle ? QVariant(QStringLiteral("Job")) : QVariant();
+                      return r;
+                  });
     return registry;
 }
 
@@ -283,8 +283,9 @@ TEST(MainWindowCommands, RemovalOutcomeMessages) {
 TEST(MainWindowHost, CloseIsRefusedWhileALongStatementRuns) {
     auto registry = reportdb::standardRegistry();
     registry->add("Test_LongWork", {}, [](reportdb::ProcedureContext& c, const reportdb::Arguments&) {
-        c.scalar("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 30000000) "
-                 "SELECT count(*) FROM n");
+        c.scalar(
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 30000000) "
+            "SELECT count(*) FROM n");
         return reportdb::ProcedureResult{};
     });
     MainWindowSetup setup;

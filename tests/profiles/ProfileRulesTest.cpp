@@ -41,15 +41,21 @@ TEST(ProfileStatusText, IdleFailedAndPendingTexts) {
 
 db::ResultSet profileRows(bool withGatedColumns) {
     db::ResultSet rs;
-    const QStringList base = {"ReportProfileId", "ReportProfileTitle", "ReportProfileDescription", "ReportProfileLocked",
-                              "ReportProfileJobScheduleEnabled", "ReportProfileStatus"};
+    const QStringList base = {"ReportProfileId",
+                              "ReportProfileTitle",
+                              "ReportProfileDescription",
+                              "ReportProfileLocked",
+                              "ReportProfileJobScheduleEnabled",
+                              "ReportProfileStatus"};
     for (const auto& c : base) rs.columns.push_back({c, db::FieldType::Unknown, 0});
     if (withGatedColumns)
-        for (const auto& g : kGatedProfileColumns) rs.columns.push_back({QLatin1String(g.column), db::FieldType::Unknown, 0});
+        for (const auto& g : kGatedProfileColumns)
+            rs.columns.push_back({QLatin1String(g.column), db::FieldType::Unknown, 0});
     db::Row row = {qlonglong(7), QStringLiteral("North"), QStringLiteral("desc"), qlonglong(1), qlonglong(0),
                    qlonglong(2)};
     if (withGatedColumns)
-        row.insert(row.end(), {true, QStringLiteral("RTV2200"), true, true, true, true, true, true, qlonglong(3)});
+        row.insert(row.end(),
+                   {true, QStringLiteral("RTV2200"), true, true, true, true, true, true, qlonglong(3)});
     rs.rows.push_back(row);
     return rs;
 }
@@ -164,7 +170,8 @@ TEST(CommandEnabling, DisabledWhileACommandRuns) {
     in.enable = false;
     const auto s = computeCommandStates(in);
     EXPECT_FALSE(s.createProfile || s.normCurve || s.units || s.regenerate || s.properties || s.remove ||
-                 s.categorization || s.categoryConfiguration || s.signOff || s.unlockEnabled || s.windSectors);
+                 s.categorization || s.categoryConfiguration || s.signOff || s.unlockEnabled ||
+                 s.windSectors);
     EXPECT_TRUE(s.importAndRemap);
 }
 

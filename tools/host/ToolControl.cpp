@@ -25,10 +25,16 @@ int hostCodeFromWord(const QString& word) {
         const char* word;
         int code;
     } words[] = {
-        {"reset", app::HostResetA},   {"close", app::HostCloseA},   {"minimise", app::HostMinimise},
-        {"minimize", app::HostMinimise}, {"restore", app::HostRestore}, {"front", app::HostBringToFront},
-        {"lost", app::HostConnectionLost}, {"lock", app::HostShowSessionLocked},
-        {"unlock", app::HostCloseSessionLocked}, {"active?", app::HostActivityQuery},
+        {"reset", app::HostResetA},
+        {"close", app::HostCloseA},
+        {"minimise", app::HostMinimise},
+        {"minimize", app::HostMinimise},
+        {"restore", app::HostRestore},
+        {"front", app::HostBringToFront},
+        {"lost", app::HostConnectionLost},
+        {"lock", app::HostShowSessionLocked},
+        {"unlock", app::HostCloseSessionLocked},
+        {"active?", app::HostActivityQuery},
     };
     const auto w = word.trimmed().toLower();
     for (const auto& entry : words)
@@ -91,7 +97,8 @@ int startToolAndRelay(const QString& toolPath, const QString& sessionFile, int s
         std::string line;
         while (std::getline(std::cin, line)) {
             const auto text = QString::fromStdString(line);
-            QMetaObject::invokeMethod(&relay, [handleLine, text] { handleLine(text); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &relay, [handleLine, text] { handleLine(text); }, Qt::QueuedConnection);
         }
     });
     reader.detach();
