@@ -312,3 +312,25 @@ TEST(MainWindowHost, CloseIsRefusedWhileALongStatementRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainWindowList, MarkRegenerationPendingOnOneOrAllProfiles) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    ASSERT_TRUE(f.select(kNorthRow));
+    f.window.MarkRegenerationPending();
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 5").toInt(), 1);
+    EXPECT_EQ(f.cell("COUNT(*)", "ReportProfileRegeneratePendingFlag = 1").toInt(), 2);
+    EXPECT_EQ(f.window.currentProfile().ProfileId, kNorthRow);
+
+    f.window.MarkAllRegenerationPending();
+    auto shown = f.prompts.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].icon, ui::Icon::Warning);
+    EXPECT_EQ(shown[0].text, f.context.texts().profile(560));
+    EXPECT_EQ(f.cell("COUNT(*)", "ReportProfileRegeneratePendingFlag = 1").toInt(), 6);
+    EXPECT_EQ(f.window.currentProfile().ProfileId, kNorthRow);
+}
+
+}  // namespace
