@@ -149,7 +149,6 @@ private:
 
     bool firstShow_ = true;
     bool started_ = false;
-    bool closing_ = false;
     bool closed_ = false;
     bool refreshing_ = false;
     bool watchTickRunning_ = false;
