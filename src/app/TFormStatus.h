@@ -51,6 +51,9 @@ public:
     // Why the last execution failed: the provider's error description, or
     // why it was stopped. Empty after a run without error.
     const QString& errorText() const { return errorText_; }
+    // Every result set and output of the last execution, for statements
+    // that return more than the one result set a data set takes.
+    const db::Result& lastResult() const { return executor_.result(); }
     bool isExecuting() const { return executing_; }
     bool cancelAllowed() const { return cancelAllowed_; }
     QProgressBar* progressBar() const { return ProgressBarTotal; }

@@ -164,9 +164,135 @@ CREATE TABLE TExportJob (
 CREATE INDEX IX_TExportJob_Profile ON TExportJob (ReportProfileId);
 )sql";
 
+// Report categories and the category sets of each profile, event lists with
+// their event codes and responsible sources, power reduction modes, and the
+// allocation of event codes and power reduction modes to categories.
+constexpr const char* kCategorySchema = R"sql(
+-- The report categories are shared by all profiles; id 1 is normal operation.
+CREATE TABLE TReportCategory (
+    ReportCategoryId INTEGER PRIMARY KEY,
+    ReportCategoryTitle NVARCHAR(100) NOT NULL,
+    ReportCategoryDescription NTEXT,
+    IECCategory BIT NOT NULL DEFAULT 0,
+    EEGCategory BIT NOT NULL DEFAULT 0,
+    ReportCategoryTitleManualEnabled BIT NOT NULL DEFAULT 0,
+    ReportCategoryTitleManual NVARCHAR(100)
+);
+INSERT INTO TReportCategory (ReportCategoryId, ReportCategoryTitle, ReportCategoryDescription, IECCategory,
+                             EEGCategory, ReportCategoryTitleManualEnabled) VALUES
+    (1, 'Normal Operation', 'The unit runs or is ready to run; no event keeps it from producing.', 0, 0, 0),
+    (2, 'Utility', 'Stops caused by the grid or ordered by the grid operator.', 0, 0, 1),
+    (3, 'Manufacturer', 'Faults and stops for which the turbine manufacturer is responsible.', 0, 0, 1),
+    (4, 'Environmental', 'Stops caused by weather or site conditions outside the design limits: ice, storm, heat, cold.', 0, 0, 1),
+    (5, 'Owner', 'Stops ordered or caused by the owner of the park.', 0, 0, 1),
+    (6, 'Scheduled maintenance', 'Planned service visits agreed in the maintenance schedule.', 0, 0, 1),
+    (7, 'Unscheduled maintenance', 'Service visits to repair a fault outside the maintenance schedule.', 0, 0, 1),
+    (8, 'Lightning', 'Stops after lightning strikes and the inspections that follow them.', 0, 0, 1),
+    (9, 'IEC Full performance', 'Information category: the unit produces without restriction.', 1, 0, 0),
+    (10, 'IEC Partial performance', 'Information category: the unit produces with a restriction.', 1, 0, 0),
+    (11, 'IEC Technical standby', 'Information category: the unit is ready but waits for a technical reason.', 1, 0, 0),
+    (12, 'IEC Out of environmental specification', 'Information category: conditions outside the design specification.', 1, 0, 0),
+    (13, 'IEC Requested shutdown', 'Information category: the unit was stopped on request.', 1, 0, 0),
+    (14, 'IEC Forced outage', 'Information category: the unit is out of service because of a fault.', 1, 0, 0),
+    (15, 'EEG Grid management', 'Curtailment ordered by the grid operator for grid security.', 0, 1, 0),
+    (16, 'EEG Negative prices', 'Stops during periods of negative market prices.', 0, 1, 0);
+
+-- Each profile numbers its own category sets from 1; set 1 is its main set.
+CREATE TABLE TReportCategorySet (
+    ReportProfileId INTEGER NOT NULL REFERENCES TReportProfile (ReportProfileId) ON DELETE CASCADE,
+    ReportCategorySetId INTEGER NOT NULL,
+    ReportCategorySetTitle NVARCHAR(100) NOT NULL DEFAULT '',
+    CategorySetSortOrder INTEGER NOT NULL,
+    CategorySetEnabled BIT NOT NULL DEFAULT 1,
+    PRIMARY KEY (ReportProfileId, ReportCategorySetId)
+);
+
+CREATE TABLE TReportCategorySet_TReportCategory (
+    ReportProfileId INTEGER NOT NULL,
+    ReportCategorySetId INTEGER NOT NULL,
+    ReportCategoryId INTEGER NOT NULL REFERENCES TReportCategory (ReportCategoryId),
+    MemberOrder INTEGER NOT NULL,
+    PRIMARY KEY (ReportProfileId, ReportCategorySetId, ReportCategoryId),
+    FOREIGN KEY (ReportProfileId, ReportCategorySetId)
+        REFERENCES TReportCategorySet (ReportProfileId, ReportCategorySetId) ON DELETE CASCADE
+);
+
+CREATE TABLE TEventList (
+    EventListId INTEGER PRIMARY KEY,
+    EventListTitle NVARCHAR(100) NOT NULL,
+    EventListFileName NVARCHAR(260)
+);
+-- The event list that the units of a type report from.
+ALTER TABLE TUnitType ADD COLUMN EventListId INTEGER REFERENCES TEventList (EventListId);
+
+CREATE TABLE TEventCode (
+    EventCodeId INTEGER PRIMARY KEY AUTOINCREMENT,
+    EventListId INTEGER NOT NULL REFERENCES TEventList (EventListId) ON DELETE CASCADE,
+    EventCodeNumber INTEGER NOT NULL,
+    EventCodeTitle NVARCHAR(200) NOT NULL,
+    UNIQUE (EventListId, EventCodeNumber)
+);
+
+-- Who is responsible for an event that several parties may cause.
+CREATE TABLE TResponsibleSource (
+    ResponsibleSourceId INTEGER PRIMARY KEY,
+    ResponsibleSourceNumber INTEGER NOT NULL UNIQUE,
+    ResponsibleSourceTitle NVARCHAR(100) NOT NULL
+);
+CREATE TABLE TEventCode_TResponsibleSource (
+    EventCodeId INTEGER NOT NULL REFERENCES TEventCode (EventCodeId) ON DELETE CASCADE,
+    ResponsibleSourceId INTEGER NOT NULL REFERENCES TResponsibleSource (ResponsibleSourceId),
+    PRIMARY KEY (EventCodeId, ResponsibleSourceId)
+);
+
+-- One row per profile and event code, or per profile, event code and
+-- responsible source for codes that report one. The category is chosen per
+-- category set of the profile.
+CREATE TABLE TCategoryAllocation (
+    CategoryAllocationId INTEGER PRIMARY KEY AUTOINCREMENT,
+    ReportProfileId INTEGER NOT NULL REFERENCES TReportProfile (ReportProfileId) ON DELETE CASCADE,
+    EventCodeId INTEGER NOT NULL REFERENCES TEventCode (EventCodeId) ON DELETE CASCADE,
+    ResponsibleSourceId INTEGER REFERENCES TResponsibleSource (ResponsibleSourceId),
+    CategoryAllocationDisabled BIT NOT NULL DEFAULT 0
+);
+CREATE UNIQUE INDEX IX_TCategoryAllocation_Code
+    ON TCategoryAllocation (ReportProfileId, EventCodeId, IFNULL(ResponsibleSourceId, 0));
+
+CREATE TABLE TCategoryAllocation_TReportCategorySet (
+    CategoryAllocationId INTEGER NOT NULL REFERENCES TCategoryAllocation (CategoryAllocationId) ON DELETE CASCADE,
+    ReportCategorySetId INTEGER NOT NULL,
+    ReportCategoryId INTEGER NOT NULL REFERENCES TReportCategory (ReportCategoryId),
+    PRIMARY KEY (CategoryAllocationId, ReportCategorySetId)
+) WITHOUT ROWID;
+
+-- Power reduction mode 0 is normal operation (no reduction).
+CREATE TABLE TPowerReductionMode (
+    PowerReductionModeId INTEGER PRIMARY KEY,
+    ReductionModeNumber INTEGER NOT NULL,
+    ReductionModeTitle NVARCHAR(100) NOT NULL
+);
+
+CREATE TABLE TDerateCategoryAllocation (
+    DerateCategoryAllocationId INTEGER PRIMARY KEY AUTOINCREMENT,
+    ReportProfileId INTEGER NOT NULL REFERENCES TReportProfile (ReportProfileId) ON DELETE CASCADE,
+    PowerReductionModeId INTEGER NOT NULL REFERENCES TPowerReductionMode (PowerReductionModeId) ON DELETE CASCADE,
+    ReportCategoryId INTEGER REFERENCES TReportCategory (ReportCategoryId),
+    DerateCategoryAllocationDisabled BIT NOT NULL DEFAULT 0,
+    UNIQUE (ReportProfileId, PowerReductionModeId)
+);
+
+-- Optional modules a user may use (module 1000000: manual category titles).
+CREATE TABLE TUserModuleAccess (
+    UserId INTEGER NOT NULL REFERENCES TUser (UserId) ON DELETE CASCADE,
+    ModuleId INTEGER NOT NULL,
+    PRIMARY KEY (UserId, ModuleId)
+);
+)sql";
+
 constexpr MigrationStep kSteps[] = {
     {1, "Core schema: versions, users, report profiles, unit types, park units", kCoreSchema, nullptr},
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
+    {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

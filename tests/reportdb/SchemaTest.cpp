@@ -114,17 +114,19 @@ TEST(Schema, CoreTablesCarryTheInterfaceNames) {
 
     // Removing a profile removes what hangs on it; a removed neighbour
     // leaves an empty reference.
-    ASSERT_TRUE(database
-                    .exec("INSERT INTO TUser (UserId, UserInitials) VALUES (1, 'AB');"
-                          "INSERT INTO TReportProfile (ReportProfileId, ReportProfileTitle) VALUES (1, 'P');"
-                          "INSERT INTO TUser_TReportProfile VALUES (1, 1);"
-                          "INSERT INTO TUnitType VALUES (1, 'T1', 'WTG', 2000);"
-                          "INSERT INTO TParkUnit (ParkUnitId, ParkUnitTitle, UnitTypeId) VALUES (1, 'A', 1), "
-                          "(2, 'B', 1);"
-                          "INSERT INTO TParkUnit_TReportProfile (ParkUnitId, ReportProfileId, "
-                          "NeighbourTurbinePrimaryId) VALUES (1, 1, 2), (2, 1, NULL);"
-                          "DELETE FROM TParkUnit WHERE ParkUnitId = 2")
-                    .ok());
+    ASSERT_TRUE(
+        database
+            .exec("INSERT INTO TUser (UserId, UserInitials) VALUES (1, 'AB');"
+                  "INSERT INTO TReportProfile (ReportProfileId, ReportProfileTitle) VALUES (1, 'P');"
+                  "INSERT INTO TUser_TReportProfile VALUES (1, 1);"
+                  "INSERT INTO TUnitType (UnitTypeId, UnitTypeTitle, UnitTypeDevice, UnitTypeCapacity) "
+                  "VALUES (1, 'T1', 'WTG', 2000);"
+                  "INSERT INTO TParkUnit (ParkUnitId, ParkUnitTitle, UnitTypeId) VALUES (1, 'A', 1), "
+                  "(2, 'B', 1);"
+                  "INSERT INTO TParkUnit_TReportProfile (ParkUnitId, ReportProfileId, "
+                  "NeighbourTurbinePrimaryId) VALUES (1, 1, 2), (2, 1, NULL);"
+                  "DELETE FROM TParkUnit WHERE ParkUnitId = 2")
+            .ok());
     db::Result neighbour = database.exec("SELECT NeighbourTurbinePrimaryId FROM TParkUnit_TReportProfile");
     ASSERT_EQ(neighbour.resultSets.at(0).rows.size(), 1u);
     EXPECT_TRUE(neighbour.resultSets[0].rows[0][0].isNull());

@@ -99,15 +99,4 @@ QVariant Environment::scalar(const QString& sql) {
     return result.resultSets[0].rows[0].at(0);
 }
 
-WhenShown::WhenShown(QWidget& widget, std::function<void()> action, std::function<bool()> ready) {
-    timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, [this, &widget, action, ready] {
-        if (!widget.isVisible() || (ready && !ready())) return;
-        timer_.stop();
-        fired_ = true;
-        action();
-    });
-    timer_.start();
-}
-
 }  // namespace shadow_test

@@ -10,6 +10,7 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
+#include "support/WhenShown.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -52,16 +53,6 @@ public:
     app::AppContext context;
 };
 
-// Runs `action` once `widget` is shown (polled while a modal loop runs);
-// `ready` may add a condition. The timer stops with the object.
-class WhenShown {
-public:
-    WhenShown(QWidget& widget, std::function<void()> action, std::function<bool()> ready = {});
-    bool fired() const { return fired_; }
-
-private:
-    QTimer timer_;
-    bool fired_ = false;
-};
+using testing_support::WhenShown;
 
 }  // namespace shadow_test
