@@ -166,6 +166,31 @@ bool TFormStatus::ExecuteAsync(db::SharedConnection& connection, db::Command& co
 bool TFormStatus::ExecuteCommandAsync(db::SharedConnection& connection, db::Command& command,
                                       db::DataSet* dataSet) {
     trace(int(app::TraceLevel::Trace), QStringLiteral("Enter Function: TFormStatus::ExecuteCommandAsync"));
+    const bool ok = runExecution(connection, command.timeoutSeconds, dataSet, [&] {
+        return dataSet ? executor_.open(*connection.get(), command)
+                       : executor_.execute(*connection.get(), command);
+    });
+    command.parameters = executor_.command().parameters;
+    return ok;
+}
+
+bool TFormStatus::ExecuteAsync(db::SharedConnection& connection, std::vector<db::Command>& commands) {
+    trace(int(app::TraceLevel::Trace),
+          QStringLiteral("Enter Function: TFormStatus::ExecuteAsync-Transaction"));
+    try {
+        if (commands.empty()) return true;
+        const bool ok = runExecution(connection, commands.front().timeoutSeconds, nullptr,
+                                     [&] { return executor_.executeAll(connection, commands); });
+        if (executor_.commands().size() == commands.size()) commands = executor_.commands();
+        return ok;
+    } catch (const std::exception& e) {
+        traceException(QString::fromUtf8(e.what()), nullptr);
+        return false;
+    }
+}
+
+bool TFormStatus::runExecution(db::SharedConnection& connection, int timeoutSeconds, db::DataSet* dataSet,
+                               const std::function<bool()>& start) {
     // The state lives in this one window: a second execution started from an
     // event handler during the wait must not disturb the first.
     if (executing_) throw StartError("Another statement is still running");
@@ -182,9 +207,7 @@ bool TFormStatus::ExecuteCommandAsync(db::SharedConnection& connection, db::Comm
         errorText_ = error;
         throw StartError(error.toStdString());
     }
-    const bool started =
-        dataSet ? executor_.open(*connection.get(), command) : executor_.execute(*connection.get(), command);
-    if (!started) {
+    if (!start()) {
         errorText_ = executor_.errorText();
         throw StartError(errorText_.toStdString());
     }
@@ -194,7 +217,7 @@ bool TFormStatus::ExecuteCommandAsync(db::SharedConnection& connection, db::Comm
     app::BusyScope busy(context_);
     QElapsedTimer clock;
     clock.start();
-    const int seconds = command.timeoutSeconds > 0 ? command.timeoutSeconds : kDefaultTimeoutSeconds;
+    const int seconds = timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds;
     const qint64 limitMs = qint64(seconds) * 1000;
     if (cancelAllowed_) ButtonCancel->setEnabled(true);
 
@@ -223,7 +246,6 @@ bool TFormStatus::ExecuteCommandAsync(db::SharedConnection& connection, db::Comm
         executor_.cancel();
         ui::waitUntil([this] { return !executor_.isRunning(); }, kCancelPollMs, kCancelWaitMs);
     }
-    command.parameters = executor_.command().parameters;
     executing_ = false;
     dataSet_ = nullptr;
 
@@ -361,6 +383,12 @@ bool runUnderStatus(AppContext& context, const QString& text, db::SharedConnecti
                     db::Command& command, bool cancelAllowed, QString* errorText) {
     return runWithStatus(context, text, cancelAllowed, errorText,
                          [&](TFormStatus& status) { return status.ExecuteAsync(connection, command); });
+}
+
+bool runUnderStatus(AppContext& context, const QString& text, db::SharedConnection& connection,
+                    std::vector<db::Command>& commands, QString* errorText) {
+    return runWithStatus(context, text, false, errorText,
+                         [&](TFormStatus& status) { return status.ExecuteAsync(connection, commands); });
 }
 
 bool runUnderStatus(AppContext& context, const QString& text, db::SharedConnection& connection,

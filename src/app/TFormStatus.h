@@ -11,6 +11,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -44,6 +46,11 @@ public:
     // The same for a statement that returns rows: `dataSet` is closed first
     // and, when the statement completed, open on its first result set.
     bool ExecuteAsync(db::SharedConnection& connection, db::Command& command, db::DataSet& dataSet);
+    // Runs `commands` one after the other in one transaction on a worker
+    // connection: all are written or none. Stops at the first that fails or
+    // returns a non-zero "@ReturnValue" (returnValue() then holds it). Output
+    // parameters are written back into each command.
+    bool ExecuteAsync(db::SharedConnection& connection, std::vector<db::Command>& commands);
     void StopStatusDialog();
 
     // The return value of the last execution (0 without a return-value parameter).
@@ -68,6 +75,8 @@ protected:
 private:
     void buildUi();
     bool ExecuteCommandAsync(db::SharedConnection& connection, db::Command& command, db::DataSet* dataSet);
+    bool runExecution(db::SharedConnection& connection, int timeoutSeconds, db::DataSet* dataSet,
+                      const std::function<bool()>& start);
     void ADOConnectionExecuteComplete(bool ok);
     void readReturnValue(const db::Command& command);
     void TimerStartTimer();
@@ -112,6 +121,9 @@ namespace app {
 // already executing.
 bool runUnderStatus(AppContext& context, const QString& text, db::SharedConnection& connection,
                     db::Command& command, bool cancelAllowed = false, QString* errorText = nullptr);
+// The same for several commands in one transaction (all are written or none).
+bool runUnderStatus(AppContext& context, const QString& text, db::SharedConnection& connection,
+                    std::vector<db::Command>& commands, QString* errorText = nullptr);
 // The same, opening `dataSet` on the rows the statement returns.
 bool runUnderStatus(AppContext& context, const QString& text, db::SharedConnection& connection,
                     db::Command& command, db::DataSet& dataSet, bool cancelAllowed = false,

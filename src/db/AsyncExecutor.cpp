@@ -13,9 +13,47 @@ constexpr int kReinterruptMs = 50;
 
 struct AsyncExecutor::Job {
     std::shared_ptr<Connection> connection;
-    Command command;
+    std::vector<Command> commands;
+    bool transaction = false;
     Result result;
+    int failedIndex = -1;
+
+    void run();
 };
+
+namespace {
+bool returnedNonZero(const Command& command) {
+    const Parameter* value = command.returnValueParameter();
+    return value && !value->isNull() && value->value.toInt() != 0;
+}
+}  // namespace
+
+void AsyncExecutor::Job::run() {
+    if (!transaction) {
+        result = connection->execute(commands.front());
+        return;
+    }
+    QString error;
+    if (!connection->beginTransaction(&error)) {
+        result = Result::failure(error);
+        failedIndex = 0;
+        return;
+    }
+    for (size_t i = 0; i < commands.size(); ++i) {
+        result = connection->execute(commands[i]);
+        if (!result.ok() || returnedNonZero(commands[i])) {
+            failedIndex = int(i);
+            break;
+        }
+    }
+    if (failedIndex >= 0) {
+        connection->rollback(nullptr);
+    } else if (!connection->commit(&error)) {
+        connection->rollback(nullptr);
+        result = Result::failure(error);
+        failedIndex = int(commands.size()) - 1;
+    }
+}
 
 AsyncExecutor::AsyncExecutor(QObject* parent) : QObject(parent) {
     timeout_.setSingleShot(true);
@@ -39,22 +77,31 @@ void AsyncExecutor::joinWorker() {
 }
 
 bool AsyncExecutor::execute(const Connection& connection, const Command& command) {
-    return start(connection, command, false);
+    return start(connection, {command}, false, false);
 }
 
 bool AsyncExecutor::open(const Connection& connection, const Command& command) {
-    return start(connection, command, true);
+    return start(connection, {command}, true, false);
 }
 
 bool AsyncExecutor::execute(SharedConnection& connection, const Command& command) {
-    return start(connection, command, false);
+    return start(connection, {command}, false, false);
 }
 
 bool AsyncExecutor::open(SharedConnection& connection, const Command& command) {
-    return start(connection, command, true);
+    return start(connection, {command}, true, false);
 }
 
-bool AsyncExecutor::start(SharedConnection& connection, const Command& command, bool wantRows) {
+bool AsyncExecutor::executeAll(SharedConnection& connection, const std::vector<Command>& commands) {
+    if (commands.empty()) {
+        errorText_ = QStringLiteral("There is nothing to run");
+        return false;
+    }
+    return start(connection, commands, false, true);
+}
+
+bool AsyncExecutor::start(SharedConnection& connection, std::vector<Command> commands, bool wantRows,
+                          bool transaction) {
     if (isRunning()) {
         errorText_ = QStringLiteral("Another statement is still running");
         return false;
@@ -65,10 +112,11 @@ bool AsyncExecutor::start(SharedConnection& connection, const Command& command, 
         outcome_ = Outcome::None;
         return false;
     }
-    return start(*connection.get(), command, wantRows);
+    return start(*connection.get(), std::move(commands), wantRows, transaction);
 }
 
-bool AsyncExecutor::start(const Connection& connection, const Command& command, bool wantRows) {
+bool AsyncExecutor::start(const Connection& connection, std::vector<Command> commands, bool wantRows,
+                          bool transaction) {
     if (isRunning()) {
         errorText_ = QStringLiteral("Another statement is still running");
         return false;
@@ -76,7 +124,9 @@ bool AsyncExecutor::start(const Connection& connection, const Command& command, 
     joinWorker();
     QString error;
     std::unique_ptr<Connection> sibling = connection.openSibling(&error);
-    command_ = command;
+    command_ = commands.front();
+    commands_ = commands;
+    failedIndex_ = -1;
     result_ = Result();
     cancelRequested_ = false;
     timedOut_ = false;
@@ -89,16 +139,18 @@ bool AsyncExecutor::start(const Connection& connection, const Command& command, 
     errorText_.clear();
     auto job = std::make_shared<Job>();
     job->connection = std::move(sibling);
-    job->command = command;
+    job->commands = std::move(commands);
+    job->transaction = transaction;
     job_ = job;
     outcome_ = Outcome::Running;
 
-    const int seconds = command.timeoutSeconds > 0 ? command.timeoutSeconds : kDefaultTimeoutSeconds;
+    const int timeout = job->commands.front().timeoutSeconds;
+    const int seconds = timeout > 0 ? timeout : kDefaultTimeoutSeconds;
     timeoutMs_ = qint64(seconds) * 1000;
     clock_.start();
     timeout_.start(std::chrono::seconds(seconds));
     worker_ = std::thread([this, job] {
-        job->result = job->connection->execute(job->command);
+        job->run();
         // Queued: runs on the executor's thread; dropped if it was destroyed.
         QMetaObject::invokeMethod(
             this, [this, job] { complete(job); }, Qt::QueuedConnection);
@@ -119,7 +171,9 @@ void AsyncExecutor::complete(const std::shared_ptr<Job>& job) {
     reinterrupt_.stop();
     joinWorker();
     job_.reset();
-    command_ = std::move(job->command);
+    failedIndex_ = job->failedIndex;
+    commands_ = std::move(job->commands);
+    command_ = commands_[size_t(failedIndex_ >= 0 ? failedIndex_ : int(commands_.size()) - 1)];
     result_ = std::move(job->result);
     if (result_.ok() && wantRows_ && result_.resultSets.empty()) {
         result_.error = QStringLiteral("The statement returned no rows");

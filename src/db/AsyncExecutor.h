@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace db {
 
@@ -39,6 +40,11 @@ public:
     // The same on one of the program's shared connections, connecting it first when needed.
     bool execute(SharedConnection& connection, const Command& command);
     bool open(SharedConnection& connection, const Command& command);
+    // Runs `commands` one after the other in one transaction: all of them are
+    // written or none. The run stops and rolls back at the first command that
+    // fails or returns a non-zero "@ReturnValue"; command() is then that
+    // command, otherwise the last. The time-out applies to the whole run.
+    bool executeAll(SharedConnection& connection, const std::vector<Command>& commands);
 
     bool isRunning() const { return outcome_ == Outcome::Running; }
     // Asks the worker connection to stop the statement. The outcome is
@@ -54,6 +60,10 @@ public:
     const QString& errorText() const { return errorText_; }
     // The command as run, with output parameters and "@ReturnValue".
     const Command& command() const { return command_; }
+    // Every command of the last run (one unless executeAll), as run.
+    const std::vector<Command>& commands() const { return commands_; }
+    // The index of the command that stopped an executeAll run, or -1.
+    int failedIndex() const { return failedIndex_; }
     const Result& result() const { return result_; }
     // The first result set of the last execution (empty when there was none).
     const ResultSet& rows() const;
@@ -64,8 +74,8 @@ Q_SIGNALS:
 
 private:
     struct Job;
-    bool start(const Connection& connection, const Command& command, bool wantRows);
-    bool start(SharedConnection& connection, const Command& command, bool wantRows);
+    bool start(const Connection& connection, std::vector<Command> commands, bool wantRows, bool transaction);
+    bool start(SharedConnection& connection, std::vector<Command> commands, bool wantRows, bool transaction);
     void complete(const std::shared_ptr<Job>& job);
     void joinWorker();
 
@@ -81,6 +91,8 @@ private:
     bool timedOut_ = false;
     QString errorText_;
     Command command_;
+    std::vector<Command> commands_;
+    int failedIndex_ = -1;
     Result result_;
     const ResultSet noRows_;
 };

@@ -57,6 +57,16 @@ std::shared_ptr<reportdb::ProcedureRegistry> testRegistry() {
                       result.returnValue = code;
                       return result;
                   });
+    // TEST_SP_Insert @Initials, @Code: adds a user, then returns @Code.
+    registry->add("TEST_SP_Insert",
+                  {ProcedureParameter::input("@Initials", FieldType::String),
+                   ProcedureParameter::input("@Code", FieldType::Integer)},
+                  [](ProcedureContext& context, const Arguments& args) {
+                      context.exec("INSERT INTO TUser (UserInitials) VALUES (?)", {args.value("@Initials")});
+                      ProcedureResult result;
+                      result.returnValue = args.toInt("@Code");
+                      return result;
+                  });
     registry->add("TEST_SP_Fail", {}, [](ProcedureContext&, const Arguments&) {
         return ProcedureResult::failure("Profile is locked");
     });
@@ -363,4 +373,41 @@ TEST_F(TFormStatusTest, RunUnderStatusRunsOneStatementAtATime) {
     context.windows().status = nullptr;
     EXPECT_FALSE(app::runUnderStatus(context, "None", context.Database(), select, false, &error));
     EXPECT_EQ(error, "The status window is not available");
+}
+
+TEST_F(TFormStatusTest, SeveralCommandsAreWrittenAllOrNone) {
+    const auto insert = [](const QString& initials, int code) {
+        db::Parameter text = param("@Initials", initials);
+        text.type = FieldType::String;
+        return procedure("TEST_SP_Insert", {param("@ReturnValue", {}, ParameterDirection::ReturnValue), text,
+                                            param("@Code", code)});
+    };
+    const auto count = [this](const char* pattern) {
+        return database
+            .exec(QStringLiteral("SELECT count(*) FROM TUser WHERE UserInitials LIKE '%1'")
+                      .arg(QLatin1String(pattern)))
+            .resultSets[0]
+            .rows[0][0]
+            .toInt();
+    };
+
+    std::vector<db::Command> good = {insert("T1", 0), insert("T2", 0), insert("T3", 0)};
+    EXPECT_TRUE(app::runUnderStatus(context, "Saving", context.Database(), good));
+    EXPECT_EQ(count("T_"), 3);
+    EXPECT_EQ(good[2].parameters[0].value.toInt(), 0);
+
+    // The second call refuses: the first call's row goes too, the third never runs.
+    std::vector<db::Command> refused = {insert("R1", 0), insert("R2", 7), insert("R3", 0)};
+    EXPECT_FALSE(app::runUnderStatus(context, "Saving", context.Database(), refused));
+    EXPECT_EQ(status.returnValue(), 7);
+    EXPECT_EQ(refused[1].parameters[0].value.toInt(), 7);
+    EXPECT_EQ(count("R_"), 0);
+
+    // A provider error in the last call undoes the earlier ones as well.
+    std::vector<db::Command> failing = {insert("F1", 0), procedure("TEST_SP_Fail", {})};
+    QString error;
+    EXPECT_FALSE(app::runUnderStatus(context, "Saving", context.Database(), failing, &error));
+    EXPECT_EQ(error, "Profile is locked");
+    EXPECT_EQ(count("F_"), 0);
+    EXPECT_FALSE(status.isVisible());
 }
