@@ -3,6 +3,7 @@
 // it reports the end of its start-up sequence in its trace log.
 
 #include "app/SessionFile.h"
+#include "demo/DemoSession.h"
 #include "reportdb/EmbeddedDatabase.h"
 #include "reportdb/Server.h"
 #include "reportdb/demo/Demo.h"
@@ -48,15 +49,11 @@ std::unique_ptr<Installation> makeInstallation(int extraProfiles) {
         const auto result = connection->execute(sql);
         if (!result.ok()) qFatal("%s", qPrintable(result.error));
     }
-    app::SessionDescription session;
-    session.UserId = summary.administratorUserId;
-    session.UserInit = summary.administratorInitials;
-    session.DBVersion = summary.versionText;
-    session.TraceLevel = 1;
-    session.FeatureCode = QStringLiteral("3,101,146");
-    session.SysDir = QStringLiteral(PA_LANG_DIR);
-    session.OnlineConfiguration =
-        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo").arg(path);
+    demo::SessionChoices choices;
+    choices.traceLevel = 1;
+    choices.features = QStringLiteral("3,101,146");
+    choices.sysDir = QStringLiteral(PA_LANG_DIR);
+    const app::SessionDescription session = demo::demoSession(summary, path, choices);
     inst->sessionFile = inst->dir.filePath(QStringLiteral("session.xml"));
     if (!app::writeSessionFile(inst->sessionFile, {session}, &error)) qFatal("%s", qPrintable(error));
     return inst;

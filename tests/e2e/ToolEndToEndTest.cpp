@@ -2,6 +2,7 @@
 // the host's commands and ends on the close command.
 
 #include "app/SessionFile.h"
+#include "demo/DemoSession.h"
 #include "reportdb/demo/Demo.h"
 
 #include <gtest/gtest.h>
@@ -50,18 +51,11 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     ASSERT_TRUE(reportdb::demo::writeDemoDatabase(databasePath, options, &summary, &error))
         << error.toStdString();
 
-    app::SessionDescription session;
-    session.SessionId = 4242;
-    session.UserId = summary.administratorUserId;
-    session.UserInit = summary.administratorInitials;
-    session.DBVersion = summary.versionText;
-    session.TraceLevel = 5;
-    session.FeatureCode = QStringLiteral("3,101,146");
-    session.SysDir = QStringLiteral(PA_LANG_DIR);
-    session.ParkName = summary.parkName;
-    session.OnlineConfiguration =
-        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=SkyloomDemo;User ID=%2")
-            .arg(databasePath, summary.loginName);
+    demo::SessionChoices choices;
+    choices.sessionId = 4242;
+    choices.features = QStringLiteral("3,101,146");
+    choices.sysDir = QStringLiteral(PA_LANG_DIR);
+    const app::SessionDescription session = demo::demoSession(summary, databasePath, choices);
     const QString sessionFile = dir.filePath(QStringLiteral("session.xml"));
     ASSERT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
 

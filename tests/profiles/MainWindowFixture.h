@@ -5,6 +5,7 @@
 #include "app/AppContext.h"
 #include "app/SessionFile.h"
 #include "app/TFormStatus.h"
+#include "demo/DemoSession.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "reportdb/demo/Demo.h"
@@ -51,21 +52,15 @@ public:
         QString error;
         EXPECT_TRUE(reportdb::demo::readDemoSummary(database.path(), &summary, &error))
             << error.toStdString();
-        app::SessionDescription session;
-        session.SessionId = 7;
-        session.UserId = setup.userId >= 0 ? setup.userId : summary.administratorUserId;
-        session.UserInit = summary.administratorInitials;
+        demo::SessionChoices choices;
+        choices.sessionId = 7;
+        choices.features = setup.features;
+        choices.sysDir = QStringLiteral(PA_LANG_DIR);
+        app::SessionDescription session = demo::demoSession(summary, database.path(), choices);
+        if (setup.userId >= 0) session.UserId = setup.userId;
         session.DBVersion = setup.version;
         session.Online = setup.online;
-        session.TraceLevel = 5;
-        session.FeatureCode = setup.features;
-        session.SysDir = QStringLiteral(PA_LANG_DIR);
-        session.ParkName = summary.parkName;
-        session.OnlineConfiguration = !setup.connectionString.isEmpty()
-                                          ? setup.connectionString
-                                          : database.connectionString() +
-                                                QStringLiteral(";Catalog=SkyloomDemo;User ID=") +
-                                                summary.loginName;
+        if (!setup.connectionString.isEmpty()) session.OnlineConfiguration = setup.connectionString;
         sessionFile = database.folder() + QStringLiteral("/session.xml");
         EXPECT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
         context.session().SessionFile = sessionFile;

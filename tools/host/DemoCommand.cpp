@@ -1,6 +1,7 @@
 #include "tools/host/DemoCommand.h"
 
 #include "app/SessionFile.h"
+#include "demo/DemoSession.h"
 #include "reportdb/demo/Demo.h"
 #include "tools/host/ToolControl.h"
 
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <iostream>
-#include <map>
 
 namespace {
 
@@ -28,7 +28,6 @@ const char* const kUsage =
 
 constexpr int kSessionId = 1;
 const char* const kDatabaseFile = "SkyloomDemo.db";
-const char* const kCatalog = "SkyloomDemo";
 const char* const kSessionFile = "Session.xml";
 
 void say(const QString& line) { std::cout << line.toStdString() << std::endl; }
@@ -72,55 +71,6 @@ bool copyLanguageFiles(const QString& from, const QString& systemDir, QString* e
         }
     }
     return true;
-}
-
-app::SessionDescription demoSession(const reportdb::demo::Summary& demo, const QString& dir,
-                                    const QString& databasePath, const QString& language,
-                                    const QString& features) {
-    const QDir base(dir);
-    app::SessionDescription d;
-    d.SessionId = kSessionId;
-    d.UserId = demo.administratorUserId;
-    d.UserInit = demo.administratorInitials;
-    d.Language = language;
-    d.DBVersion = demo.versionText;
-    d.Online = QStringLiteral("YES");
-    d.TraceLevel = 5;
-    d.FeatureCode = features;
-    d.ProgramFilesDir = base.path();
-    d.BaseDir = base.path();
-    d.DataDir = base.filePath(QStringLiteral("Data"));
-    d.SysDir = base.filePath(QStringLiteral("System"));
-    d.ProjectDir = base.filePath(QStringLiteral("Projects"));
-    d.ParkName = demo.parkName;
-    std::map<int, app::SessionScenario> byType;
-    for (const auto& unit : demo.parkUnits) {
-        app::SessionParkUnit u;
-        u.SParkUnitId = unit.ParkUnitId;
-        u.ParkUnitTitle = unit.ParkUnitTitle;
-        u.CommunicationLabel = unit.CommunicationLabel;
-        u.ParkUnitSerialNumber = unit.ParkUnitSerialNumber;
-        u.UnitTypeId = unit.UnitTypeId;
-        u.UnitTypeTitle = unit.UnitTypeTitle;
-        u.DeviceTitle = unit.UnitTypeDevice;
-        u.UnitTypeCapacity = unit.UnitTypeCapacity;
-        u.EventListId = unit.EventListId;
-        u.EventListFileName = unit.EventListFileName;
-        d.ParkUnits.push_back(u);
-        // One scenario per turbine type.
-        if (unit.UnitTypeDevice == QLatin1String("WTG")) {
-            auto& scenario = byType[unit.UnitTypeId];
-            scenario.SScenarioId = unit.UnitTypeId;
-            scenario.ScenarioName = unit.UnitTypeTitle;
-            scenario.ParkUnitIds.push_back(unit.ParkUnitId);
-        }
-    }
-    for (auto& [type, scenario] : byType) d.Scenarios.push_back(std::move(scenario));
-    if (!d.Scenarios.empty()) d.ScenarioActive = QString::number(d.Scenarios.front().SScenarioId);
-    d.OnlineConfiguration =
-        QStringLiteral("Provider=Embedded;Data Source=%1;Catalog=%2;User ID=%3")
-            .arg(QFileInfo(databasePath).absoluteFilePath(), QLatin1String(kCatalog), demo.loginName);
-    return d;
 }
 
 }  // namespace
@@ -213,8 +163,12 @@ int runDemoCommand(const QStringList& args) {
     }
 
     const QString sessionFile = QDir(base).filePath(QLatin1String(kSessionFile));
-    if (!app::writeSessionFile(sessionFile, {demoSession(summary, base, databasePath, language, features)},
-                               &error)) {
+    demo::SessionChoices choices;
+    choices.sessionId = kSessionId;
+    choices.language = language;
+    choices.features = features;
+    choices.baseDir = base;
+    if (!app::writeSessionFile(sessionFile, {demo::demoSession(summary, databasePath, choices)}, &error)) {
         complain(error);
         return 1;
     }
