@@ -1,0 +1,40 @@
+#pragma once
+// Every window of the program, created once in the fixed order (the main
+// window first), registered with the context and handed to the main window,
+// and released in reverse order. The program and the screenshot tool share it.
+
+#include <memory>
+
+namespace app {
+class AppContext;
+}
+
+class TFormSQLProfileAdministrator;
+class TFormUtil;
+class TFormRemovePromt;
+class TFormProgresser;
+class TFormRegenerateShadowData;
+class TFormRGSDialog;
+class TFormXML;
+class TFormStatus;
+class TOrinADOProgressDialog;
+class TFormSessionLocked;
+
+struct ApplicationWindows {
+    explicit ApplicationWindows(app::AppContext& context);
+    ~ApplicationWindows();
+    ApplicationWindows(const ApplicationWindows&) = delete;
+    ApplicationWindows& operator=(const ApplicationWindows&) = delete;
+
+    app::AppContext& context;
+    std::unique_ptr<TFormSQLProfileAdministrator> mainWindow;
+    std::unique_ptr<TFormUtil> util;
+    std::unique_ptr<TFormRemovePromt> removePrompt;
+    std::unique_ptr<TFormProgresser> progresser;
+    std::unique_ptr<TFormRegenerateShadowData> regenerateShadowData;
+    std::unique_ptr<TFormRGSDialog> rgsDialog;
+    std::unique_ptr<TFormXML> closingWindow;
+    std::unique_ptr<TFormStatus> status;
+    std::unique_ptr<TOrinADOProgressDialog> progressDialog;
+    std::unique_ptr<TFormSessionLocked> sessionLocked;
+};
