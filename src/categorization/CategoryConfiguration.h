@@ -1,0 +1,114 @@
+#pragma once
+// The category configuration of one report profile as the configuration
+// window holds it: its report categories, its category sets with their
+// members, the check-list rules and the five lists the save sends.
+
+#include "db/Value.h"
+
+#include <QString>
+#include <vector>
+
+namespace categorization {
+
+// What the window holds at most; a load that returns more is refused rather
+// than cut short, since a save of a cut configuration would drop the rest.
+inline constexpr int kMaxReportCategories = 1000;
+inline constexpr int kMaxCategorySets = 20;
+inline constexpr int kMaxSetMembers = 1000;
+// The database takes each save list as a text of this size.
+inline constexpr int kMaxSaveTextLength = 8000;
+
+struct ReportCategoryEntry {
+    QString title;
+    QString description;
+    int id = 0;
+    bool manualTitleEnabled = false;
+    QString manualTitle;
+    bool iecCategory = false;
+    bool eegCategory = false;
+};
+
+struct CategorySetEntry {
+    int id = 0;
+    std::vector<int> members;  // category ids, in member order
+    int sortOrder = 0;         // 1-based position
+    bool enabled = false;
+    QString title;
+
+    int memberCount() const { return int(members.size()); }
+};
+
+struct CategoryConfiguration {
+    std::vector<CategorySetEntry> sets;
+    std::vector<ReportCategoryEntry> categories;
+};
+
+// Which optional category columns are read; the others stay false / empty.
+struct ReadOptions {
+    bool manualTitles = false;  // the manual title is available to the user
+    bool iecCategories = false;
+    bool eegCategories = false;
+};
+
+// True when the categories result set offers manual titles.
+bool hasManualTitleColumns(const db::ResultSet& categories);
+
+// Reads the three result sets of the load (sets, categories, membership).
+// False, with the reason in `why`, when one is missing, lacks a column the
+// window needs, or holds more than the window can keep. Membership rows of
+// sets the profile does not have are ignored.
+bool readConfiguration(const std::vector<db::ResultSet>& resultSets, const ReadOptions& options,
+                       CategoryConfiguration* configuration, QString* why);
+
+// --- The check list (one item per category, same index) ---
+
+// Items that are always checked and cannot be unchecked: the IEC categories
+// of a profile with IEC reporting, the EEG categories of a profile with EEG
+// reporting, and the first item of a profile with neither.
+std::vector<bool> lockedItems(const std::vector<ReportCategoryEntry>& categories, bool useIECReporting,
+                              bool useEEGReporting);
+
+// The id of the first category with this title, or -1.
+int categoryIdByTitle(const std::vector<ReportCategoryEntry>& categories, const QString& title);
+
+// The check marks that show `set`: an item is checked when its category
+// (found by title) is a member; locked items are always checked.
+std::vector<bool> checkMarksFor(const CategorySetEntry& set,
+                                const std::vector<ReportCategoryEntry>& categories,
+                                const std::vector<bool>& locked);
+
+// The members the check marks stand for: the ids of the checked items (found
+// by title) in list order, each once.
+std::vector<int> membersFromCheckMarks(const std::vector<ReportCategoryEntry>& categories,
+                                       const std::vector<bool>& checked);
+
+// Makes the locked items' categories members of every set. A missing one is
+// inserted where list order puts it; the other members keep their order.
+void addLockedMembers(std::vector<CategorySetEntry>& sets, const std::vector<ReportCategoryEntry>& categories,
+                      const std::vector<bool>& locked);
+
+// --- The set choice (the combo box offers the enabled sets by title) ---
+
+std::vector<QString> enabledSetTitles(const std::vector<CategorySetEntry>& sets);
+// The index of the first enabled set with this title, or -1.
+int enabledSetByTitle(const std::vector<CategorySetEntry>& sets, const QString& title);
+
+// --- Saving ---
+
+// The five lists over all sets in set order: ids, sort orders and enabled
+// flags as decimals separated by ";", titles as they stand separated by ";",
+// and per set a group of member ids separated by ",", groups separated by ";".
+struct SaveTexts {
+    QString categoryIds;
+    QString setIds;
+    QString sortOrders;
+    QString enabled;
+    QString titles;
+
+    // Each list fits the database's text parameter.
+    bool fits() const;
+};
+
+SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets);
+
+}  // namespace categorization
