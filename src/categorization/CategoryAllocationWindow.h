@@ -1,0 +1,159 @@
+#pragma once
+// What the event and the derating allocation windows share: the tool bar,
+// the grid, the buttons, the editing rule, the load on a timer, the save of
+// the changed rows and the close question. The two windows differ by their
+// AllocationVariant and, for events, the category set and event list.
+
+#include "categorization/AllocationGrid.h"
+#include "categorization/ProfileInfo.h"
+#include "db/DataSet.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTimer;
+class QToolButton;
+class QVBoxLayout;
+
+namespace app {
+class AppContext;
+}
+
+namespace categorization {
+
+class AllocationGridModel;
+class OvcDbTableCategory;
+
+class CategoryAllocationWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // Numbered texts of the profile file.
+    static constexpr int kTextOK = 50;
+    static constexpr int kTextApply = 53;
+    static constexpr int kTextCaption = 64;
+    static constexpr int kTextInformation = 66;
+    static constexpr int kTextUnsavedChanges = 140;
+    static constexpr int kTextLoading = 223;
+    static constexpr int kTextRemap = 473;
+    static constexpr int kTextSaving = 480;
+    static constexpr int kTextSaveFailed = 481;
+    static constexpr int kTextLoadFailed = 483;
+    static constexpr int kTextSwitchOffAllocated = 486;
+    static constexpr int kTextAllocateSwitchedOff = 487;
+    static constexpr int kTextExpand = 495;
+    static constexpr int kTextCollapse = 496;
+    static constexpr int kTextImport = 497;
+    static constexpr int kTextExport = 498;
+    // Hints.
+    static constexpr int kHintClose = 0;
+    static constexpr int kHintCopy = 21;
+    static constexpr int kHintPrint = 22;
+    // The feature that allows editing a profile's configuration.
+    static constexpr int kFeatureEditProfile = 3;
+    static constexpr int kLoadDelayMs = 100;
+
+    CategoryAllocationWindow(app::AppContext& context, const AllocationVariant& variant, QWidget* parent);
+    ~CategoryAllocationWindow() override;
+
+    // The main window's rule for import and re-map (the profile is not
+    // locked), kept for when those commands exist; until then both stay
+    // disabled.
+    void setImportAndRemapAllowed(bool allowed) { importAndRemapAllowed_ = allowed; }
+    bool importAndRemapAllowed() const { return importAndRemapAllowed_; }
+
+    const ProfileInfo& profile() const { return profile_; }
+    // Something was written since the last Prepare.
+    bool wroteSomething() const { return wrote_; }
+    // Edits not written yet (a failed save keeps them).
+    bool hasUnsavedChanges() const;
+    bool isEditable() const { return grid_.isEditable(); }
+
+    AllocationGrid& grid() { return grid_; }
+    db::DataSet& dataSet() { return dataSet_; }
+    AllocationGridModel* model() const { return model_; }
+    OvcDbTableCategory* table() const { return OvcDbTableCategory_; }
+
+    // Event handlers.
+    void TimerStartTimer();
+    void ApplyButtonClick();
+    void OkButtonClick();
+    void CancelButtonClick();
+    void ExpandCollapseClick();
+    void OvcDbTableCategoryCellActivated(int row, int field);
+    void OvcDbTableCategoryRowIndicatorClick(int row);
+
+    // Writes the changed rows; true when they were written or there were none.
+    bool save();
+
+    // Closing asks about unsaved changes; a Yes whose save fails keeps the
+    // window open.
+    void reject() override;
+
+Q_SIGNALS:
+    // The timer's load has ended; a failed load closes the window.
+    void loaded(bool ok);
+
+protected:
+    // Every opening starts from here: the profile, the marker, and no state
+    // of the last opening.
+    void prepareWindow(const ProfileInfo& profile, RegenerationMarker marker);
+    // Shows the window modally; 1 when something was written, 2 otherwise.
+    int runModal();
+
+    virtual db::Command loadCommand() const = 0;
+    virtual int categorySetId() const { return 0; }
+    // Captions of the controls a subclass adds.
+    virtual void setInputCaptions() {}
+    // Where a subclass puts its controls, between tool bar and grid.
+    QVBoxLayout* inputLayout() const { return inputLayout_; }
+
+    void showEvent(QShowEvent* event) override;
+
+    app::AppContext& context_;
+    const AllocationVariant& variant_;
+
+private:
+    void buildUi();
+    void setCaptions();
+    void FormShow();
+    void applyEditingRule();
+    bool mayEdit() const;
+    bool load();
+    void setupFields();
+    void enableApply();
+    void setBusy(bool busy);
+    // True when the window may close (saving first where the user wants).
+    bool queryClose();
+    void closeDataSets();
+    QString caption(const CaptionText& text);
+    void trace(const char* method);
+    void traceException(const QString& message);
+
+    db::DataSet dataSet_;
+    AllocationGrid grid_;
+    AllocationGridModel* model_ = nullptr;
+    ProfileInfo profile_;
+    RegenerationMarker marker_;
+    bool importAndRemapAllowed_ = false;
+    bool pendingEdits_ = false;  // Apply was enabled by an edit, and no save took it since
+    bool wrote_ = false;
+    bool busy_ = false;  // loading or saving
+
+    QTimer* Timer = nullptr;
+    QToolButton* SpeedButtonCopy = nullptr;
+    QToolButton* SpeedButtonPrint = nullptr;
+    QToolButton* SpeedButtonClose = nullptr;
+    QToolButton* Expand = nullptr;
+    QToolButton* Collapse = nullptr;
+    QToolButton* SpeedButtonImport = nullptr;
+    QToolButton* SpeedButtonExport = nullptr;
+    QVBoxLayout* inputLayout_ = nullptr;
+    OvcDbTableCategory* OvcDbTableCategory_ = nullptr;
+    QPushButton* ButtonRemapCategory = nullptr;
+    QPushButton* OkButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* ApplyButton = nullptr;
+};
+
+}  // namespace categorization

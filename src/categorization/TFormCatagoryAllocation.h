@@ -1,0 +1,43 @@
+#pragma once
+// The event allocation window: one row per event code of the chosen event
+// list, one glyph column per category of the chosen category set.
+
+#include "categorization/CategoryAllocationWindow.h"
+#include "categorization/TFormCatagorySelect.h"
+
+class QLabel;
+class QLineEdit;
+
+namespace categorization {
+
+class TFormCatagoryAllocation : public CategoryAllocationWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kTextEventList = 471;
+    static constexpr int kTextCategorySet = 472;
+
+    explicit TFormCatagoryAllocation(app::AppContext& context, QWidget* parent = nullptr);
+
+    // Sets the window up for a profile and a chosen set and list; the next
+    // show loads it.
+    void Prepare(const ProfileInfo& profile, const CategorySelection& selection, RegenerationMarker marker);
+    // Prepare and show modally: 1 when something was written, 2 otherwise.
+    int Execute(const ProfileInfo& profile, const CategorySelection& selection, RegenerationMarker marker);
+
+    const CategorySelection& selection() const { return selection_; }
+
+protected:
+    db::Command loadCommand() const override;
+    int categorySetId() const override { return selection_.ReportCategorySetId; }
+    void setInputCaptions() override;
+
+private:
+    CategorySelection selection_;
+    QLabel* LabelEventList = nullptr;
+    QLineEdit* EditEventList = nullptr;
+    QLabel* LabelCategorySet = nullptr;
+    QLineEdit* EditCategorySet = nullptr;
+};
+
+}  // namespace categorization

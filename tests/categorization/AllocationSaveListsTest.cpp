@@ -1,0 +1,145 @@
+// The save lists of the changed allocation rows and their split into calls.
+
+#include "AllocationTestSupport.h"
+#include "categorization/AllocationGrid.h"
+#include "categorization/AllocationSaveLists.h"
+#include "db/DataSet.h"
+
+#include <gtest/gtest.h>
+
+using namespace categorization;
+using namespace allocation_test;
+namespace af = categorization::allocation_field;
+
+namespace {
+
+void setRow(db::DataSet& dataSet, int row, const QVariant& category, const QVariant& disabled) {
+    ASSERT_TRUE(dataSet.moveTo(row));
+    ASSERT_TRUE(dataSet.edit());
+    ASSERT_TRUE(dataSet.setValue(af::kCategory, category));
+    ASSERT_TRUE(dataSet.setValue(af::kDisabled, disabled));
+    ASSERT_TRUE(dataSet.post());
+}
+
+QStringList entries(const std::vector<AllocationSaveCall>& calls, QString AllocationSaveCall::*list) {
+    QStringList all;
+    for (const auto& call : calls) all += (call.*list).split(u',');
+    return all;
+}
+
+}  // namespace
+
+TEST(AllocationSaveLists, ChangedRowsGiveThreeLists) {
+    db::DataSet dataSet;
+    dataSet.setRows(gridRows(kEventAllocation, {{1, 1, 16, "a", 2, false, {0, 3, 0}},
+                                                {2, 2, 17, "b", QVariant(), false, {0, 0, 0}},
+                                                {3, 3, 18, "c", 3, false, {0, 0, 3}},
+                                                {4, 4, 19, "d", 0, false, {0, 0, 0}}}));
+    // Nothing changed: no call at all.
+    EXPECT_TRUE(buildAllocationSaveCalls(dataSet).empty());
+
+    // 17 allocated to category 4; 18 unallocated (null) and switched off.
+    setRow(dataSet, 1, 4, false);
+    setRow(dataSet, 2, QVariant(), true);
+    // Changed and changed back: not sent.
+    setRow(dataSet, 3, 5, false);
+    setRow(dataSet, 3, 0, false);
+    auto calls = buildAllocationSaveCalls(dataSet);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].allocationIds, "17,18");
+    EXPECT_EQ(calls[0].categoryIds, "4,0");
+    EXPECT_EQ(calls[0].disabledFlags, "0,1");
+
+    // Rows out of the view are sent too.
+    dataSet.setFilter([](const db::RowView& row) { return !row.value(af::kDisabled).toBool(); });
+    calls = buildAllocationSaveCalls(dataSet);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].allocationIds, "17,18");
+
+    EXPECT_EQ(allocationListText(QVariant()), "0");
+    EXPECT_EQ(allocationListText(QString()), "0");
+    EXPECT_EQ(allocationListText(true), "1");
+    EXPECT_EQ(allocationListText(false), "0");
+    EXPECT_EQ(allocationListText(qlonglong(12345)), "12345");
+}
+
+TEST(AllocationSaveLists, RowsChangedByLoadingAreSent) {
+    db::DataSet dataSet;
+    AllocationGrid grid(dataSet, kEventAllocation);
+    grid.setEditable(true);
+    dataSet.setRows(gridRows(kEventAllocation, {{1, 0, 30, "System OK", 2, false, {0, 3, 0}},
+                                                {2, 5, 31, "Grid stop", 0, false, {0, 0, 0}},
+                                                {3, 6, 32, "Plain", 0, false, {0, 0, 0}}}));
+    ASSERT_TRUE(grid.prepare(categories(), sources({{31, "Grid operator", 1}}), false));
+    const auto calls = buildAllocationSaveCalls(dataSet);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].allocationIds, "30,31");
+    EXPECT_EQ(calls[0].categoryIds, "1,0");
+    EXPECT_EQ(calls[0].disabledFlags, "0,0");
+}
+
+TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
+    std::vector<GridRow> rows;
+    for (int i = 0; i < 5000; ++i) rows.push_back({i, i, 1000000 + i, "code", 0, false, {0, 0, 0}});
+    db::DataSet dataSet;
+    dataSet.setRows(gridRows(kEventAllocation, rows));
+    for (int i = 0; i < 5000; ++i) setRow(dataSet, i, 10 + i % 7, i % 3 == 0);
+
+    const auto calls = buildAllocationSaveCalls(dataSet);
+    // 5,000 ids of 7 digits need 40,000 characters: at least five calls.
+    ASSERT_GE(calls.size(), 5u);
+    for (const auto& call : calls) {
+        EXPECT_LE(call.allocationIds.size(), kMaxSaveListLength);
+        EXPECT_LE(call.categoryIds.size(), kMaxSaveListLength);
+        EXPECT_LE(call.disabledFlags.size(), kMaxSaveListLength);
+        // A row's three values travel together.
+        EXPECT_EQ(call.allocationIds.count(u','), call.categoryIds.count(u','));
+        EXPECT_EQ(call.allocationIds.count(u','), call.disabledFlags.count(u','));
+        EXPECT_FALSE(call.allocationIds.endsWith(u','));
+    }
+    const QStringList ids = entries(calls, &AllocationSaveCall::allocationIds);
+    const QStringList categoriesSent = entries(calls, &AllocationSaveCall::categoryIds);
+    const QStringList flags = entries(calls, &AllocationSaveCall::disabledFlags);
+    ASSERT_EQ(ids.size(), 5000);
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(ids[i], QString::number(1000000 + i));
+        ASSERT_EQ(categoriesSent[i], QString::number(10 + i % 7));
+        ASSERT_EQ(flags[i], i % 3 == 0 ? "1" : "0");
+    }
+
+    // The limit is exact: "17,18,19" is 8 characters.
+    db::DataSet small;
+    small.setRows(gridRows(kEventAllocation, {{1, 1, 17, "", 0, false, {0, 0, 0}},
+                                              {2, 2, 18, "", 0, false, {0, 0, 0}},
+                                              {3, 3, 19, "", 0, false, {0, 0, 0}},
+                                              {4, 4, 20, "", 0, false, {0, 0, 0}}}));
+    for (int i = 0; i < 4; ++i) setRow(small, i, 1, false);
+    const auto split = buildAllocationSaveCalls(small, 8);
+    ASSERT_EQ(split.size(), 2u);
+    EXPECT_EQ(split[0].allocationIds, "17,18,19");
+    EXPECT_EQ(split[1].allocationIds, "20");
+    EXPECT_EQ(split[1].categoryIds, "1");
+}
+
+TEST(AllocationSaveLists, SaveCommandsOfBothVariants) {
+    const AllocationSaveCall call{"17,18", "4,0", "0,1"};
+    const db::Command event = allocationSaveCommand(kEventAllocation, call, 2);
+    EXPECT_EQ(event.type, db::CommandType::StoredProcedure);
+    EXPECT_EQ(event.text, "WMS_SP_REP_UpdateCategoryAllocation");
+    ASSERT_EQ(event.parameters.size(), 5u);
+    EXPECT_EQ(event.parameters[0].direction, db::ParameterDirection::ReturnValue);
+    EXPECT_EQ(event.parameters[1].name, "@CategoryAllocationIdList");
+    EXPECT_EQ(event.parameters[1].value.toString(), "17,18");
+    EXPECT_EQ(event.parameters[1].size, 8000);
+    EXPECT_EQ(event.parameters[2].name, "@ReportCategoryIdList");
+    EXPECT_EQ(event.parameters[2].value.toString(), "4,0");
+    EXPECT_EQ(event.parameters[3].name, "@CategoryAllocationDisabledList");
+    EXPECT_EQ(event.parameters[3].value.toString(), "0,1");
+    EXPECT_EQ(event.parameters[4].name, "@ReportCategorySetId");
+    EXPECT_EQ(event.parameters[4].value.toInt(), 2);
+
+    const db::Command derating = allocationSaveCommand(kDeratingAllocation, call, 2);
+    EXPECT_EQ(derating.text, "WMS_SP_REP_UpdateDerateCategoryAllocation");
+    ASSERT_EQ(derating.parameters.size(), 4u);
+    EXPECT_EQ(derating.parameters[3].name, "@CategoryAllocationDisabledList");
+}
