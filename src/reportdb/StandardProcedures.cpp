@@ -9,6 +9,8 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     registerUnitProcedures(*registry);
     registerProcessProcedures(*registry);
     registerShadowDataProcedures(*registry);
+    registerCategoryProcedures(*registry);
+    registerAllocationProcedures(*registry);
     return registry;
 }
 

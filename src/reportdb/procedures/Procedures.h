@@ -9,5 +9,7 @@ void registerProfileProcedures(ProcedureRegistry& registry);     // profiles.cpp
 void registerUnitProcedures(ProcedureRegistry& registry);        // units.cpp
 void registerProcessProcedures(ProcedureRegistry& registry);     // processes.cpp
 void registerShadowDataProcedures(ProcedureRegistry& registry);  // shadowdata.cpp
+void registerCategoryProcedures(ProcedureRegistry& registry);    // categories.cpp
+void registerAllocationProcedures(ProcedureRegistry& registry);  // allocations.cpp
 
 }  // namespace reportdb

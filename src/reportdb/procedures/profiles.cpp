@@ -1,5 +1,6 @@
 // Report profile procedures.
 
+#include "reportdb/Categories.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/procedures/Procedures.h"
 
@@ -91,9 +92,75 @@ ProcedureResult deleteReportProfile(ProcedureContext& context, const Arguments& 
     return result;
 }
 
+// Options of a new profile: parameter and column, each offered from the
+// database version that introduced the option.
+struct ProfileOption {
+    const char* version;
+    const char* parameter;
+    const char* column;
+};
+constexpr ProfileOption kProfileOptions[] = {
+    {"3.1.0.0", "@DataIntegrityCalculationEnabled", "DataIntegrityCalculationEnabled"},
+    {"3.9.1.2", "@AvailabilityContract", "AvailabilityContract"},
+    {"3.9.3.10", "@UseSeaLevel", "UseSeaLevel"},
+    {"3.10.1.1", "@UseNeighborWindSpeed", "UseNeighborWindSpeed"},
+    {"3.12.0.0", "@UseKerliftReporting", "UseKerliftReporting"},
+    {"3.12.0.0", "@UseDeratingCategorisation", "UseDeratingCategorisation"},
+    {"3.21.101.0", "@UseIECReporting", "UseIECReporting"},
+    {"3.23.100.0", "@UseEEGReporting", "UseEEGReporting"},
+    {"3.26.0.0", "@UseDerateCategoryRule", "DerateCategoryRule"},
+};
+
+// DCE_SP_CreateNewReportProfile @ProfileName, @ProfileLocked,
+// @ReportProfileJobScheduleEnabled, @ProfileDescription, @UserId [, options]:
+// a new profile that the user may see, with the standard category sets.
+ProcedureResult createNewReportProfile(ProcedureContext& context, const Arguments& args) {
+    const QVariant userId = args.value(QStringLiteral("@UserId"));
+    if (context.scalar(QStringLiteral("SELECT 1 FROM TUser WHERE UserId = ?"), {userId}).isNull())
+        throw SqlError(QStringLiteral("The user %1 does not exist").arg(userId.toString()));
+    QStringList columns{QStringLiteral("ReportProfileTitle"), QStringLiteral("ReportProfileLocked"),
+                        QStringLiteral("ReportProfileJobScheduleEnabled"),
+                        QStringLiteral("ReportProfileDescription")};
+    std::vector<QVariant> values{args.value(QStringLiteral("@ProfileName")),
+                                 args.toBool(QStringLiteral("@ProfileLocked")) ? 1 : 0,
+                                 args.toBool(QStringLiteral("@ReportProfileJobScheduleEnabled")) ? 1 : 0,
+                                 args.value(QStringLiteral("@ProfileDescription"))};
+    for (const ProfileOption& option : kProfileOptions) {
+        const QString parameter = QLatin1String(option.parameter);
+        if (!args.has(parameter) || args.isNull(parameter)) continue;  // the column's default
+        columns << QLatin1String(option.column);
+        values.push_back(args.value(parameter));
+    }
+    context.exec(QStringLiteral("INSERT INTO TReportProfile (%1) VALUES (%2)")
+                     .arg(columns.join(QStringLiteral(", ")),
+                          QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+                 values);
+    const int profileId = int(context.lastInsertId());
+    context.exec(QStringLiteral("INSERT INTO TUser_TReportProfile (UserId, ReportProfileId) VALUES (?, ?)"),
+                 {userId, profileId});
+    categories::addStandardSets(context, profileId);
+    return {};
+}
+
 }  // namespace
 
 void registerProfileProcedures(ProcedureRegistry& registry) {
+    std::vector<ProcedureParameter> create{
+        ProcedureParameter::input(QStringLiteral("@ProfileName"), FieldType::String),
+        ProcedureParameter::optional(QStringLiteral("@ProfileLocked"), FieldType::Integer, 0),
+        ProcedureParameter::optional(QStringLiteral("@ReportProfileJobScheduleEnabled"), FieldType::Integer,
+                                     0),
+        ProcedureParameter::optional(QStringLiteral("@ProfileDescription"), FieldType::String, QString()),
+        ProcedureParameter::input(QStringLiteral("@UserId"), FieldType::Integer)};
+    for (const ProfileOption& option : kProfileOptions)
+        create.push_back(ProcedureParameter::optional(
+                             QLatin1String(option.parameter),
+                             QLatin1String(option.parameter) == QLatin1String("@AvailabilityContract")
+                                 ? FieldType::String
+                                 : FieldType::Integer,
+                             {})
+                             .since(QLatin1String(option.version)));
+    registry.add(QStringLiteral("DCE_SP_CreateNewReportProfile"), std::move(create), createNewReportProfile);
     registry.add(QStringLiteral("DCE_SP_DeleteReportProfile"),
                  {ProcedureParameter::input(QStringLiteral("@ProfileId"), FieldType::Integer),
                   ProcedureParameter::out(QStringLiteral("@ExportjobTitle"), FieldType::String),

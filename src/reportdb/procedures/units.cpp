@@ -1,5 +1,6 @@
 // Unit type and park unit procedures.
 
+#include "reportdb/Categories.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/ShadowData.h"
 #include "reportdb/procedures/Procedures.h"
@@ -110,7 +111,8 @@ ProcedureResult addParkUnitToProfile(ProcedureContext& context, const Arguments&
 // DCE_SP_DeleteParkUnitsWithProfileId @ParkUnitId, @ReportProfileId [, @ProcessId]:
 // @ParkUnitId is one id or several joined by ","; units that are not in the
 // profile are skipped. The unit's shadow data goes first, one month per
-// step, then the unit itself. The remaining work is the number of steps.
+// step, then the unit itself (with its type's category allocation when it
+// was the last unit of the type). The remaining work is the number of steps.
 ProcedureResult deleteParkUnitsFromProfile(ProcedureContext& context, const Arguments& args) {
     bool ok = false;
     const std::vector<int> requested = shadow::parseIdList(args.toString(QStringLiteral("@ParkUnitId")), &ok);
@@ -157,6 +159,13 @@ ProcedureResult deleteParkUnitsFromProfile(ProcedureContext& context, const Argu
                         QStringLiteral("DELETE FROM TParkUnit_TReportProfile WHERE ParkUnitId = ? AND "
                                        "ReportProfileId = ?"),
                         {unit.unitId, profileId});
+                    // The last unit of its type takes the type's category allocation along.
+                    categories::dropAllocationsOfUnusedEventList(
+                        context, profileId,
+                        context
+                            .scalar(QStringLiteral("SELECT UnitTypeId FROM TParkUnit WHERE ParkUnitId = ?"),
+                                    {unit.unitId})
+                            .toInt());
                 },
                 &process);
             changed = true;
