@@ -202,6 +202,142 @@ TEST(DemoDatabase, ShadowDataFollowsFromTheRawData) {
               11 * 3);
 }
 
+TEST(DemoDatabase, HoldsEventListsCategorySetsAndAllocationsForEveryProfile) {
+    DemoContent demo;
+    demo.options.rawDataDays = 1;
+    TempDatabase database(demo);
+    auto connection = database.connect();
+    ASSERT_TRUE(connection);
+
+    // One event list per unit type, with code 0, thousands of distinct
+    // titles for the turbines, responsible sources on a few codes.
+    const db::ResultSet lists =
+        query(*connection,
+              "SELECT UT.UnitTypeId, EL.EventListFileName, count(*), count(DISTINCT EC.EventCodeTitle), "
+              "sum(EC.EventCodeNumber = 0), sum(EXISTS (SELECT 1 FROM TEventCode_TResponsibleSource S WHERE "
+              "S.EventCodeId = EC.EventCodeId)), sum(EC.EventCodeTitle LIKE 'Event %') FROM TUnitType UT "
+              "JOIN TEventList EL USING (EventListId) JOIN TEventCode EC USING (EventListId) GROUP BY 1 "
+              "ORDER BY 1");
+    ASSERT_EQ(lists.rows.size(), 4u);
+    const std::pair<int, int> expectedCodes[] = {{2200, 2600}, {1600, 2000}, {120, 180}, {100, 140}};
+    for (size_t i = 0; i < 4; ++i) {
+        const db::Row& list = lists.rows[i];
+        EXPECT_TRUE(list[1].toString().endsWith(".evl"));
+        EXPECT_GE(list[2].toInt(), expectedCodes[i].first) << i;
+        EXPECT_LE(list[2].toInt(), expectedCodes[i].second) << i;
+        EXPECT_EQ(list[3], list[2]) << "titles repeat in list " << i;
+        EXPECT_EQ(list[4].toInt(), 1);
+        EXPECT_EQ(list[6].toInt(), 0);
+        if (i < 2) {
+            EXPECT_GE(list[5].toDouble() / list[2].toDouble(), 0.02) << i;
+            EXPECT_LE(list[5].toDouble() / list[2].toDouble(), 0.04) << i;
+        }
+    }
+    EXPECT_EQ(scalar(*connection,
+                     "SELECT count(*) FROM TEventCode_TResponsibleSource GROUP BY EventCodeId "
+                     "ORDER BY count(*) DESC LIMIT 1")
+                  .toInt(),
+              2);
+    reportdb::demo::Summary summary;
+    QString error;
+    ASSERT_TRUE(reportdb::demo::readDemoSummary(database.path(), &summary, &error)) << error.toStdString();
+    EXPECT_EQ(summary.parkUnits.front().EventListId, 1);
+    EXPECT_EQ(summary.parkUnits.front().EventListFileName, "WT2300.evl");
+    EXPECT_EQ(summary.parkUnits.back().EventListFileName, "GridMeter.evl");
+    const db::ResultSet modes =
+        query(*connection,
+              "SELECT count(*), min(PowerReductionModeId), sum(ReductionModeNumber = 0) FROM "
+              "TPowerReductionMode");
+    EXPECT_GE(modes.rows[0][0].toInt(), 35);
+    EXPECT_LE(modes.rows[0][0].toInt(), 45);
+    EXPECT_EQ(modes.rows[0][1].toInt(), 0);
+
+    // Every profile: two or three sets; the allocation rows are all there
+    // (the allocation window's load adds none); event code 0 is normal
+    // operation in every set; most codes are allocated, a few switched off.
+    EXPECT_EQ(scalar(*connection, "SELECT count(*) FROM TReportProfile WHERE UseIECReporting = 1").toInt(),
+              1);
+    int profilesWithThreeSets = 0;
+    for (const db::Row& profile : query(*connection, "SELECT ReportProfileId FROM TReportProfile").rows) {
+        const int profileId = profile[0].toInt();
+        db::Command choice;
+        choice.text = QStringLiteral("WMS_SP_CRQ_HandleReportCategory 4, %1, NULL").arg(profileId);
+        const db::Result offered = connection->execute(choice);
+        ASSERT_EQ(offered.resultSets.size(), 2u);
+        const int setCount =
+            scalar(*connection,
+                   QStringLiteral("SELECT count(*) FROM TReportCategorySet WHERE ReportProfileId = %1")
+                       .arg(profileId))
+                .toInt();
+        EXPECT_GE(setCount, 2);
+        EXPECT_LE(setCount, 3);
+        profilesWithThreeSets += setCount == 3;
+        const QString rowCount =
+            QStringLiteral("SELECT count(*) FROM TCategoryAllocation WHERE ReportProfileId = %1")
+                .arg(profileId);
+        const int rowsBefore = scalar(*connection, rowCount).toInt();
+        EXPECT_EQ(rowsBefore == 0, offered.resultSets[1].rows.empty()) << profileId;
+        for (const db::Row& list : offered.resultSets[1].rows) {
+            for (int setId = 1; setId <= setCount; ++setId) {
+                db::Command select;
+                select.text = QStringLiteral("WMS_SP_REP_SelectCategoryAllocationForProfile %1, %2, 2, %3")
+                                  .arg(profileId)
+                                  .arg(list[0].toInt())
+                                  .arg(setId);
+                const db::Result grid = connection->execute(select);
+                ASSERT_EQ(grid.resultSets.size(), 3u) << grid.error.toStdString();
+                const db::ResultSet& rows = grid.resultSets[0];
+                ASSERT_FALSE(rows.rows.empty());
+                EXPECT_EQ(rows.rows[0][1].toInt(), 0);
+                EXPECT_EQ(rows.rows[0][4].toInt(), 1) << profileId << "/" << setId;
+                EXPECT_EQ(rows.columns[6].name, "Normal Operation");
+                EXPECT_EQ(rows.rows[0][6].toInt(), 3);
+                int allocated = 0, switchedOff = 0;
+                for (const db::Row& row : rows.rows) {
+                    allocated += row[4].toInt() != 0;
+                    switchedOff += row[5].toInt();
+                    if (row[5].toInt() == 1) {
+                        EXPECT_EQ(row[4].toInt(), 0);
+                    }
+                }
+                const double total = double(rows.rows.size());
+                if (total < 1000) continue;  // the stations' lists are small
+                EXPECT_NEAR(allocated / total, 0.85, 0.04) << profileId << "/" << setId;
+                EXPECT_NEAR(switchedOff / total, 0.03, 0.015) << profileId << "/" << setId;
+            }
+        }
+        EXPECT_EQ(scalar(*connection, rowCount).toInt(), rowsBefore) << profileId;
+    }
+    EXPECT_GE(profilesWithThreeSets, 1);
+    EXPECT_EQ(scalar(*connection,
+                     "SELECT count(*) FROM TReportCategorySet_TReportCategory M JOIN TReportProfile P USING "
+                     "(ReportProfileId) WHERE P.UseIECReporting = 1 AND M.ReportCategoryId BETWEEN 9 AND 14")
+                  .toInt(),
+              6);
+
+    // The derating profile: every mode allocated, mode 0 to normal operation.
+    db::Command derating;
+    derating.text = "WMS_SP_REP_SelectDerateCategoryAllocationForProfile 3";
+    ASSERT_EQ(
+        scalar(*connection, "SELECT UseDeratingCategorisation FROM TReportProfile WHERE ReportProfileId = 3"),
+        QVariant(true));
+    const db::Result modesOfProfile = connection->execute(derating);
+    ASSERT_EQ(modesOfProfile.resultSets.size(), 2u);
+    const db::ResultSet& derated = modesOfProfile.resultSets[0];
+    EXPECT_EQ(int(derated.rows.size()), modes.rows[0][0].toInt());
+    EXPECT_EQ(derated.rows[0][0].toInt(), 0);
+    EXPECT_EQ(derated.rows[0][4].toInt(), 1);
+    for (const db::Row& row : derated.rows) EXPECT_NE(row[4].toInt(), 0) << row[3].toString().toStdString();
+
+    // The administrator may give categories manual titles.
+    db::Command access;
+    access.text = QStringLiteral("WMS_SP_CRQ_HasModuleAccess 1000000, %1, :HasAccess OUTPUT")
+                      .arg(summary.administratorUserId);
+    access.parameters = {{"HasAccess", db::FieldType::Integer, 0, db::ParameterDirection::Output, {}}};
+    ASSERT_TRUE(connection->execute(access).ok());
+    EXPECT_EQ(access.parameters[0].value.toInt(), 1);
+}
+
 // The stand-in host, when it is built next to the tests.
 TEST(DemoCommand, SetsUpAnInstallationWithASessionOnTheDemo) {
     const QString host = QDir(QCoreApplication::applicationDirPath())

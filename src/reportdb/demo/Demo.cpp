@@ -21,12 +21,15 @@ struct Subject {
 };
 
 // Later subjects may use what earlier ones wrote.
+// clang-format off
 constexpr Subject kSubjects[] = {
     {"park", addPark},
     {"raw data", addRawData},
     {"users", addUsers},
     {"profiles", addProfiles},
+    {"categories", addCategories},
 };
+// clang-format on
 
 void removeDatabaseFiles(const QString& path) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(suffix));
@@ -141,8 +144,10 @@ bool readDemoSummary(const QString& path, Summary* summary, QString* error) {
         out.loginName = admin.rows[0][2].toString();
         const db::ResultSet units = context.query(QStringLiteral(
             "SELECT PU.ParkUnitId, PU.ParkUnitTitle, PU.CommunicationLabel, PU.ParkUnitSerialNumber, "
-            "UT.UnitTypeId, UT.UnitTypeTitle, UT.UnitTypeDevice, UT.UnitTypeCapacity FROM TParkUnit AS PU "
-            "INNER JOIN TUnitType AS UT ON UT.UnitTypeId = PU.UnitTypeId ORDER BY PU.ParkUnitId"));
+            "UT.UnitTypeId, UT.UnitTypeTitle, UT.UnitTypeDevice, UT.UnitTypeCapacity, UT.EventListId, "
+            "EL.EventListFileName FROM TParkUnit AS PU "
+            "INNER JOIN TUnitType AS UT ON UT.UnitTypeId = PU.UnitTypeId "
+            "LEFT JOIN TEventList AS EL ON EL.EventListId = UT.EventListId ORDER BY PU.ParkUnitId"));
         for (const db::Row& row : units.rows) {
             ParkUnit unit;
             unit.ParkUnitId = row[0].toInt();
@@ -153,6 +158,8 @@ bool readDemoSummary(const QString& path, Summary* summary, QString* error) {
             unit.UnitTypeTitle = row[5].toString();
             unit.UnitTypeDevice = row[6].toString();
             unit.UnitTypeCapacity = row[7].toInt();
+            unit.EventListId = row[8].toInt();
+            unit.EventListFileName = row[9].toString();
             out.parkUnits.push_back(unit);
         }
         *summary = std::move(out);
