@@ -1,0 +1,615 @@
+#include "categorization/TFormCategoryDetails.h"
+
+#include "app/AppContext.h"
+#include "app/TFormStatus.h"
+#include "categorization/CategorySetOrder.h"
+#include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormRenameCategorySet.h"
+#include "db/Parameters.h"
+#include "text/TextTables.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace categorization;
+
+namespace {
+
+constexpr int kTextOk = 50;
+constexpr int kTextCancel = 51;
+constexpr int kTextCaption = 104;
+constexpr int kTextWindow = 430;
+constexpr int kTextDetails = 431;
+constexpr int kTextCategorySet = 432;
+constexpr int kTextCategories = 433;
+constexpr int kTextDescription = 434;
+constexpr int kTextEdit = 435;
+constexpr int kTextManualTitle = 461;
+// Error texts of the report dialog file.
+constexpr int kErrorCaption = 3100;
+constexpr int kErrorRefusedSets = 3101;
+constexpr int kErrorNotSaved = 3102;
+constexpr int kErrorUnknownCategory = 3103;
+constexpr int kErrorTooLong = 3104;
+
+constexpr int kFeatureEditConfiguration = 3;
+constexpr int kFeatureIECCategorization = 153;
+constexpr int kManualTitleModule = 1000000;
+constexpr int kLoadDelayMs = 50;
+
+const QString kProcedure = QStringLiteral("WMS_SP_CRQ_HandleReportCategory");
+const QString kErrorTitle = QStringLiteral("Error");
+const QString kLoadFailed = QStringLiteral("The category Information could not be retrieved.");
+const QString kTitleExists =
+    QStringLiteral("The category name already exists. Choose a different category name.");
+const QString kTitleNotSaved = QStringLiteral("The Category Information could not be Saved.");
+
+// The check list shows its items in two columns, row by row.
+class TwoColumnList : public QListWidget {
+public:
+    explicit TwoColumnList(QWidget* parent) : QListWidget(parent) {
+        setFlow(QListView::LeftToRight);
+        setWrapping(true);
+        setResizeMode(QListView::Adjust);
+        setUniformItemSizes(true);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        setGridSize(QSize(std::max(40, viewport()->width() / 2 - 1), fontMetrics().height() + 8));
+        QListWidget::resizeEvent(event);
+    }
+};
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void addInteger(db::Command& command, const char* name, const QString& value,
+                db::ParameterDirection direction = db::ParameterDirection::Input) {
+    db::AddParameter(command, {QString::fromLatin1(name), db::FieldType::Integer, 0, direction, value});
+}
+
+// Texts typed by the user go in as they are: the "NULL" rule of AddParameter
+// must not turn a title called NULL into no title.
+void addText(db::Command& command, const char* name, const QString& value) {
+    db::Parameter parameter;
+    parameter.name = QString::fromLatin1(name);
+    parameter.type = db::FieldType::String;
+    parameter.size = kMaxSaveTextLength;
+    parameter.value = value.isNull() ? QStringLiteral("") : value;
+    command.parameters.push_back(std::move(parameter));
+}
+
+db::Command procedure(const QString& name) {
+    db::Command command;
+    command.type = db::CommandType::StoredProcedure;
+    command.text = name;
+    addInteger(command, "@ReturnValue", {}, db::ParameterDirection::ReturnValue);
+    return command;
+}
+
+int returnValueOf(const db::Command& command) {
+    const db::Parameter* parameter = command.returnValueParameter();
+    return parameter ? parameter->value.toInt() : 0;
+}
+
+}  // namespace
+
+TFormCategoryDetails::TFormCategoryDetails(app::AppContext& context, TFormManageCategorySet& manage,
+                                           TFormRenameCategorySet& rename, QWidget* parent)
+    : QDialog(parent), context_(context), manage_(manage), rename_(rename) {
+    setObjectName(QStringLiteral("TFormCategoryDetails"));
+    setWindowTitle(QStringLiteral("Category configuration"));
+    buildUi();
+}
+
+void TFormCategoryDetails::buildUi() {
+    GroupBoxDetails = new QGroupBox(this);
+    GroupBoxDetails->setObjectName(QStringLiteral("GroupBoxDetails"));
+    auto makeLabel = [this](const char* name) {
+        auto* label = new QLabel(GroupBoxDetails);
+        label->setObjectName(QString::fromLatin1(name));
+        return label;
+    };
+    auto makeButton = [](QWidget* parent, const char* name) {
+        auto* button = new QPushButton(parent);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoDefault(false);
+        return button;
+    };
+    LabelCategorySet = makeLabel("LabelCategorySet");
+    ComboBoxCategorySet = new QComboBox(GroupBoxDetails);
+    ComboBoxCategorySet->setObjectName(QStringLiteral("ComboBoxCategorySet"));
+    ComboBoxCategorySet->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBoxCategorySet->setMinimumContentsLength(24);
+    LabelCategorySet->setBuddy(ComboBoxCategorySet);
+    ButtonManage = makeButton(GroupBoxDetails, "ButtonManage");
+    LabelCategory = makeLabel("LabelCategory");
+    CheckListBoxCategory = new TwoColumnList(GroupBoxDetails);
+    CheckListBoxCategory->setObjectName(QStringLiteral("CheckListBoxCategory"));
+    CheckListBoxCategory->setSelectionMode(QAbstractItemView::SingleSelection);
+    LabelCategory->setBuddy(CheckListBoxCategory);
+    EditButton = makeButton(GroupBoxDetails, "EditButton");
+    EditButton->hide();  // offered once manual titles are found available
+    LabelDescription = makeLabel("LabelDescription");
+    Memo1 = new QPlainTextEdit(GroupBoxDetails);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setFixedHeight(72);
+    Memo1->setTabChangesFocus(true);
+
+    auto* setRow = new QHBoxLayout;
+    setRow->addWidget(ComboBoxCategorySet, 1);
+    setRow->addWidget(ButtonManage);
+    auto* categoryRow = new QHBoxLayout;
+    categoryRow->addWidget(LabelCategory, 1);
+    categoryRow->addWidget(EditButton);
+    auto* group = new QVBoxLayout(GroupBoxDetails);
+    group->addWidget(LabelCategorySet);
+    group->addLayout(setRow);
+    group->addLayout(categoryRow);
+    group->addWidget(CheckListBoxCategory, 1);
+    group->addWidget(LabelDescription);
+    group->addWidget(Memo1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    OkButton = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    OkButton->setObjectName(QStringLiteral("OkButton"));
+    OkButton->setDefault(true);
+    CancelButton = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setAutoDefault(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBoxDetails, 1);
+    layout->addWidget(buttons);
+
+    setTabOrder(ComboBoxCategorySet, ButtonManage);
+    setTabOrder(ButtonManage, CheckListBoxCategory);
+    setTabOrder(CheckListBoxCategory, EditButton);
+    setTabOrder(EditButton, Memo1);
+    setTabOrder(Memo1, OkButton);
+    setTabOrder(OkButton, CancelButton);
+
+    TimerStart = new QTimer(this);
+    TimerStart->setObjectName(QStringLiteral("TimerStart"));
+    TimerStart->setSingleShot(true);
+    TimerStart->setInterval(kLoadDelayMs);
+
+    connect(TimerStart, &QTimer::timeout, this, &TFormCategoryDetails::TimerStartTimer);
+    connect(ComboBoxCategorySet, &QComboBox::currentIndexChanged, this,
+            &TFormCategoryDetails::ComboBoxCategorySetChange);
+    connect(CheckListBoxCategory, &QListWidget::currentRowChanged, this,
+            &TFormCategoryDetails::CheckListBoxCategoryClick);
+    connect(CheckListBoxCategory, &QListWidget::itemDoubleClicked, this,
+            &TFormCategoryDetails::EditButtonClick);
+    connect(ButtonManage, &QPushButton::clicked, this, &TFormCategoryDetails::ButtonManageClick);
+    connect(EditButton, &QPushButton::clicked, this, &TFormCategoryDetails::EditButtonClick);
+    connect(OkButton, &QPushButton::clicked, this, &TFormCategoryDetails::OkButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TFormCategoryDetails::reject);
+    resize(560, 520);
+}
+
+void TFormCategoryDetails::setCaptions() {
+    auto& texts = context_.texts();
+    setWindowTitle(caption_.isEmpty() ? texts.profile(kTextWindow) : caption_);
+    GroupBoxDetails->setTitle(u' ' + texts.profile(kTextDetails) + u' ');
+    LabelCategorySet->setText(texts.profile(kTextCategorySet));
+    LabelCategory->setText(texts.profile(kTextCategories));
+    LabelDescription->setText(texts.profile(kTextDescription));
+    EditButton->setText(texts.profile(kTextEdit));
+    ButtonManage->setText(texts.profile(kTextEdit));
+    OkButton->setText(texts.profile(kTextOk));
+    CancelButton->setText(texts.profile(kTextCancel));
+}
+
+void TFormCategoryDetails::trace(const QString& function) {
+    context_.trace().Trace(app::TraceLevel::Trace,
+                           QStringLiteral("Enter Function: TFormCategoryDetails::") + function);
+}
+
+void TFormCategoryDetails::traceException(const std::exception& e) {
+    context_.trace().Trace(app::TraceLevel::Error,
+                           QStringLiteral("Caught Exception: ") + QString::fromUtf8(e.what()));
+}
+
+void TFormCategoryDetails::Prepare(const ProfileInfo& profile, RegenerationMarker marker) {
+    trace(QStringLiteral("Prepare"));
+    TimerStart->stop();
+    profile_ = profile;
+    marker_ = std::move(marker);
+    caption_ = context_.texts().profile(kTextCaption) + QStringLiteral(" (") + profile.Title + u')';
+    setWindowTitle(caption_);
+    configuration_ = {};
+    locked_.clear();
+    selectedSet_ = -1;
+    modified_ = false;
+    editable_ = false;
+    keptSets_.reset();
+    keptSetTitle_.clear();
+    filling_ = true;
+    ComboBoxCategorySet->clear();
+    CheckListBoxCategory->clear();
+    filling_ = false;
+    Memo1->clear();
+    EditButton->setVisible(manualTitlesAvailable_);
+    EditButton->setEnabled(false);
+    // Nothing to edit before the load has run.
+    CheckListBoxCategory->setEnabled(false);
+    ButtonManage->setEnabled(false);
+    OkButton->setEnabled(!profile.Locked);
+    // Prepared again while open: loaded again (a first show starts the timer).
+    if (isVisible()) {
+        setCaptions();
+        TimerStart->start();
+    }
+}
+
+int TFormCategoryDetails::Execute(const ProfileInfo& profile, RegenerationMarker marker) {
+    Prepare(profile, std::move(marker));
+    return exec();
+}
+
+void TFormCategoryDetails::showEvent(QShowEvent* event) {
+    trace(QStringLiteral("FormShow"));
+    setCaptions();
+    TimerStart->start();
+    QDialog::showEvent(event);
+}
+
+void TFormCategoryDetails::TimerStartTimer() {
+    trace(QStringLiteral("TimerStartTimer"));
+    TimerStart->stop();
+    if (!isVisible()) return;  // closed before the timer fired
+    const WaitCursor cursor;
+    bool ok = false;
+    try {
+        ok = LoadCategoryInformation();
+    } catch (const std::exception& e) {
+        traceException(e);
+        loadFailed(QString::fromUtf8(e.what()));
+    }
+    Q_EMIT loaded(ok);
+}
+
+bool TFormCategoryDetails::LoadCategoryInformation() {
+    trace(QStringLiteral("LoadCategoryInformation"));
+    TFormStatus* status = context_.windows().status;
+    if (!status || status->isExecuting()) {
+        loadFailed(QStringLiteral("The status window is not available"));
+        return false;
+    }
+    busy_ = true;
+    db::Command load = procedure(kProcedure);
+    addInteger(load, "@Action", QStringLiteral("3"));
+    addInteger(load, "@ReportProfileId", QString::number(profile_.ReportProfileId));
+    addInteger(load, "@ReportCategoryId", QStringLiteral("NULL"));
+    status->StartStatusDialog(0, QStringLiteral("Retrieving information"), false);
+    const bool ok = status->ExecuteAsync(context_.Database(), load);
+    const std::vector<db::ResultSet> results = status->lastResult().resultSets;
+    if (!ok || results.size() < 3) {
+        loadFailed(ok ? QStringLiteral("The load returned %1 of 3 result sets").arg(results.size())
+                      : status->errorText());
+        return false;
+    }
+
+    const bool manualColumns = hasManualTitleColumns(results[1]);
+    if (manualColumns && !manualTitlesAvailable_) manualTitlesAvailable_ = checkManualTitleAccess();
+    ReadOptions options;
+    options.manualTitles = manualColumns && manualTitlesAvailable_;
+    options.iecCategories = context_.HasFeature(kFeatureIECCategorization);
+    options.eegCategories = profile_.UseEEGReporting;
+    CategoryConfiguration read;
+    QString why;
+    if (!readConfiguration(results, options, &read, &why)) {
+        loadFailed(why);
+        return false;
+    }
+    if (keptSets_ && keptSets_->size() == read.sets.size()) read.sets = std::move(*keptSets_);
+    keptSets_.reset();
+    configuration_ = std::move(read);
+    locked_ = lockedItems(configuration_.categories, profile_.UseIECReporting, profile_.UseEEGReporting);
+
+    if (manualTitlesAvailable_) {
+        EditButton->setVisible(true);
+        EditButton->setEnabled(false);
+    }
+    selectedSet_ = -1;
+    fillCheckList();
+    fillComboBox(keptSetTitle_);
+    keptSetTitle_.clear();
+    showCheckMarks();
+    selectFirstCategory();
+    applyEditingRule();
+    status->StopStatusDialog();
+    busy_ = false;
+    return true;
+}
+
+void TFormCategoryDetails::loadFailed(const QString& reason) {
+    context_.trace().Trace(app::TraceLevel::Error, QStringLiteral("Caught Exception: ") + reason);
+    if (TFormStatus* status = context_.windows().status; status && !status->isExecuting())
+        status->StopStatusDialog();
+    busy_ = false;
+    context_.prompts().message(ui::Icon::Error, kLoadFailed, kErrorTitle);
+    done(kResultNotSaved);
+}
+
+bool TFormCategoryDetails::checkManualTitleAccess() {
+    trace(QStringLiteral("CheckManualTitleAccess"));
+    TFormStatus* status = context_.windows().status;
+    db::Command access = procedure(QStringLiteral("WMS_SP_CRQ_HasModuleAccess"));
+    addInteger(access, "@ModuleId", QString::number(kManualTitleModule));
+    addInteger(access, "@UserId", QString::number(context_.session().UserId));
+    addInteger(access, "@HasAccess", QStringLiteral("NULL"), db::ParameterDirection::Output);
+    status->StartStatusDialog(0, QStringLiteral("Please wait"), false);
+    if (!status->ExecuteAsync(context_.Database(), access)) {
+        context_.trace().Trace(
+            app::TraceLevel::Warning,
+            QStringLiteral("The manual title access could not be read: ") + status->errorText());
+        return false;
+    }
+    const db::Parameter* hasAccess = access.parameter(QStringLiteral("@HasAccess"));
+    return hasAccess && hasAccess->value.toInt() == 1;
+}
+
+void TFormCategoryDetails::fillCheckList() {
+    filling_ = true;
+    CheckListBoxCategory->clear();
+    for (size_t i = 0; i < configuration_.categories.size(); ++i) {
+        auto* item = new QListWidgetItem(configuration_.categories[i].title, CheckListBoxCategory);
+        if (locked_[i]) {
+            // Always checked: selectable for its description, but its mark is fixed.
+            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+            item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+        } else {
+            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        }
+        item->setCheckState(locked_[i] ? Qt::Checked : Qt::Unchecked);
+    }
+    filling_ = false;
+}
+
+void TFormCategoryDetails::fillComboBox(const QString& selectTitle) {
+    filling_ = true;
+    ComboBoxCategorySet->clear();
+    for (const QString& title : enabledSetTitles(configuration_.sets)) ComboBoxCategorySet->addItem(title);
+    const int keep = selectTitle.isEmpty() ? -1 : ComboBoxCategorySet->findText(selectTitle);
+    ComboBoxCategorySet->setCurrentIndex(keep >= 0 ? keep : (ComboBoxCategorySet->count() > 0 ? 0 : -1));
+    filling_ = false;
+    // No enabled set: nothing is selected, and no set takes check marks.
+    selectedSet_ = ComboBoxCategorySet->currentIndex() < 0
+                       ? -1
+                       : enabledSetByTitle(configuration_.sets, ComboBoxCategorySet->currentText());
+}
+
+std::vector<bool> TFormCategoryDetails::checkMarks() const {
+    std::vector<bool> marks(size_t(CheckListBoxCategory->count()), false);
+    for (int i = 0; i < CheckListBoxCategory->count(); ++i)
+        marks[size_t(i)] = CheckListBoxCategory->item(i)->checkState() == Qt::Checked;
+    return marks;
+}
+
+void TFormCategoryDetails::showCheckMarks() {
+    const std::vector<bool> marks =
+        selectedSet_ >= 0
+            ? checkMarksFor(configuration_.sets[size_t(selectedSet_)], configuration_.categories, locked_)
+            : locked_;
+    filling_ = true;
+    for (int i = 0; i < CheckListBoxCategory->count() && size_t(i) < marks.size(); ++i)
+        CheckListBoxCategory->item(i)->setCheckState(marks[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+    filling_ = false;
+}
+
+void TFormCategoryDetails::storeCheckMarks() {
+    if (selectedSet_ < 0 || size_t(selectedSet_) >= configuration_.sets.size()) return;
+    configuration_.sets[size_t(selectedSet_)].members =
+        membersFromCheckMarks(configuration_.categories, checkMarks());
+}
+
+void TFormCategoryDetails::selectFirstCategory() {
+    if (CheckListBoxCategory->count() == 0) {
+        Memo1->clear();
+        EditButton->setEnabled(false);
+        return;
+    }
+    filling_ = true;
+    CheckListBoxCategory->setCurrentRow(0);
+    filling_ = false;
+    CheckListBoxCategoryClick(0);
+}
+
+void TFormCategoryDetails::applyEditingRule() {
+    editable_ = !profile_.Locked && context_.HasFeature(kFeatureEditConfiguration);
+    CheckListBoxCategory->setEnabled(editable_ && selectedSet_ >= 0);
+    ButtonManage->setEnabled(editable_);
+    OkButton->setEnabled(editable_);
+    ComboBoxCategorySet->setEnabled(true);
+}
+
+void TFormCategoryDetails::setControlsEnabled(bool enabled) {
+    if (enabled) {
+        applyEditingRule();
+        refreshEditButton();
+        return;
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{CheckListBoxCategory, ButtonManage, OkButton,
+                                                            ComboBoxCategorySet, EditButton})
+        control->setEnabled(false);
+}
+
+void TFormCategoryDetails::ComboBoxCategorySetChange(int index) {
+    if (filling_) return;
+    trace(QStringLiteral("ComboBoxCategorySetChange"));
+    storeCheckMarks();
+    selectedSet_ =
+        index < 0 ? -1 : enabledSetByTitle(configuration_.sets, ComboBoxCategorySet->itemText(index));
+    showCheckMarks();
+    selectFirstCategory();
+    CheckListBoxCategory->setEnabled(editable_ && selectedSet_ >= 0);
+}
+
+void TFormCategoryDetails::CheckListBoxCategoryClick(int row) {
+    if (filling_ || row < 0 || size_t(row) >= configuration_.categories.size()) return;
+    trace(QStringLiteral("CheckListBoxCategoryClick"));
+    EditButton->setEnabled(false);
+    modified_ = true;
+    Memo1->setPlainText(configuration_.categories[size_t(row)].description);
+    refreshEditButton();
+}
+
+void TFormCategoryDetails::refreshEditButton() {
+    const int row = CheckListBoxCategory->currentRow();
+    const bool manual = row >= 0 && size_t(row) < configuration_.categories.size() &&
+                        configuration_.categories[size_t(row)].manualTitleEnabled;
+    EditButton->setEnabled(manualTitlesAvailable_ && manual && !busy_);
+}
+
+void TFormCategoryDetails::ButtonManageClick() {
+    if (busy_ || !editable_) return;
+    trace(QStringLiteral("ButtonManageClick"));
+    std::vector<CategorySetOrderEntry> entries = orderEntriesFrom(configuration_.sets);
+    if (!manage_.Execute(entries)) return;
+    modified_ = true;
+    // The marks belong to the set selected before; the sets keep their
+    // array order, so its index still names it.
+    storeCheckMarks();
+    copyOrderEntriesBack(entries, configuration_.sets);
+    fillComboBox({});
+    showCheckMarks();
+    selectFirstCategory();
+    CheckListBoxCategory->setEnabled(editable_ && selectedSet_ >= 0);
+}
+
+void TFormCategoryDetails::EditButtonClick() {
+    const int row = CheckListBoxCategory->currentRow();
+    if (busy_ || row < 0 || size_t(row) >= configuration_.categories.size() || !manualTitlesAvailable_)
+        return;
+    const ReportCategoryEntry category = configuration_.categories[size_t(row)];
+    if (!category.manualTitleEnabled) return;
+    trace(QStringLiteral("EditButtonClick"));
+    const std::optional<QString> entered =
+        rename_.ask(context_.texts().profile(kTextManualTitle), category.manualTitle);
+    if (!entered || *entered == category.manualTitle) return;
+    saveManualTitle(row, entered->trimmed());
+}
+
+void TFormCategoryDetails::saveManualTitle(int row, const QString& title) {
+    trace(QStringLiteral("SaveCategoryTitle"));
+    db::Command command = procedure(QStringLiteral("WMS_SP_CRQ_UpdateCategoryTitleManual"));
+    addInteger(command, "@ReportCategoryId", QString::number(configuration_.categories[size_t(row)].id));
+    addText(command, "@ReportCategoryTitleManual", title);
+    busy_ = true;
+    bool ok = false;
+    QString error;
+    try {
+        ok = app::runUnderStatus(context_, QStringLiteral("Save category title"), context_.Database(),
+                                 command, false, &error);
+    } catch (const std::exception& e) {
+        traceException(e);
+    }
+    busy_ = false;
+    if (!ok) {
+        if (!error.isEmpty())
+            context_.trace().Trace(app::TraceLevel::Error, QStringLiteral("Caught Exception: ") + error);
+        context_.prompts().message(
+            ui::Icon::Error, returnValueOf(command) == 100 ? kTitleExists : kTitleNotSaved, kErrorTitle);
+        return;
+    }
+    // Reloaded to show the database's view of the title; the sets the user
+    // changed but has not saved yet are kept over the reload.
+    storeCheckMarks();
+    keptSets_ = configuration_.sets;
+    keptSetTitle_ = ComboBoxCategorySet->currentText();
+    TimerStart->start();
+}
+
+db::Command TFormCategoryDetails::saveCommand(const SaveTexts& texts) const {
+    db::Command command = procedure(kProcedure);
+    addInteger(command, "@Action", QStringLiteral("1"));
+    addInteger(command, "@ReportProfileId", QString::number(profile_.ReportProfileId));
+    addInteger(command, "@ReportCategoryId", QStringLiteral("NULL"));
+    addText(command, "@ReportCategoryIds", texts.categoryIds);
+    addText(command, "@ReportCategorySetIds", texts.setIds);
+    addText(command, "@ReportCategorySetSortOrder", texts.sortOrders);
+    addText(command, "@ReportCategorySetEnabled", texts.enabled);
+    addText(command, "@ReportCategorySetTitles", texts.titles);
+    return command;
+}
+
+bool TFormCategoryDetails::SaveCategoryConfiguration() {
+    trace(QStringLiteral("SaveCategoryConfiguration"));
+    addLockedMembers(configuration_.sets, configuration_.categories, locked_);
+    const SaveTexts texts = buildSaveTexts(configuration_.sets);
+    auto& dialogTexts = context_.texts();
+    if (!texts.fits()) {
+        // Sent cut short, the lists would no longer match: refused here, and
+        // the user keeps the changes to shorten them.
+        context_.prompts().message(ui::Icon::Error, dialogTexts.reportDialog(kErrorTooLong),
+                                   dialogTexts.reportDialog(kErrorCaption));
+        return false;
+    }
+    db::Command command = saveCommand(texts);
+    QString error;
+    const bool ok = app::runUnderStatus(context_, QStringLiteral("Save category configuration"),
+                                        context_.Database(), command, false, &error);
+    if (ok) return true;
+    const int returnValue = returnValueOf(command);
+    int message = kErrorNotSaved;
+    if (returnValue == 1001)
+        message = kErrorRefusedSets;
+    else if (returnValue == 1002)
+        message = kErrorUnknownCategory;
+    else
+        context_.trace().Trace(
+            app::TraceLevel::Error,
+            QStringLiteral("Caught Exception: ") +
+                (error.isEmpty() ? QStringLiteral("Return value %1").arg(returnValue) : error));
+    context_.prompts().message(ui::Icon::Error, dialogTexts.reportDialog(message),
+                               dialogTexts.reportDialog(kErrorCaption));
+    return false;
+}
+
+void TFormCategoryDetails::OkButtonClick() {
+    if (busy_ || !editable_) return;
+    trace(QStringLiteral("OkButtonClick"));
+    setControlsEnabled(false);
+    storeCheckMarks();
+    busy_ = true;
+    bool saved = false;
+    try {
+        saved = SaveCategoryConfiguration();
+    } catch (const std::exception& e) {
+        traceException(e);
+    }
+    busy_ = false;
+    if (!saved) {
+        // The window stays open with the user's changes: retry or cancel.
+        setControlsEnabled(true);
+        return;
+    }
+    if (modified_ && marker_) marker_();
+    modified_ = false;
+    done(kResultSaved);
+}
+
+void TFormCategoryDetails::reject() {
+    if (busy_) return;  // a database action runs; it ends first
+    TimerStart->stop();
+    done(kResultNotSaved);
+}
