@@ -125,6 +125,32 @@ QString joinTexts(const std::vector<QString>& parts) {
     return text;
 }
 
+void addInteger(db::Command& command, const char* name, const QString& value,
+                db::ParameterDirection direction = db::ParameterDirection::Input) {
+    db::AddParameter(command, {QString::fromLatin1(name), db::FieldType::Integer, 0, direction, value});
+}
+
+// Texts go in as they are: the "NULL" rule of AddParameter must not turn a
+// title called NULL into no title, and an empty list is an empty text.
+void addText(db::Command& command, const char* name, const QString& value) {
+    db::Parameter parameter;
+    parameter.name = QString::fromLatin1(name);
+    parameter.type = db::FieldType::String;
+    parameter.size = kMaxSaveTextLength;
+    parameter.value = value.isNull() ? QStringLiteral("") : value;
+    command.parameters.push_back(std::move(parameter));
+}
+
+db::Command procedure(const char* name) {
+    db::Command command;
+    command.type = db::CommandType::StoredProcedure;
+    command.text = QString::fromLatin1(name);
+    addInteger(command, "@ReturnValue", {}, db::ParameterDirection::ReturnValue);
+    return command;
+}
+
+const char kHandleReportCategory[] = "WMS_SP_CRQ_HandleReportCategory";
+
 }  // namespace
 
 bool hasManualTitleColumns(const db::ResultSet& categories) {
@@ -232,6 +258,47 @@ SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets) {
         titles.push_back(set.title);
     }
     return {joinTexts(groups), joinTexts(ids), joinTexts(sortOrders), joinTexts(enabled), joinTexts(titles)};
+}
+
+db::Command loadCommand(int profileId) {
+    db::Command command = procedure(kHandleReportCategory);
+    addInteger(command, "@Action", QStringLiteral("3"));
+    addInteger(command, "@ReportProfileId", QString::number(profileId));
+    addInteger(command, "@ReportCategoryId", QStringLiteral("NULL"));
+    return command;
+}
+
+db::Command saveCommand(int profileId, const SaveTexts& texts) {
+    db::Command command = procedure(kHandleReportCategory);
+    addInteger(command, "@Action", QStringLiteral("1"));
+    addInteger(command, "@ReportProfileId", QString::number(profileId));
+    addInteger(command, "@ReportCategoryId", QStringLiteral("NULL"));
+    addText(command, "@ReportCategoryIds", texts.categoryIds);
+    addText(command, "@ReportCategorySetIds", texts.setIds);
+    addText(command, "@ReportCategorySetSortOrder", texts.sortOrders);
+    addText(command, "@ReportCategorySetEnabled", texts.enabled);
+    addText(command, "@ReportCategorySetTitles", texts.titles);
+    return command;
+}
+
+db::Command manualTitleCommand(int categoryId, const QString& title) {
+    db::Command command = procedure("WMS_SP_CRQ_UpdateCategoryTitleManual");
+    addInteger(command, "@ReportCategoryId", QString::number(categoryId));
+    addText(command, "@ReportCategoryTitleManual", title);
+    return command;
+}
+
+db::Command moduleAccessCommand(int userId) {
+    db::Command command = procedure("WMS_SP_CRQ_HasModuleAccess");
+    addInteger(command, "@ModuleId", QString::number(kManualTitleModule));
+    addInteger(command, "@UserId", QString::number(userId));
+    addInteger(command, "@HasAccess", QStringLiteral("NULL"), db::ParameterDirection::Output);
+    return command;
+}
+
+int returnValueOf(const db::Command& command) {
+    const db::Parameter* parameter = command.returnValueParameter();
+    return parameter ? parameter->value.toInt() : 0;
 }
 
 }  // namespace categorization

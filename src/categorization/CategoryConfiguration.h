@@ -111,4 +111,21 @@ struct SaveTexts {
 
 SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets);
 
+// --- The database calls (stored procedures, "@ReturnValue" first) ---
+
+// The module that lets a user give categories manual titles.
+inline constexpr int kManualTitleModule = 1000000;
+
+// WMS_SP_CRQ_HandleReportCategory action 3: sets, categories, membership.
+db::Command loadCommand(int profileId);
+// WMS_SP_CRQ_HandleReportCategory action 1 with the five lists.
+db::Command saveCommand(int profileId, const SaveTexts& texts);
+// WMS_SP_CRQ_UpdateCategoryTitleManual.
+db::Command manualTitleCommand(int categoryId, const QString& title);
+// WMS_SP_CRQ_HasModuleAccess for the manual title module; "@HasAccess" is
+// the answer.
+db::Command moduleAccessCommand(int userId);
+// The "@ReturnValue" after a run (0 without one).
+int returnValueOf(const db::Command& command);
+
 }  // namespace categorization

@@ -5,7 +5,6 @@
 #include "categorization/CategorySetOrder.h"
 #include "categorization/TFormManageCategorySet.h"
 #include "categorization/TFormRenameCategorySet.h"
-#include "db/Parameters.h"
 #include "text/TextTables.h"
 
 #include <QApplication>
@@ -45,10 +44,8 @@ constexpr int kErrorTooLong = 3104;
 
 constexpr int kFeatureEditConfiguration = 3;
 constexpr int kFeatureIECCategorization = 153;
-constexpr int kManualTitleModule = 1000000;
 constexpr int kLoadDelayMs = 50;
 
-const QString kProcedure = QStringLiteral("WMS_SP_CRQ_HandleReportCategory");
 const QString kErrorTitle = QStringLiteral("Error");
 const QString kLoadFailed = QStringLiteral("The category Information could not be retrieved.");
 const QString kTitleExists =
@@ -79,35 +76,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-void addInteger(db::Command& command, const char* name, const QString& value,
-                db::ParameterDirection direction = db::ParameterDirection::Input) {
-    db::AddParameter(command, {QString::fromLatin1(name), db::FieldType::Integer, 0, direction, value});
-}
-
-// Texts typed by the user go in as they are: the "NULL" rule of AddParameter
-// must not turn a title called NULL into no title.
-void addText(db::Command& command, const char* name, const QString& value) {
-    db::Parameter parameter;
-    parameter.name = QString::fromLatin1(name);
-    parameter.type = db::FieldType::String;
-    parameter.size = kMaxSaveTextLength;
-    parameter.value = value.isNull() ? QStringLiteral("") : value;
-    command.parameters.push_back(std::move(parameter));
-}
-
-db::Command procedure(const QString& name) {
-    db::Command command;
-    command.type = db::CommandType::StoredProcedure;
-    command.text = name;
-    addInteger(command, "@ReturnValue", {}, db::ParameterDirection::ReturnValue);
-    return command;
-}
-
-int returnValueOf(const db::Command& command) {
-    const db::Parameter* parameter = command.returnValueParameter();
-    return parameter ? parameter->value.toInt() : 0;
-}
 
 }  // namespace
 
@@ -276,35 +244,35 @@ void TFormCategoryDetails::TimerStartTimer() {
     trace(QStringLiteral("TimerStartTimer"));
     TimerStart->stop();
     if (!isVisible()) return;  // closed before the timer fired
-    const WaitCursor cursor;
     bool ok = false;
-    try {
-        ok = LoadCategoryInformation();
-    } catch (const std::exception& e) {
-        traceException(e);
-        loadFailed(QString::fromUtf8(e.what()));
+    QString why;
+    {
+        const WaitCursor cursor;
+        try {
+            ok = LoadCategoryInformation(&why);
+        } catch (const std::exception& e) {
+            why = QString::fromUtf8(e.what());
+        }
     }
+    if (!ok) loadFailed(why);
     Q_EMIT loaded(ok);
 }
 
-bool TFormCategoryDetails::LoadCategoryInformation() {
+bool TFormCategoryDetails::LoadCategoryInformation(QString* why) {
     trace(QStringLiteral("LoadCategoryInformation"));
     TFormStatus* status = context_.windows().status;
     if (!status || status->isExecuting()) {
-        loadFailed(QStringLiteral("The status window is not available"));
+        *why = QStringLiteral("The status window is not available");
         return false;
     }
     busy_ = true;
-    db::Command load = procedure(kProcedure);
-    addInteger(load, "@Action", QStringLiteral("3"));
-    addInteger(load, "@ReportProfileId", QString::number(profile_.ReportProfileId));
-    addInteger(load, "@ReportCategoryId", QStringLiteral("NULL"));
+    db::Command load = loadCommand(profile_.ReportProfileId);
     status->StartStatusDialog(0, QStringLiteral("Retrieving information"), false);
     const bool ok = status->ExecuteAsync(context_.Database(), load);
     const std::vector<db::ResultSet> results = status->lastResult().resultSets;
     if (!ok || results.size() < 3) {
-        loadFailed(ok ? QStringLiteral("The load returned %1 of 3 result sets").arg(results.size())
-                      : status->errorText());
+        *why = ok ? QStringLiteral("The load returned %1 of 3 result sets").arg(results.size())
+                  : QStringLiteral("Return value %1 %2").arg(returnValueOf(load)).arg(status->errorText());
         return false;
     }
 
@@ -315,11 +283,7 @@ bool TFormCategoryDetails::LoadCategoryInformation() {
     options.iecCategories = context_.HasFeature(kFeatureIECCategorization);
     options.eegCategories = profile_.UseEEGReporting;
     CategoryConfiguration read;
-    QString why;
-    if (!readConfiguration(results, options, &read, &why)) {
-        loadFailed(why);
-        return false;
-    }
+    if (!readConfiguration(results, options, &read, why)) return false;
     if (keptSets_ && keptSets_->size() == read.sets.size()) read.sets = std::move(*keptSets_);
     keptSets_.reset();
     configuration_ = std::move(read);
@@ -353,10 +317,7 @@ void TFormCategoryDetails::loadFailed(const QString& reason) {
 bool TFormCategoryDetails::checkManualTitleAccess() {
     trace(QStringLiteral("CheckManualTitleAccess"));
     TFormStatus* status = context_.windows().status;
-    db::Command access = procedure(QStringLiteral("WMS_SP_CRQ_HasModuleAccess"));
-    addInteger(access, "@ModuleId", QString::number(kManualTitleModule));
-    addInteger(access, "@UserId", QString::number(context_.session().UserId));
-    addInteger(access, "@HasAccess", QStringLiteral("NULL"), db::ParameterDirection::Output);
+    db::Command access = moduleAccessCommand(context_.session().UserId);
     status->StartStatusDialog(0, QStringLiteral("Please wait"), false);
     if (!status->ExecuteAsync(context_.Database(), access)) {
         context_.trace().Trace(
@@ -511,9 +472,7 @@ void TFormCategoryDetails::EditButtonClick() {
 
 void TFormCategoryDetails::saveManualTitle(int row, const QString& title) {
     trace(QStringLiteral("SaveCategoryTitle"));
-    db::Command command = procedure(QStringLiteral("WMS_SP_CRQ_UpdateCategoryTitleManual"));
-    addInteger(command, "@ReportCategoryId", QString::number(configuration_.categories[size_t(row)].id));
-    addText(command, "@ReportCategoryTitleManual", title);
+    db::Command command = manualTitleCommand(configuration_.categories[size_t(row)].id, title);
     busy_ = true;
     bool ok = false;
     QString error;
@@ -539,19 +498,6 @@ void TFormCategoryDetails::saveManualTitle(int row, const QString& title) {
     TimerStart->start();
 }
 
-db::Command TFormCategoryDetails::saveCommand(const SaveTexts& texts) const {
-    db::Command command = procedure(kProcedure);
-    addInteger(command, "@Action", QStringLiteral("1"));
-    addInteger(command, "@ReportProfileId", QString::number(profile_.ReportProfileId));
-    addInteger(command, "@ReportCategoryId", QStringLiteral("NULL"));
-    addText(command, "@ReportCategoryIds", texts.categoryIds);
-    addText(command, "@ReportCategorySetIds", texts.setIds);
-    addText(command, "@ReportCategorySetSortOrder", texts.sortOrders);
-    addText(command, "@ReportCategorySetEnabled", texts.enabled);
-    addText(command, "@ReportCategorySetTitles", texts.titles);
-    return command;
-}
-
 bool TFormCategoryDetails::SaveCategoryConfiguration() {
     trace(QStringLiteral("SaveCategoryConfiguration"));
     addLockedMembers(configuration_.sets, configuration_.categories, locked_);
@@ -564,7 +510,7 @@ bool TFormCategoryDetails::SaveCategoryConfiguration() {
                                    dialogTexts.reportDialog(kErrorCaption));
         return false;
     }
-    db::Command command = saveCommand(texts);
+    db::Command command = saveCommand(profile_.ReportProfileId, texts);
     QString error;
     const bool ok = app::runUnderStatus(context_, QStringLiteral("Save category configuration"),
                                         context_.Database(), command, false, &error);
@@ -596,6 +542,8 @@ void TFormCategoryDetails::OkButtonClick() {
         saved = SaveCategoryConfiguration();
     } catch (const std::exception& e) {
         traceException(e);
+        context_.prompts().message(ui::Icon::Error, context_.texts().reportDialog(kErrorNotSaved),
+                                   context_.texts().reportDialog(kErrorCaption));
     }
     busy_ = false;
     if (!saved) {

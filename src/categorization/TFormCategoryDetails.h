@@ -24,9 +24,6 @@ class TFormRenameCategorySet;
 namespace app {
 class AppContext;
 }
-namespace db {
-struct Command;
-}
 
 class TFormCategoryDetails : public QDialog {
     Q_OBJECT
@@ -74,7 +71,7 @@ protected:
 private:
     void buildUi();
     void setCaptions();
-    bool LoadCategoryInformation();
+    bool LoadCategoryInformation(QString* why);
     void loadFailed(const QString& reason);
     bool checkManualTitleAccess();
     void fillCheckList();
@@ -88,7 +85,6 @@ private:
     void setControlsEnabled(bool enabled);
     bool SaveCategoryConfiguration();
     void saveManualTitle(int row, const QString& title);
-    db::Command saveCommand(const categorization::SaveTexts& texts) const;
     void trace(const QString& function);
     void traceException(const std::exception& e);
 
