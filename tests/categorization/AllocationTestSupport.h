@@ -1,13 +1,26 @@
 #pragma once
-// Allocation grids filled by hand: the load's three result sets built from a
-// few rows, so the grid's rules can be tested without a database.
+// Allocation grids filled by hand (the load's result sets built from a few
+// rows, so the grid's rules can be tested without a database), and helpers
+// for the allocation windows on the demo database.
 
+#include "CategorizationTestSupport.h"
+#include "categorization/AllocationGridModel.h"
 #include "categorization/AllocationVariant.h"
+#include "categorization/CategoryAllocationWindow.h"
+#include "categorization/OvcDbTableCategory.h"
+#include "categorization/ProfileInfo.h"
+#include "categorization/TFormCatagorySelect.h"
 #include "db/Value.h"
 
+#include <QHeaderView>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
+#include <QTableView>
+#include <QTest>
 #include <QVariant>
+#include <atomic>
+#include <memory>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -64,6 +77,119 @@ inline db::ResultSet sources(const std::vector<std::tuple<qlonglong, QString, in
                    {QStringLiteral("ResponsibleSourceNumber"), db::FieldType::Integer, 0}};
     for (const auto& [id, title, number] : rows) set.rows.push_back({id, title, qlonglong(number)});
     return set;
+}
+
+}  // namespace allocation_test
+
+// ---------------------------------------------------------------- windows on the demo database
+
+namespace allocation_test {
+
+using categorization_test::Environment;
+
+inline categorization::ProfileInfo profileInfo(const Environment& env, int profileId) {
+    const db::Result result =
+        env.exec(QStringLiteral("SELECT ReportProfileTitle, ReportProfileLocked, "
+                                "UseDeratingCategorisation, UseIECReporting, UseEEGReporting "
+                                "FROM TReportProfile WHERE ReportProfileId = %1")
+                     .arg(profileId));
+    categorization::ProfileInfo info;
+    info.ReportProfileId = profileId;
+    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return info;
+    const db::Row& row = result.resultSets[0].rows[0];
+    info.Title = row[0].toString();
+    info.Locked = row[1].toInt() != 0;
+    info.UseDeratingCategorisation = row[2].toInt() != 0;
+    info.UseIECReporting = row[3].toInt() != 0;
+    info.UseEEGReporting = row[4].toInt() != 0;
+    return info;
+}
+
+// A category set of the profile and an event list its units report from:
+// the one with the most codes, or the first by title as the choice lists it.
+inline categorization::CategorySelection selectionFor(const Environment& env, int profileId, int setId = 1,
+                                                      bool firstByTitle = false) {
+    categorization::CategorySelection selection;
+    selection.ReportCategorySetId = setId;
+    selection.ReportCategorySetTitle =
+        env.scalar(
+               QStringLiteral("SELECT ReportCategorySetTitle FROM TReportCategorySet WHERE ReportProfileId = "
+                              "%1 AND ReportCategorySetId = %2")
+                   .arg(profileId)
+                   .arg(setId))
+            .toString();
+    const db::Result lists = env.exec(
+        QStringLiteral("SELECT EL.EventListId, EL.EventListTitle FROM TEventList AS EL WHERE EL.EventListId "
+                       "IN (SELECT UT.EventListId FROM TParkUnit_TReportProfile AS PUP INNER JOIN "
+                       "TParkUnit AS PU ON PU.ParkUnitId = PUP.ParkUnitId INNER JOIN TUnitType AS UT ON "
+                       "UT.UnitTypeId = PU.UnitTypeId WHERE PUP.ReportProfileId = %1) ORDER BY %2")
+            .arg(profileId)
+            .arg(firstByTitle ? QStringLiteral("EL.EventListTitle")
+                              : QStringLiteral("(SELECT COUNT(*) FROM TEventCode AS EC WHERE "
+                                               "EC.EventListId = EL.EventListId) DESC")));
+    if (!lists.resultSets.empty() && !lists.resultSets[0].rows.empty()) {
+        selection.EventListId = lists.resultSets[0].rows[0][0].toInt();
+        selection.EventListTitle = lists.resultSets[0].rows[0][1].toString();
+    }
+    return selection;
+}
+
+// Shows the window and waits for its timer's load.
+inline bool showAndLoad(categorization::CategoryAllocationWindow& window) {
+    QSignalSpy loaded(&window, &categorization::CategoryAllocationWindow::loaded);
+    window.show();
+    if (!loaded.wait(20000)) return false;
+    return loaded.at(0).at(0).toBool();
+}
+
+inline QModelIndex cellIndex(categorization::CategoryAllocationWindow& window, int row, int field) {
+    return window.model()->index(row, window.model()->columnOf(window.dataSet().field(field).name));
+}
+
+// A mouse press on a category cell, as the user does it.
+inline void pressCell(categorization::CategoryAllocationWindow& window, int row, int field) {
+    QTableView* view = window.table()->cellView();
+    const QModelIndex index = cellIndex(window, row, field);
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+inline void clickRowIndicator(categorization::CategoryAllocationWindow& window, int row) {
+    QTableView* view = window.table()->fixedView();
+    view->scrollTo(view->model()->index(row, 0));
+    QHeaderView* header = view->verticalHeader();
+    const QPoint at(header->width() / 2, header->sectionViewportPosition(row) + header->sectionSize(row) / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The standard procedures with one of them wrapped: every call is counted,
+// and call number `failOn` (1-based; 0: none) returns `failWith` without
+// running the real procedure.
+struct WrappedProcedure {
+    std::shared_ptr<reportdb::ProcedureRegistry> registry;
+    std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> failOn = std::make_shared<std::atomic<int>>(0);
+};
+
+inline WrappedProcedure wrapProcedure(const QString& name, int failWith) {
+    WrappedProcedure wrapped;
+    wrapped.registry = reportdb::standardRegistry();
+    const reportdb::ProcedureDefinition* original = wrapped.registry->find(name);
+    if (!original) return wrapped;
+    reportdb::ProcedureDefinition definition = *original;
+    definition.body = [inner = original->body, calls = wrapped.calls, failOn = wrapped.failOn, failWith](
+                          reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
+        if (++*calls == failOn->load()) {
+            reportdb::ProcedureResult refused;
+            refused.returnValue = failWith;
+            return refused;
+        }
+        return inner(context, args);
+    };
+    wrapped.registry->add(std::move(definition));
+    return wrapped;
 }
 
 }  // namespace allocation_test
