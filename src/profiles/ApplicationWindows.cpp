@@ -6,6 +6,13 @@
 #include "app/TFormStatus.h"
 #include "app/TFormXML.h"
 #include "app/TOrinADOProgressDialog.h"
+#include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormCatagorySelect.h"
+#include "categorization/TFormCategoryDetails.h"
+#include "categorization/TFormDeratingCatagoryAllocation.h"
+#include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormRenameCategorySet.h"
+#include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
@@ -16,6 +23,13 @@
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
     QWidget* const parent = mainWindow.get();
+    categorySelect = std::make_unique<categorization::TFormCatagorySelect>(context, parent);
+    categoryAllocation = std::make_unique<categorization::TFormCatagoryAllocation>(context, parent);
+    deratingAllocation = std::make_unique<categorization::TFormDeratingCatagoryAllocation>(context, parent);
+    renameCategorySet = std::make_unique<TFormRenameCategorySet>(context, parent);
+    manageCategorySet = std::make_unique<TFormManageCategorySet>(context, *renameCategorySet, parent);
+    categoryDetails =
+        std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet, parent);
     util = std::make_unique<TFormUtil>(context, parent);
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
@@ -24,6 +38,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    categorizationType = std::make_unique<categorization::TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
     context.windows().util = util.get();
@@ -36,6 +51,11 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.progresser = progresser.get();
     dialogs.closingWindow = closingWindow.get();
     dialogs.sessionLocked = sessionLocked.get();
+    dialogs.categorizationType = categorizationType.get();
+    dialogs.categorySelect = categorySelect.get();
+    dialogs.categoryAllocation = categoryAllocation.get();
+    dialogs.deratingAllocation = deratingAllocation.get();
+    dialogs.categoryDetails = categoryDetails.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -47,6 +67,7 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().status = nullptr;
     context.windows().progress = nullptr;
     sessionLocked.reset();
+    categorizationType.reset();
     progressDialog.reset();
     status.reset();
     closingWindow.reset();
@@ -55,5 +76,11 @@ ApplicationWindows::~ApplicationWindows() {
     progresser.reset();
     removePrompt.reset();
     util.reset();
+    categoryDetails.reset();
+    manageCategorySet.reset();
+    renameCategorySet.reset();
+    deratingAllocation.reset();
+    categoryAllocation.reset();
+    categorySelect.reset();
     mainWindow.reset();
 }

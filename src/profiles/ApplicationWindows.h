@@ -19,6 +19,15 @@ class TFormXML;
 class TFormStatus;
 class TOrinADOProgressDialog;
 class TFormSessionLocked;
+class TFormCategoryDetails;
+class TFormManageCategorySet;
+class TFormRenameCategorySet;
+namespace categorization {
+class TFormCatagorySelect;
+class TFormCatagoryAllocation;
+class TFormDeratingCatagoryAllocation;
+class TFormSelectCategorizationType;
+}  // namespace categorization
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -28,6 +37,14 @@ struct ApplicationWindows {
 
     app::AppContext& context;
     std::unique_ptr<TFormSQLProfileAdministrator> mainWindow;
+    std::unique_ptr<categorization::TFormCatagorySelect> categorySelect;
+    std::unique_ptr<categorization::TFormCatagoryAllocation> categoryAllocation;
+    std::unique_ptr<categorization::TFormDeratingCatagoryAllocation> deratingAllocation;
+    // The category configuration holds its two dialogs from the start, so
+    // they are made just before it.
+    std::unique_ptr<TFormRenameCategorySet> renameCategorySet;
+    std::unique_ptr<TFormManageCategorySet> manageCategorySet;
+    std::unique_ptr<TFormCategoryDetails> categoryDetails;
     std::unique_ptr<TFormUtil> util;
     std::unique_ptr<TFormRemovePromt> removePrompt;
     std::unique_ptr<TFormProgresser> progresser;
@@ -36,5 +53,6 @@ struct ApplicationWindows {
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
+    std::unique_ptr<categorization::TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

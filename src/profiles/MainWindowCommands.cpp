@@ -1,6 +1,11 @@
 // The main window's commands and the list operations they share.
 
 #include "app/AppContext.h"
+#include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormCatagorySelect.h"
+#include "categorization/TFormCategoryDetails.h"
+#include "categorization/TFormDeratingCatagoryAllocation.h"
+#include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "shadowdata/ShadowDataRegeneration.h"
@@ -128,6 +133,46 @@ void TFormSQLProfileAdministrator::ActionProfilePropertiesExecute() {
         // The properties window comes with profile creation; a locked
         // profile is refused already here.
         refuseLockedProfile();
+    });
+}
+
+categorization::ProfileInfo TFormSQLProfileAdministrator::categorizationProfile() const {
+    categorization::ProfileInfo profile;
+    profile.ReportProfileId = current_.ProfileId;
+    profile.Title = current_.Title;
+    profile.Locked = current_.Locked == 1;
+    profile.UseDeratingCategorisation = current_.UseDeratingCategorisation;
+    profile.UseIECReporting = current_.UseIECReporting;
+    profile.UseEEGReporting = current_.UseEEGReporting;
+    return profile;
+}
+
+void TFormSQLProfileAdministrator::ActionCategorizeEventsExecute() {
+    if (!hasRows() || !CategoryEvent.isEnabled()) return;
+    if (!dialogs_.categorySelect || !dialogs_.categoryAllocation) return;
+    runCommand([this] {
+        const categorization::ProfileInfo profile = categorizationProfile();
+        const categorization::RegenerationMarker marker = [this] { MarkRegenerationPending(); };
+        // Derating sources are a choice only where the profile categorises them.
+        auto* type = dialogs_.categorizationType;
+        if (type && dialogs_.deratingAllocation &&
+            (profile.UseDeratingCategorisation || profile.UseIECReporting) &&
+            type->Execute() == QDialog::Accepted && type->CategorizationType() == 2) {
+            dialogs_.deratingAllocation->Execute(profile, marker);
+            Refresh();
+            return;
+        }
+        if (!dialogs_.categorySelect->Select(profile.ReportProfileId)) return;
+        dialogs_.categoryAllocation->Execute(profile, dialogs_.categorySelect->selection(), marker);
+        Refresh();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionCategoryConfigurationExecute() {
+    if (!hasRows() || !CategoryConfiguration.isEnabled() || !dialogs_.categoryDetails) return;
+    runCommand([this] {
+        // A successful save marks the profile, which reloads the list.
+        dialogs_.categoryDetails->Execute(categorizationProfile(), [this] { MarkRegenerationPending(); });
     });
 }
 

@@ -5,6 +5,8 @@
 #include "app/SessionReader.h"
 #include "app/TFormSessionLocked.h"
 #include "app/TFormXML.h"
+#include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "db/VersionGate.h"
 #include "profiles/TFormUtil.h"
 #include "ui/DataSetModel.h"
@@ -248,6 +250,8 @@ void TFormSQLProfileAdministrator::buildUi() {
     RemoveProfile.bindTo(this, [this] { ActionRemoveProfileExecute(); });
     RegenerateShadow.bindTo(this, [this] { ActionRegenerateShadowDataExecute(); });
     EditProfile.bindTo(this, [this] { ActionProfilePropertiesExecute(); });
+    CategoryEvent.bindTo(this, [this] { ActionCategorizeEventsExecute(); });
+    CategoryConfiguration.bindTo(this, [this] { ActionCategoryConfigurationExecute(); });
 
     resize(980, 620);
 }
@@ -479,6 +483,9 @@ void TFormSQLProfileAdministrator::SetCommandsEnabled(bool enable) {
     RegenerateShadow.setEnabled(s.regenerate);
     RemoveProfile.setEnabled(s.remove);
     ShadowDataLocks.setEnabled(s.signOff);
+    for (auto* window : {static_cast<categorization::CategoryAllocationWindow*>(dialogs_.categoryAllocation),
+                         static_cast<categorization::CategoryAllocationWindow*>(dialogs_.deratingAllocation)})
+        if (window) window->setImportAndRemapAllowed(s.importAndRemap);
 }
 
 void TFormSQLProfileAdministrator::closeEvent(QCloseEvent* event) {

@@ -24,6 +24,14 @@ class TFormRGSDialog;
 class TFormProgresser;
 class TFormXML;
 class TFormSessionLocked;
+class TFormCategoryDetails;
+namespace categorization {
+struct ProfileInfo;
+class TFormSelectCategorizationType;
+class TFormCatagorySelect;
+class TFormCatagoryAllocation;
+class TFormDeratingCatagoryAllocation;
+}  // namespace categorization
 
 namespace app {
 class AppContext;
@@ -39,6 +47,11 @@ struct MainWindowDialogs {
     TFormProgresser* progresser = nullptr;
     TFormXML* closingWindow = nullptr;
     TFormSessionLocked* sessionLocked = nullptr;
+    categorization::TFormSelectCategorizationType* categorizationType = nullptr;
+    categorization::TFormCatagorySelect* categorySelect = nullptr;
+    categorization::TFormCatagoryAllocation* categoryAllocation = nullptr;
+    categorization::TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
+    TFormCategoryDetails* categoryDetails = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -74,6 +87,8 @@ public:
     void ActionRemoveProfileExecute();
     void ActionRegenerateShadowDataExecute();
     void ActionProfilePropertiesExecute();
+    void ActionCategorizeEventsExecute();
+    void ActionCategoryConfigurationExecute();
     void SpeedButtonCloseClick();
 
     // --- the regeneration watch ---
@@ -110,6 +125,7 @@ private:
     void listOpened();
     void selectionChanged();
     bool refuseLockedProfile();
+    categorization::ProfileInfo categorizationProfile() const;
     void runCommand(const std::function<void()>& action);
     void BeforeClose();
     void showWait(const QString& text);

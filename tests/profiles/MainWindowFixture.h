@@ -5,6 +5,13 @@
 #include "app/AppContext.h"
 #include "app/SessionFile.h"
 #include "app/TFormStatus.h"
+#include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormCatagorySelect.h"
+#include "categorization/TFormCategoryDetails.h"
+#include "categorization/TFormDeratingCatagoryAllocation.h"
+#include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormRenameCategorySet.h"
+#include "categorization/TFormSelectCategorizationType.h"
 #include "demo/DemoSession.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
@@ -47,6 +54,13 @@ public:
           removePrompt(context),
           periodDialog(context),
           progresser(context),
+          categorizationType(context),
+          categorySelect(context),
+          categoryAllocation(context),
+          deratingAllocation(context),
+          renameCategorySet(context),
+          manageCategorySet(context, renameCategorySet),
+          categoryDetails(context, manageCategorySet, renameCategorySet),
           window(context) {
         reportdb::demo::Summary summary;
         QString error;
@@ -70,6 +84,11 @@ public:
         dialogs.removePrompt = &removePrompt;
         dialogs.regenerationPeriod = &periodDialog;
         dialogs.progresser = &progresser;
+        dialogs.categorizationType = &categorizationType;
+        dialogs.categorySelect = &categorySelect;
+        dialogs.categoryAllocation = &categoryAllocation;
+        dialogs.deratingAllocation = &deratingAllocation;
+        dialogs.categoryDetails = &categoryDetails;
         window.setDialogs(dialogs);
     }
 
@@ -103,6 +122,13 @@ public:
     TFormRemovePromt removePrompt;
     TFormRGSDialog periodDialog;
     TFormProgresser progresser;
+    categorization::TFormSelectCategorizationType categorizationType;
+    categorization::TFormCatagorySelect categorySelect;
+    categorization::TFormCatagoryAllocation categoryAllocation;
+    categorization::TFormDeratingCatagoryAllocation deratingAllocation;
+    TFormRenameCategorySet renameCategorySet;
+    TFormManageCategorySet manageCategorySet;
+    TFormCategoryDetails categoryDetails;
     TFormSQLProfileAdministrator window;
     QString sessionFile;
 };
