@@ -1,18 +1,98 @@
 #include "Shots.h"
 
 #include "app/AppContext.h"
+#include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormCategoryDetails.h"
+#include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "ui/Waiting.h"
 
 #include <QApplication>
 #include <QPixmap>
+#include <QToolButton>
 #include <QWidget>
 
 namespace screenshots {
 
 namespace {
+
 constexpr int kStartTimeoutMs = 30000;
+constexpr int kLoadTimeoutMs = 30000;
+
+categorization::ProfileInfo currentProfileInfo(Stage& stage) {
+    const auto& current = stage.windows.mainWindow->currentProfile();
+    categorization::ProfileInfo profile;
+    profile.ReportProfileId = current.ProfileId;
+    profile.Title = current.Title;
+    profile.Locked = current.Locked == 1;
+    profile.UseDeratingCategorisation = current.UseDeratingCategorisation;
+    profile.UseIECReporting = current.UseIECReporting;
+    profile.UseEEGReporting = current.UseEEGReporting;
+    return profile;
+}
+
+// Shows `window` (prepared by `prepare`) and waits for its loaded(ok) signal.
+template <typename Window>
+QWidget* showLoaded(Window& window, const std::function<void()>& prepare, QSize size) {
+    bool done = false;
+    bool ok = false;
+    const auto connection = QObject::connect(&window, &Window::loaded, [&](bool loaded) {
+        ok = loaded;
+        done = true;
+    });
+    prepare();
+    window.resize(size);
+    window.show();
+    ui::waitUntil([&done] { return done; }, 20, kLoadTimeoutMs);
+    QObject::disconnect(connection);
+    return ok ? &window : nullptr;
+}
+
+// The first enabled category set of the profile and the event list of its
+// first turbine type, as the set and list choice would offer them first.
+categorization::CategorySelection firstSelection(Stage& stage, int profileId) {
+    categorization::CategorySelection selection;
+    db::Command sql;
+    sql.text = QStringLiteral(
+                   "SELECT S.ReportCategorySetId, S.ReportCategorySetTitle, L.EventListId, L.EventListTitle "
+                   "FROM TReportCategorySet AS S, TEventList AS L "
+                   "WHERE S.ReportProfileId = %1 AND S.CategorySetEnabled = 1 AND L.EventListId IN "
+                   "(SELECT T.EventListId FROM TParkUnit_TReportProfile AS PP JOIN TParkUnit AS P "
+                   "ON P.ParkUnitId = PP.ParkUnitId JOIN TUnitType AS T ON T.UnitTypeId = P.UnitTypeId "
+                   "WHERE PP.ReportProfileId = %1 AND T.UnitTypeDevice = 'WTG') "
+                   "ORDER BY S.CategorySetSortOrder, L.EventListId LIMIT 1")
+                   .arg(profileId);
+    const db::Result result = stage.context.Database().execute(sql);
+    if (!result.ok() || result.resultSets.empty() || result.resultSets[0].rows.empty()) return selection;
+    const db::Row& row = result.resultSets[0].rows[0];
+    selection.ReportCategorySetId = row[0].toInt();
+    selection.ReportCategorySetTitle = row[1].toString();
+    selection.EventListId = row[2].toInt();
+    selection.EventListTitle = row[3].toString();
+    return selection;
+}
+
+// A few edits, so that the picture shows every cell picture: two rows
+// moved to another category, one newly allocated, and every code shown.
+void editSomeRows(categorization::CategoryAllocationWindow& window) {
+    auto& grid = window.grid();
+    const int first = categorization::allocation_field::kFirstCategory;
+    int moved = 0;
+    for (int row = 1; row < grid.dataSet().recordCount() && moved < 2; ++row) {
+        if (!grid.isAllocated(row) || grid.isSwitchedOff(row)) continue;
+        const int stored = grid.storedField(grid.dataSet().valueAt(row, 2).toLongLong());
+        window.OvcDbTableCategoryCellActivated(row, stored == first + 2 ? first + 3 : first + 2);
+        ++moved;
+    }
+    for (int row = 1; row < grid.dataSet().recordCount(); ++row) {
+        if (grid.isAllocated(row) || grid.isSwitchedOff(row)) continue;
+        window.OvcDbTableCategoryCellActivated(row, first + 1);
+        break;
+    }
+    if (auto* expand = window.findChild<QToolButton*>(QStringLiteral("Expand"))) expand->click();
+}
+
 }  // namespace
 
 bool startMainWindow(Stage& stage) {
@@ -37,6 +117,39 @@ std::vector<Shot> allShots() {
                          return stage.windows.mainWindow.get();
                      },
                      {}});
+    shots.push_back({"category-configuration",
+                     [](Stage& stage) -> QWidget* {
+                         if (!selectProfile(stage, QStringLiteral("Whole park"))) return nullptr;
+                         auto& window = *stage.windows.categoryDetails;
+                         const auto profile = currentProfileInfo(stage);
+                         return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {780, 480});
+                     },
+                     [](Stage& stage) { stage.windows.categoryDetails->hide(); }});
+    shots.push_back({"event-allocation",
+                     [](Stage& stage) -> QWidget* {
+                         if (!selectProfile(stage, QStringLiteral("Monthly availability export")))
+                             return nullptr;
+                         auto& window = *stage.windows.categoryAllocation;
+                         const auto profile = currentProfileInfo(stage);
+                         const auto selection = firstSelection(stage, profile.ReportProfileId);
+                         QWidget* shown = showLoaded(
+                             window, [&] { window.Prepare(profile, selection, [] {}); }, {1100, 640});
+                         if (shown) editSomeRows(window);
+                         return shown;
+                     },
+                     [](Stage& stage) {
+                         // The edits are the picture's, not the database's.
+                         stage.windows.categoryAllocation->dataSet().cancelBatch();
+                         stage.windows.categoryAllocation->hide();
+                     }});
+    shots.push_back({"derating-allocation",
+                     [](Stage& stage) -> QWidget* {
+                         if (!selectProfile(stage, QStringLiteral("Phase 2 - WT 3000"))) return nullptr;
+                         auto& window = *stage.windows.deratingAllocation;
+                         const auto profile = currentProfileInfo(stage);
+                         return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {1000, 600});
+                     },
+                     [](Stage& stage) { stage.windows.deratingAllocation->hide(); }});
     return shots;
 }
 
