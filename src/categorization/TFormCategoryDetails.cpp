@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -52,6 +53,20 @@ const QString kTitleExists =
     QStringLiteral("The category name already exists. Choose a different category name.");
 const QString kTitleNotSaved = QStringLiteral("The Category Information could not be Saved.");
 
+// Every item takes a whole cell of its list's grid, so a title is only
+// shortened when it does not fit its column.
+class GridCellDelegate : public QStyledItemDelegate {
+public:
+    explicit GridCellDelegate(QListView* list) : QStyledItemDelegate(list), list_(list) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize grid = list_->gridSize();
+        return grid.isValid() ? grid : QStyledItemDelegate::sizeHint(option, index);
+    }
+
+private:
+    QListView* list_;
+};
+
 // The check list shows its items in two columns, row by row.
 class TwoColumnList : public QListWidget {
 public:
@@ -60,6 +75,7 @@ public:
         setWrapping(true);
         setResizeMode(QListView::Adjust);
         setUniformItemSizes(true);
+        setItemDelegate(new GridCellDelegate(this));
     }
 
 protected:
