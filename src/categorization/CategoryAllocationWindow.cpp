@@ -252,6 +252,7 @@ bool CategoryAllocationWindow::load() {
                 enableApply();
             Collapse->setChecked(true);
             grid_.setCollapsed(true);
+            restoreGridPosition({});
         }
     } catch (const std::exception& e) {
         traceException(QString::fromUtf8(e.what()));
@@ -310,7 +311,37 @@ void CategoryAllocationWindow::OvcDbTableCategoryRowIndicatorClick(int row) {
 void CategoryAllocationWindow::ExpandCollapseClick() {
     trace("ExpandClick");
     if (busy_) return;
+    const GridPosition position = gridPosition();
     grid_.setCollapsed(Collapse->isChecked());
+    restoreGridPosition(position);
+}
+
+CategoryAllocationWindow::GridPosition CategoryAllocationWindow::gridPosition() const {
+    GridPosition position;
+    position.topRow = OvcDbTableCategory_->topRow();
+    const int row = OvcDbTableCategory_->currentRow();
+    if (row >= 0) {
+        position.allocationId = dataSet_.valueAt(row, af::kAllocationId).toLongLong();
+        position.field = OvcDbTableCategory_->currentField();
+    }
+    return position;
+}
+
+void CategoryAllocationWindow::restoreGridPosition(const GridPosition& position) {
+    // A filter starts the grid at its top again; the user keeps his row when
+    // it is still shown, else the row at his scroll position.
+    const int count = dataSet_.recordCount();
+    int row = std::clamp(position.topRow, 0, std::max(count - 1, 0));
+    if (position.allocationId >= 0) {
+        for (int r = 0; r < count; ++r) {
+            if (dataSet_.valueAt(r, af::kAllocationId).toLongLong() == position.allocationId) {
+                row = r;
+                break;
+            }
+        }
+    }
+    OvcDbTableCategory_->setTopRow(position.topRow);
+    OvcDbTableCategory_->setCurrentCell(row, position.field >= 0 ? position.field : af::kFirstCategory);
 }
 
 // ---------------------------------------------------------------- saving
@@ -356,6 +387,7 @@ bool CategoryAllocationWindow::save() {
                                        context_.texts().profile(kTextCaption));
         }
     }
+    const GridPosition position = gridPosition();
     if (ok) {
         grid_.acceptSaved();
         pendingEdits_ = false;
@@ -363,6 +395,7 @@ bool CategoryAllocationWindow::save() {
         // Nothing was written: the changes stay held for another try.
         grid_.applyView();
     }
+    restoreGridPosition(position);
     applyEditingRule();
     return ok;
 }

@@ -122,6 +122,14 @@ private:
     bool load();
     void setupFields();
     void enableApply();
+    // Where the user is in the grid, kept across a view's filter.
+    struct GridPosition {
+        qlonglong allocationId = -1;
+        int field = -1;
+        int topRow = 0;
+    };
+    GridPosition gridPosition() const;
+    void restoreGridPosition(const GridPosition& position);
     void setBusy(bool busy);
     // True when the window may close (saving first where the user wants).
     bool queryClose();

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -53,6 +54,8 @@ QTableView* makeView(QWidget* parent, const char* name) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setWordWrap(false);
+    // Both sides scroll by whole rows, so one scroll value fits both.
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     view->setCornerButtonEnabled(false);
     view->horizontalHeader()->setSectionsMovable(false);
     view->horizontalHeader()->setHighlightSections(false);
@@ -106,9 +109,16 @@ OvcDbTableCategory::OvcDbTableCategory(QWidget* parent) : QWidget(parent) {
 void OvcDbTableCategory::setModel(ui::DataSetModel* model) {
     if (model_) disconnect(model_, nullptr, this, nullptr);
     model_ = model;
+    // Views do not delete a selection model they give up: the shared one of
+    // the last model and the right view's own new one go here.
+    QItemSelectionModel* previous = fixedView_->selectionModel();
     fixedView_->setModel(model);
     cellView_->setModel(model);
-    cellView_->setSelectionModel(fixedView_->selectionModel());
+    QItemSelectionModel* shared = fixedView_->selectionModel();
+    QItemSelectionModel* own = cellView_->selectionModel();
+    cellView_->setSelectionModel(shared);
+    if (own != shared) delete own;
+    if (previous && previous != shared) delete previous;
     if (model_) {
         // A reset (opening, a view's filter) gives the headers fresh sections.
         connect(model_, &QAbstractItemModel::modelReset, this, &OvcDbTableCategory::configureColumns);
@@ -157,6 +167,21 @@ int OvcDbTableCategory::currentField() const {
     const int field = model_->fieldAt(index.column());
     return AllocationGrid::isCategoryField(field) ? field : -1;
 }
+
+void OvcDbTableCategory::setCurrentCell(int row, int field) {
+    const db::DataSet* dataSet = model_ ? model_->dataSet() : nullptr;
+    if (!dataSet || row < 0 || row >= model_->rowCount() || field < 0 || field >= dataSet->fieldCount())
+        return;
+    const int column = model_->columnOf(dataSet->field(field).name);
+    if (column < 0) return;
+    const QModelIndex index = model_->index(row, column);
+    cellView_->setCurrentIndex(index);
+    cellView_->scrollTo(index);
+}
+
+int OvcDbTableCategory::topRow() const { return cellView_->verticalScrollBar()->value(); }
+
+void OvcDbTableCategory::setTopRow(int row) { cellView_->verticalScrollBar()->setValue(row); }
 
 bool OvcDbTableCategory::eventFilter(QObject* watched, QEvent* event) {
     if (!model_) return QWidget::eventFilter(watched, event);

@@ -48,6 +48,11 @@ public:
     // The category cell that has the keyboard focus, or -1 / -1.
     int currentRow() const;
     int currentField() const;
+    // Makes a category cell current and scrolls it into view.
+    void setCurrentCell(int row, int field);
+    // The first visible row (the vertical scroll position), in rows.
+    int topRow() const;
+    void setTopRow(int row);
 
 Q_SIGNALS:
     // A mouse press on a category cell, or Space on the current one.

@@ -96,6 +96,10 @@ TEST(TFormCatagoryAllocation, LoadsAllocatesThroughTheGridAndSaves) {
     EXPECT_FALSE(w.button("ApplyButton")->isEnabled());
     EXPECT_EQ(child<QToolButton>(window, "SpeedButtonCopy")->toolTip(), env.context.texts().hint(21));
     EXPECT_TRUE(child<QToolButton>(window, "Collapse")->isChecked());
+    EXPECT_TRUE(env.trace.contains("Enter Function: TFormCatagoryAllocation::TimerStartTimer"));
+    // The keyboard starts on the first category cell.
+    EXPECT_EQ(window.table()->currentRow(), 0);
+    EXPECT_EQ(window.table()->currentField(), af::kFirstCategory);
 
     // One column per category of the set, in member order, after number and title.
     const db::Result members =
@@ -155,9 +159,21 @@ TEST(TFormCatagoryAllocation, LoadsAllocatesThroughTheGridAndSaves) {
     EXPECT_FALSE(w.button("ApplyButton")->isEnabled());
     EXPECT_TRUE(w.button("OkButton")->isEnabled());
 
+    // The user stays on his row.
+    EXPECT_EQ(window.table()->currentRow(), rowAfter);
+    EXPECT_EQ(window.table()->currentField(), field);
+
     // A second save has nothing to send.
     EXPECT_TRUE(window.save());
     EXPECT_EQ(w.marks, 1);
+
+    // Space works the current cell: off and on again leaves nothing to save.
+    QTest::keyClick(window.table()->cellView(), Qt::Key_Space);
+    EXPECT_EQ(state(window, rowAfter, field), int(AllocationCellState::Removed));
+    EXPECT_TRUE(w.button("ApplyButton")->isEnabled());
+    QTest::keyClick(window.table()->cellView(), Qt::Key_Space);
+    EXPECT_EQ(state(window, rowAfter, field), int(AllocationCellState::Kept));
+    EXPECT_FALSE(window.hasUnsavedChanges());
 
     // Closing without changes asks nothing.
     w.button("CancelButton")->click();
@@ -222,10 +238,16 @@ TEST(TFormCatagoryAllocation, SwitchingCodesOffAndOn) {
               1);
     EXPECT_EQ(categoryInSet(env, id), 0);
 
-    // The collapsed view hides it.
+    // The collapsed view hides it; the user keeps his place in the grid.
+    const int next = findRow(window, [&](int r) { return r > allocated && !window.grid().isSwitchedOff(r); });
+    ASSERT_GT(next, 0);
+    const qlonglong nextId = allocationId(window, next);
+    window.table()->setCurrentCell(next, af::kFirstCategory);
     child<QToolButton>(window, "Collapse")->click();
     EXPECT_EQ(window.model()->rowCount(), collapsedRows - 1);
     EXPECT_LT(findRow(window, [&](int r) { return allocationId(window, r) == id; }), 0);
+    ASSERT_GE(window.table()->currentRow(), 0);
+    EXPECT_EQ(allocationId(window, window.table()->currentRow()), nextId);
 }
 
 TEST(TFormCatagoryAllocation, LockedProfilesAndUsersWithoutTheRightAreReadOnly) {
@@ -295,9 +317,9 @@ TEST(TFormCatagoryAllocation, NormalOperationIsCorrectedOnOpening) {
     EXPECT_EQ(state(window, row, normal), int(AllocationCellState::New));
     EXPECT_EQ(window.dataSet().valueAt(row, af::kCategory).toInt(), 1);
 
-    // Closing asks; No discards the correction.
+    // Escape closes and asks; No discards the correction.
     env.prompts.answer(ui::Button::No);
-    window.reject();
+    QTest::keyClick(window.table()->cellView(), Qt::Key_Escape);
     std::vector<RecordedPrompt> shown = env.prompts.take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, RecordedPrompt::Kind::Question);
