@@ -87,7 +87,7 @@ TEST(TFormCatagoryAllocation, LoadsAllocatesThroughTheGridAndSaves) {
     ASSERT_TRUE(w.load());
     CategoryAllocationWindow& window = w.window;
 
-    EXPECT_EQ(window.windowTitle(), env.context.texts().profile(470) + " (" + w.profile.Title + ")");
+    EXPECT_EQ(window.windowTitle(), "Categorize events (" + w.profile.Title + ")");
     EXPECT_EQ(child<QLineEdit>(window, "EditEventList")->text(), w.selection.EventListTitle);
     EXPECT_EQ(child<QLineEdit>(window, "EditCategorySet")->text(), w.selection.ReportCategorySetTitle);
     EXPECT_EQ(w.button("CancelButton")->text(), env.context.texts().profile(51));

@@ -41,7 +41,7 @@ TEST(TFormDeratingCatagoryAllocation, LoadsAndSavesThePowerReductionModes) {
     window.Prepare(profile, [&marks] { ++marks; });
     ASSERT_TRUE(showAndLoad(window));
 
-    EXPECT_EQ(window.windowTitle(), env.context.texts().profile(474) + " (" + profile.Title + ")");
+    EXPECT_EQ(window.windowTitle(), "Categorize derating sources (" + profile.Title + ")");
     EXPECT_EQ(button(window, "CancelButton")->text(), "&Cancel");
     EXPECT_EQ(window.findChild<QWidget*>("EditEventList"), nullptr);
     EXPECT_EQ(window.model()->headerData(0, Qt::Horizontal).toString(), env.context.texts().profile(502));
