@@ -91,7 +91,7 @@ public:
         context_.texts().load(text::Slot::Profile, QLatin1String(text::kProfileFile));
         context_.texts().load(text::Slot::Hints, QLatin1String(text::kHintsFile));
         context_.windows().status = &status_;
-        window_ = std::make_unique<categorization::TFormCatagoryAllocation>(context_);
+        window_ = std::make_unique<TFormCatagoryAllocation>(context_);
         window_->resize(1100, 700);
     }
     ~Fixture() {
@@ -125,7 +125,7 @@ public:
         return double(clock.nsecsElapsed()) / 1e6 - categorization::CategoryAllocationWindow::kLoadDelayMs;
     }
 
-    categorization::TFormCatagoryAllocation& window() { return *window_; }
+    TFormCatagoryAllocation& window() { return *window_; }
 
 private:
     QTemporaryDir dir_;
@@ -133,10 +133,10 @@ private:
     app::TraceLog trace_;
     app::AppContext context_;
     TFormStatus status_;
-    std::unique_ptr<categorization::TFormCatagoryAllocation> window_;
+    std::unique_ptr<TFormCatagoryAllocation> window_;
 };
 
-void allocateEveryRow(categorization::TFormCatagoryAllocation& window, int round) {
+void allocateEveryRow(TFormCatagoryAllocation& window, int round) {
     auto& grid = window.grid();
     const int rows = grid.dataSet().recordCount();
     for (int row = 0; row < rows; ++row)

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-namespace categorization {
+using namespace categorization;
 
 TFormCatagoryAllocation::TFormCatagoryAllocation(app::AppContext& context, QWidget* parent)
     : CategoryAllocationWindow(context, kEventAllocation, parent) {
@@ -71,5 +71,3 @@ db::Command TFormCatagoryAllocation::loadCommand() const {
     };
     return command;
 }
-
-}  // namespace categorization

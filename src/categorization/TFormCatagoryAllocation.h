@@ -8,9 +8,7 @@
 class QLabel;
 class QLineEdit;
 
-namespace categorization {
-
-class TFormCatagoryAllocation : public CategoryAllocationWindow {
+class TFormCatagoryAllocation : public categorization::CategoryAllocationWindow {
     Q_OBJECT
 
 public:
@@ -21,11 +19,15 @@ public:
 
     // Sets the window up for a profile and a chosen set and list; the next
     // show loads it.
-    void Prepare(const ProfileInfo& profile, const CategorySelection& selection, RegenerationMarker marker);
+    void Prepare(const categorization::ProfileInfo& profile,
+                 const categorization::CategorySelection& selection,
+                 categorization::RegenerationMarker marker);
     // Prepare and show modally: 1 when something was written, 2 otherwise.
-    int Execute(const ProfileInfo& profile, const CategorySelection& selection, RegenerationMarker marker);
+    int Execute(const categorization::ProfileInfo& profile,
+                const categorization::CategorySelection& selection,
+                categorization::RegenerationMarker marker);
 
-    const CategorySelection& selection() const { return selection_; }
+    const categorization::CategorySelection& selection() const { return selection_; }
 
 protected:
     db::Command loadCommand() const override;
@@ -33,11 +35,9 @@ protected:
     void setInputCaptions() override;
 
 private:
-    CategorySelection selection_;
+    categorization::CategorySelection selection_;
     QLabel* LabelEventList = nullptr;
     QLineEdit* EditEventList = nullptr;
     QLabel* LabelCategorySet = nullptr;
     QLineEdit* EditCategorySet = nullptr;
 };
-
-}  // namespace categorization

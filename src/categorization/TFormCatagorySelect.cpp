@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace categorization {
+using namespace categorization;
 
 namespace {
 
@@ -160,5 +160,3 @@ bool TFormCatagorySelect::Select(int reportProfileId) {
 void TFormCatagorySelect::ButtonOKClick() { accept(); }
 
 void TFormCatagorySelect::ButtonCancelClick() { reject(); }
-
-}  // namespace categorization

@@ -24,6 +24,8 @@ struct CategorySelection {
     QString EventListTitle;
 };
 
+}  // namespace categorization
+
 class TFormCatagorySelect : public QDialog {
     Q_OBJECT
 
@@ -39,7 +41,7 @@ public:
     // Reads the profile's enabled category sets and its event lists and lets
     // the user choose; false when nothing can be chosen or the user cancels.
     bool Select(int reportProfileId);
-    const CategorySelection& selection() const { return selection_; }
+    const categorization::CategorySelection& selection() const { return selection_; }
 
     void ButtonOKClick();
     void ButtonCancelClick();
@@ -56,7 +58,7 @@ private:
     void fail(const QString& text, const QString& caption);
 
     app::AppContext& context_;
-    CategorySelection selection_;
+    categorization::CategorySelection selection_;
 
     QLabel* LabelCategorySet = nullptr;
     QComboBox* ComboBoxCategorySet = nullptr;
@@ -65,5 +67,3 @@ private:
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
 };
-
-}  // namespace categorization

@@ -1,6 +1,6 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 
-namespace categorization {
+using namespace categorization;
 
 TFormDeratingCatagoryAllocation::TFormDeratingCatagoryAllocation(app::AppContext& context, QWidget* parent)
     : CategoryAllocationWindow(context, kDeratingAllocation, parent) {}
@@ -25,5 +25,3 @@ db::Command TFormDeratingCatagoryAllocation::loadCommand() const {
     };
     return command;
 }
-
-}  // namespace categorization

@@ -4,21 +4,17 @@
 
 #include "categorization/CategoryAllocationWindow.h"
 
-namespace categorization {
-
-class TFormDeratingCatagoryAllocation : public CategoryAllocationWindow {
+class TFormDeratingCatagoryAllocation : public categorization::CategoryAllocationWindow {
     Q_OBJECT
 
 public:
     explicit TFormDeratingCatagoryAllocation(app::AppContext& context, QWidget* parent = nullptr);
 
     // Sets the window up for a profile; the next show loads it.
-    void Prepare(const ProfileInfo& profile, RegenerationMarker marker);
+    void Prepare(const categorization::ProfileInfo& profile, categorization::RegenerationMarker marker);
     // Prepare and show modally: 1 when something was written, 2 otherwise.
-    int Execute(const ProfileInfo& profile, RegenerationMarker marker);
+    int Execute(const categorization::ProfileInfo& profile, categorization::RegenerationMarker marker);
 
 protected:
     db::Command loadCommand() const override;
 };
-
-}  // namespace categorization

@@ -7,8 +7,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace categorization {
-
 TFormSelectCategorizationType::TFormSelectCategorizationType(app::AppContext& context, QWidget* parent)
     : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("TFormSelectCategorizationType"));
@@ -68,5 +66,3 @@ int TFormSelectCategorizationType::CategorizationType() const {
 void TFormSelectCategorizationType::ButtonOKClick() { accept(); }
 
 void TFormSelectCategorizationType::ButtonCancelClick() { reject(); }
-
-}  // namespace categorization

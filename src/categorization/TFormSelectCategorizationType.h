@@ -12,8 +12,6 @@ namespace app {
 class AppContext;
 }
 
-namespace categorization {
-
 class TFormSelectCategorizationType : public QDialog {
     Q_OBJECT
 
@@ -49,5 +47,3 @@ private:
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
 };
-
-}  // namespace categorization

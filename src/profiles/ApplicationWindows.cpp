@@ -23,9 +23,9 @@
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
     QWidget* const parent = mainWindow.get();
-    categorySelect = std::make_unique<categorization::TFormCatagorySelect>(context, parent);
-    categoryAllocation = std::make_unique<categorization::TFormCatagoryAllocation>(context, parent);
-    deratingAllocation = std::make_unique<categorization::TFormDeratingCatagoryAllocation>(context, parent);
+    categorySelect = std::make_unique<TFormCatagorySelect>(context, parent);
+    categoryAllocation = std::make_unique<TFormCatagoryAllocation>(context, parent);
+    deratingAllocation = std::make_unique<TFormDeratingCatagoryAllocation>(context, parent);
     renameCategorySet = std::make_unique<TFormRenameCategorySet>(context, parent);
     manageCategorySet = std::make_unique<TFormManageCategorySet>(context, *renameCategorySet, parent);
     categoryDetails =
@@ -38,7 +38,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
-    categorizationType = std::make_unique<categorization::TFormSelectCategorizationType>(context, parent);
+    categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
     context.windows().util = util.get();

@@ -22,12 +22,10 @@ class TFormSessionLocked;
 class TFormCategoryDetails;
 class TFormManageCategorySet;
 class TFormRenameCategorySet;
-namespace categorization {
 class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
 class TFormSelectCategorizationType;
-}  // namespace categorization
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -37,9 +35,9 @@ struct ApplicationWindows {
 
     app::AppContext& context;
     std::unique_ptr<TFormSQLProfileAdministrator> mainWindow;
-    std::unique_ptr<categorization::TFormCatagorySelect> categorySelect;
-    std::unique_ptr<categorization::TFormCatagoryAllocation> categoryAllocation;
-    std::unique_ptr<categorization::TFormDeratingCatagoryAllocation> deratingAllocation;
+    std::unique_ptr<TFormCatagorySelect> categorySelect;
+    std::unique_ptr<TFormCatagoryAllocation> categoryAllocation;
+    std::unique_ptr<TFormDeratingCatagoryAllocation> deratingAllocation;
     // The category configuration holds its two dialogs from the start, so
     // they are made just before it.
     std::unique_ptr<TFormRenameCategorySet> renameCategorySet;
@@ -53,6 +51,6 @@ struct ApplicationWindows {
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
-    std::unique_ptr<categorization::TFormSelectCategorizationType> categorizationType;
+    std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

@@ -25,13 +25,13 @@ class TFormProgresser;
 class TFormXML;
 class TFormSessionLocked;
 class TFormCategoryDetails;
-namespace categorization {
-struct ProfileInfo;
 class TFormSelectCategorizationType;
 class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
-}  // namespace categorization
+namespace categorization {
+struct ProfileInfo;
+}
 
 namespace app {
 class AppContext;
@@ -47,10 +47,10 @@ struct MainWindowDialogs {
     TFormProgresser* progresser = nullptr;
     TFormXML* closingWindow = nullptr;
     TFormSessionLocked* sessionLocked = nullptr;
-    categorization::TFormSelectCategorizationType* categorizationType = nullptr;
-    categorization::TFormCatagorySelect* categorySelect = nullptr;
-    categorization::TFormCatagoryAllocation* categoryAllocation = nullptr;
-    categorization::TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
+    TFormSelectCategorizationType* categorizationType = nullptr;
+    TFormCatagorySelect* categorySelect = nullptr;
+    TFormCatagoryAllocation* categoryAllocation = nullptr;
+    TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
     TFormCategoryDetails* categoryDetails = nullptr;
 };
 
@@ -72,6 +72,8 @@ public:
     // --- the list and the current profile ---
     db::DataSet& profileList() { return TableReportProfile; }
     const profiles::CurrentProfile& currentProfile() const { return current_; }
+    // The current profile as the categorization windows take it.
+    categorization::ProfileInfo categorizationProfile() const;
     QTableView* grid() const { return DBGridReportProfile; }
     void SetCommandsEnabled(bool enable);
     void Refresh();
@@ -125,7 +127,7 @@ private:
     void listOpened();
     void selectionChanged();
     bool refuseLockedProfile();
-    categorization::ProfileInfo categorizationProfile() const;
+
     void runCommand(const std::function<void()>& action);
     void BeforeClose();
     void showWait(const QString& text);

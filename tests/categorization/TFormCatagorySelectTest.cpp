@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-using categorization::TFormCatagorySelect;
 using categorization_test::WhenShown;
 using namespace allocation_test;
 

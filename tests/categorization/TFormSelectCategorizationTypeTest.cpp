@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-using categorization::TFormSelectCategorizationType;
 using categorization_test::Environment;
 using categorization_test::WhenShown;
 

@@ -69,24 +69,26 @@ TEST(MainWindowCategorization, DeratingProfilesAreAskedForTheType) {
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kPhase2));
 
-    WhenShown chooseDerating(f.categorizationType, [&f] {
-        f.categorizationType.findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
-            ->setChecked(true);
-        button(f.categorizationType, "ButtonOK")->click();
-    });
-    bool loaded = false;
-    QObject::connect(&f.deratingAllocation, &categorization::CategoryAllocationWindow::loaded,
-                     [&loaded](bool ok) { loaded = ok; });
-    WhenShown closeDerating(
-        f.deratingAllocation, [&f] { button(f.deratingAllocation, "CancelButton")->click(); },
-        [&loaded] { return loaded; });
-    WhenShown eventChoice(f.categorySelect, [&f] { f.categorySelect.reject(); });
-    f.window.ActionCategorizeEventsExecute();
+    {
+        WhenShown chooseDerating(f.categorizationType, [&f] {
+            f.categorizationType.findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
+                ->setChecked(true);
+            button(f.categorizationType, "ButtonOK")->click();
+        });
+        bool loaded = false;
+        QObject::connect(&f.deratingAllocation, &categorization::CategoryAllocationWindow::loaded,
+                         [&loaded](bool ok) { loaded = ok; });
+        WhenShown closeDerating(
+            f.deratingAllocation, [&f] { button(f.deratingAllocation, "CancelButton")->click(); },
+            [&loaded] { return loaded; });
+        WhenShown eventChoice(f.categorySelect, [&f] { f.categorySelect.reject(); });
+        f.window.ActionCategorizeEventsExecute();
 
-    EXPECT_TRUE(chooseDerating.fired());
-    EXPECT_TRUE(closeDerating.fired());
-    EXPECT_FALSE(eventChoice.fired());
-    EXPECT_EQ(f.deratingAllocation.profile().ReportProfileId, kPhase2);
+        EXPECT_TRUE(chooseDerating.fired());
+        EXPECT_TRUE(closeDerating.fired());
+        EXPECT_FALSE(eventChoice.fired());
+        EXPECT_EQ(f.deratingAllocation.profile().ReportProfileId, kPhase2);
+    }  // the watchers of the derating path end here
 
     // Cancelling the type question goes on with the event path.
     ASSERT_TRUE(f.select(kWholePark));

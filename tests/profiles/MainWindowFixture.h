@@ -122,10 +122,10 @@ public:
     TFormRemovePromt removePrompt;
     TFormRGSDialog periodDialog;
     TFormProgresser progresser;
-    categorization::TFormSelectCategorizationType categorizationType;
-    categorization::TFormCatagorySelect categorySelect;
-    categorization::TFormCatagoryAllocation categoryAllocation;
-    categorization::TFormDeratingCatagoryAllocation deratingAllocation;
+    TFormSelectCategorizationType categorizationType;
+    TFormCatagorySelect categorySelect;
+    TFormCatagoryAllocation categoryAllocation;
+    TFormDeratingCatagoryAllocation deratingAllocation;
     TFormRenameCategorySet renameCategorySet;
     TFormManageCategorySet manageCategorySet;
     TFormCategoryDetails categoryDetails;

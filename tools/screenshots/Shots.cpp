@@ -20,18 +20,6 @@ namespace {
 constexpr int kStartTimeoutMs = 30000;
 constexpr int kLoadTimeoutMs = 30000;
 
-categorization::ProfileInfo currentProfileInfo(Stage& stage) {
-    const auto& current = stage.windows.mainWindow->currentProfile();
-    categorization::ProfileInfo profile;
-    profile.ReportProfileId = current.ProfileId;
-    profile.Title = current.Title;
-    profile.Locked = current.Locked == 1;
-    profile.UseDeratingCategorisation = current.UseDeratingCategorisation;
-    profile.UseIECReporting = current.UseIECReporting;
-    profile.UseEEGReporting = current.UseEEGReporting;
-    return profile;
-}
-
 // Shows `window` (prepared by `prepare`) and waits for its loaded(ok) signal.
 template <typename Window>
 QWidget* showLoaded(Window& window, const std::function<void()>& prepare, QSize size) {
@@ -121,7 +109,7 @@ std::vector<Shot> allShots() {
                      [](Stage& stage) -> QWidget* {
                          if (!selectProfile(stage, QStringLiteral("Whole park"))) return nullptr;
                          auto& window = *stage.windows.categoryDetails;
-                         const auto profile = currentProfileInfo(stage);
+                         const auto profile = stage.windows.mainWindow->categorizationProfile();
                          return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {780, 480});
                      },
                      [](Stage& stage) { stage.windows.categoryDetails->hide(); }});
@@ -130,7 +118,7 @@ std::vector<Shot> allShots() {
                          if (!selectProfile(stage, QStringLiteral("Monthly availability export")))
                              return nullptr;
                          auto& window = *stage.windows.categoryAllocation;
-                         const auto profile = currentProfileInfo(stage);
+                         const auto profile = stage.windows.mainWindow->categorizationProfile();
                          const auto selection = firstSelection(stage, profile.ReportProfileId);
                          QWidget* shown = showLoaded(
                              window, [&] { window.Prepare(profile, selection, [] {}); }, {1100, 640});
@@ -146,7 +134,7 @@ std::vector<Shot> allShots() {
                      [](Stage& stage) -> QWidget* {
                          if (!selectProfile(stage, QStringLiteral("Phase 2 - WT 3000"))) return nullptr;
                          auto& window = *stage.windows.deratingAllocation;
-                         const auto profile = currentProfileInfo(stage);
+                         const auto profile = stage.windows.mainWindow->categorizationProfile();
                          return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {1000, 600});
                      },
                      [](Stage& stage) { stage.windows.deratingAllocation->hide(); }});
