@@ -191,7 +191,7 @@ INSERT INTO TReportCategory (ReportCategoryId, ReportCategoryTitle, ReportCatego
     (9, 'IEC Full performance', 'Information category: the unit produces without restriction.', 1, 0, 0),
     (10, 'IEC Partial performance', 'Information category: the unit produces with a restriction.', 1, 0, 0),
     (11, 'IEC Technical standby', 'Information category: the unit is ready but waits for a technical reason.', 1, 0, 0),
-    (12, 'IEC Out of environmental specification', 'Information category: conditions outside the design specification.', 1, 0, 0),
+    (12, 'IEC Outside environmental limits', 'Information category: conditions outside the design limits of the unit.', 1, 0, 0),
     (13, 'IEC Requested shutdown', 'Information category: the unit was stopped on request.', 1, 0, 0),
     (14, 'IEC Forced outage', 'Information category: the unit is out of service because of a fault.', 1, 0, 0),
     (15, 'EEG Grid management', 'Curtailment ordered by the grid operator for grid security.', 0, 1, 0),
