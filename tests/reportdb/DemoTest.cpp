@@ -389,4 +389,23 @@ TEST(DemoCommand, SetsUpAnInstallationWithASessionOnTheDemo) {
     ASSERT_EQ(run({"session", "show", base + "/Session.xml", "1"}, &out), 0);
     EXPECT_EQ(QJsonDocument::fromJson(out).object()["FeatureCodes"].toArray(),
               (QJsonArray{3, 6, 101, 102, 146, 153}));
+
+    // A demo written by an older program is kept aside and written anew.
+    {
+        QString error;
+        auto server = reportdb::Server::open(database, &error);
+        ASSERT_TRUE(server) << error.toStdString();
+        auto connection = server->connect(&error);
+        ASSERT_TRUE(connection) << error.toStdString();
+        db::Command older;
+        older.text = QStringLiteral("UPDATE TDemoInstallation SET ContentVersion = 1");
+        ASSERT_TRUE(connection->execute(older).ok());
+    }
+    ASSERT_EQ(run({"demo", "--dir", base, "--prepare-only"}, &out), 0);
+    EXPECT_TRUE(out.contains("older program")) << out.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(database + ".old"));
+    reportdb::demo::Summary summary;
+    QString error;
+    ASSERT_TRUE(reportdb::demo::readDemoSummary(database, &summary, &error)) << error.toStdString();
+    EXPECT_EQ(summary.contentVersion, reportdb::demo::kDemoContentVersion);
 }

@@ -73,6 +73,21 @@ bool copyLanguageFiles(const QString& from, const QString& systemDir, QString* e
     return true;
 }
 
+// Moves a database file (with its write-ahead log) to `target`, replacing
+// what was there.
+bool replaceFile(const QString& path, const QString& target, QString* error) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const QString from = path + QLatin1String(suffix);
+        const QString to = target + QLatin1String(suffix);
+        QFile::remove(to);
+        if (QFileInfo::exists(from) && !QFile::rename(from, to)) {
+            *error = QStringLiteral("'%1' cannot be moved to '%2'").arg(from, to);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int runDemoCommand(const QStringList& args) {
@@ -132,6 +147,23 @@ int runDemoCommand(const QStringList& args) {
     const QString databasePath = QDir(base).filePath(QLatin1String(kDatabaseFile));
     reportdb::demo::Summary summary;
     QString error;
+    if (QFileInfo::exists(databasePath)) {
+        if (!reportdb::demo::readDemoSummary(databasePath, &summary, &error)) {
+            complain(error);
+            return 1;
+        }
+        // A demo written by an older program lacks what this one shows: it is
+        // kept aside, and a new one is written.
+        if (summary.contentVersion < reportdb::demo::kDemoContentVersion) {
+            const QString kept = databasePath + QStringLiteral(".old");
+            say(QStringLiteral("the demo database was written by an older program; it is kept as %1")
+                    .arg(kept));
+            if (!replaceFile(databasePath, kept, &error)) {
+                complain(error);
+                return 1;
+            }
+        }
+    }
     if (!QFileInfo::exists(databasePath)) {
         say(QStringLiteral("writing the demo database %1").arg(databasePath));
         QElapsedTimer timer;
@@ -142,10 +174,6 @@ int runDemoCommand(const QStringList& args) {
         }
         say(QStringLiteral("demo database written in %1 ms").arg(timer.elapsed()));
     } else {
-        if (!reportdb::demo::readDemoSummary(databasePath, &summary, &error)) {
-            complain(error);
-            return 1;
-        }
         if (versionGiven && summary.versionText != options.versionText)
             say(QStringLiteral(
                     "the existing demo database has version %1; remove %2 to write one of version %3")

@@ -105,9 +105,11 @@ bool writeDemoDatabase(const QString& path, const Options& options, Summary* sum
         // What a session on the demo needs beyond the reporting tables.
         builder.context.exec(QStringLiteral(
             "CREATE TABLE TDemoInstallation (ParkName NVARCHAR(100) NOT NULL, AdministratorUserId INTEGER "
-            "NOT NULL REFERENCES TUser (UserId), LoginName NVARCHAR(128) NOT NULL)"));
-        builder.context.exec(QStringLiteral("INSERT INTO TDemoInstallation VALUES (?, ?, ?)"),
-                             {builder.parkName, builder.administratorUserId, builder.loginName});
+            "NOT NULL REFERENCES TUser (UserId), LoginName NVARCHAR(128) NOT NULL, ContentVersion INTEGER "
+            "NOT NULL)"));
+        builder.context.exec(
+            QStringLiteral("INSERT INTO TDemoInstallation VALUES (?, ?, ?, ?)"),
+            {builder.parkName, builder.administratorUserId, builder.loginName, kDemoContentVersion});
         if (!sqlite::execSql(db, QStringLiteral("COMMIT; PRAGMA journal_mode = WAL"), &message))
             throw SqlError(message);
     } catch (const SqlError& e) {
@@ -135,6 +137,13 @@ bool readDemoSummary(const QString& path, Summary* summary, QString* error) {
         Summary out;
         out.versionText = version;
         out.parkName = context.scalar(QStringLiteral("SELECT ParkName FROM TDemoInstallation")).toString();
+        // Demo databases of the first programs have no content version.
+        if (!context
+                 .query(QStringLiteral("SELECT 1 FROM pragma_table_info('TDemoInstallation') "
+                                       "WHERE name = 'ContentVersion'"))
+                 .rows.empty())
+            out.contentVersion =
+                context.scalar(QStringLiteral("SELECT ContentVersion FROM TDemoInstallation")).toInt();
         const db::ResultSet admin = context.query(
             QStringLiteral("SELECT U.UserId, U.UserInitials, P.LoginName FROM TDemoInstallation AS P "
                            "INNER JOIN TUser AS U ON U.UserId = P.AdministratorUserId"));

@@ -34,6 +34,11 @@ struct ParkUnit {
     QString EventListFileName;
 };
 
+// Counts up whenever the demo gains content (a new subject, more tables
+// filled), so that an installation can tell that its demo database was
+// written by an older program.
+inline constexpr int kDemoContentVersion = 2;
+
 // What a session on the demo database needs.
 struct Summary {
     QString parkName;
@@ -42,6 +47,7 @@ struct Summary {
     QString administratorInitials;
     QString loginName;
     QString versionText;
+    int contentVersion = 1;  // kDemoContentVersion of the program that wrote it
 };
 
 // Writes the demo database into a new file. Fails (and leaves no file)
