@@ -151,6 +151,13 @@ bool readDemoSummary(const QString& path, Summary* summary, QString* error) {
         out.administratorUserId = admin.rows[0][0].toInt();
         out.administratorInitials = admin.rows[0][1].toString();
         out.loginName = admin.rows[0][2].toString();
+        // A demo from before the event lists is only read far enough for the
+        // caller to see that it is outdated.
+        if (out.contentVersion < 2) {
+            *summary = std::move(out);
+            sqlite3_close_v2(db);
+            return true;
+        }
         const db::ResultSet units = context.query(QStringLiteral(
             "SELECT PU.ParkUnitId, PU.ParkUnitTitle, PU.CommunicationLabel, PU.ParkUnitSerialNumber, "
             "UT.UnitTypeId, UT.UnitTypeTitle, UT.UnitTypeDevice, UT.UnitTypeCapacity, UT.EventListId, "
