@@ -4,6 +4,7 @@
 #include "reportdb/EmbeddedConnection.h"
 #include "reportdb/EmbeddedDatabase.h"
 #include "reportdb/Schema.h"
+#include "reportdb/SqliteUtil.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
@@ -208,4 +209,22 @@ TEST(EmbeddedDatabase, CreateDatabaseRecordsItsVersionAndRefusesToOverwrite) {
     const QString defaulted = database.folder() + "/default.db";
     ASSERT_TRUE(reportdb::createDatabase(defaulted, QString(), &error)) << error.toStdString();
     EXPECT_EQ(reportdb::Server::open(defaulted, &error)->versionText(), "3.28.0.0");
+}
+
+TEST(DateTimeText, TheStoredShapesAndTheRest) {
+    using reportdb::sqlite::parseDateTime;
+    const QDate day(2024, 2, 29);
+    EXPECT_EQ(parseDateTime("2024-02-29"), day.startOfDay());
+    EXPECT_EQ(parseDateTime("2024-02-29 07:05"), QDateTime(day, QTime(7, 5)));
+    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09"), QDateTime(day, QTime(7, 5, 9)));
+    EXPECT_EQ(parseDateTime("2024-02-29T07:05:09"), QDateTime(day, QTime(7, 5, 9)));
+    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09.250"), QDateTime(day, QTime(7, 5, 9, 250)));
+    EXPECT_EQ(parseDateTime(" 2024-02-29 07:05:09 "), QDateTime(day, QTime(7, 5, 9)));
+    EXPECT_EQ(parseDateTime("20240229 07:05:09"), QDateTime(day, QTime(7, 5, 9)));
+    EXPECT_EQ(parseDateTime("20240229"), day.startOfDay());
+    // Impossible dates and times, and text that only starts like a date.
+    for (const char* text :
+         {"2023-02-29", "2024-13-01", "2024-02-29 24:00", "2024-02-29 07:60:00", "2024-02-29 07:05:09x",
+          "2024-02-29 7:05", "2024/02/29", "Turbine 2024-02-29", ""})
+        EXPECT_FALSE(parseDateTime(QString::fromLatin1(text)).isValid()) << text;
 }
