@@ -7,6 +7,7 @@
 #include "reportdb/SqliteUtil.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <chrono>
 #include <thread>
 
@@ -104,6 +105,7 @@ int EmbeddedConnection::busyWait(void* self, int count) {
 
 EmbeddedConnection::~EmbeddedConnection() {
     if (inTransaction()) sqlite::execSql(db_, QStringLiteral("ROLLBACK"), nullptr);
+    statements_.clear();
     sqlite3_close_v2(db_);
 }
 
@@ -162,6 +164,16 @@ db::Result EmbeddedConnection::callProcedure(
     return runProcedure(definition, call);
 }
 
+namespace {
+
+bool onlyBlanks(const char* from, const char* end) {
+    for (; from < end; ++from)
+        if (*from != ' ' && *from != ';' && *from != '\n' && *from != '\r' && *from != '\t') return false;
+    return true;
+}
+
+}  // namespace
+
 db::Result EmbeddedConnection::executeSql(const QString& text, const db::Parameters& parameters) {
     db::Parameters values = parameters;
     const QByteArray utf8 = text.toUtf8();
@@ -170,11 +182,22 @@ db::Result EmbeddedConnection::executeSql(const QString& text, const db::Paramet
     size_t nextPositional = 0;  // "?" takes the command's parameters in order
     db::Result result;
     while (tail < end) {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(db_, tail, int(end - tail), &raw, &tail) != SQLITE_OK)
+        // A text of one statement is prepared once and kept for its next run.
+        const bool wholeText = tail == utf8.constData();
+        sqlite3_stmt* raw = wholeText ? statements_.take(utf8) : nullptr;
+        if (raw) {
+            tail = end;
+        } else if (sqlite3_prepare_v2(db_, tail, int(end - tail), &raw, &tail) != SQLITE_OK) {
             return db::Result::failure(sqlite::errorMessage(db_));
-        sqlite::Statement statement(raw);
+        }
         if (!raw) continue;  // blanks or a comment
+        const bool keep = wholeText && onlyBlanks(tail, end);
+        const auto release = qScopeGuard([&] {
+            if (keep)
+                statements_.put(utf8, raw);
+            else
+                sqlite3_finalize(raw);
+        });
         for (int i = 1; i <= sqlite3_bind_parameter_count(raw); ++i) {
             const char* name = sqlite3_bind_parameter_name(raw, i);
             const db::Parameter* parameter = nullptr;

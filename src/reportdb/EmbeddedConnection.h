@@ -4,6 +4,7 @@
 // command) runs the C++ procedure in its own transaction.
 
 #include "db/Connection.h"
+#include "reportdb/StatementCache.h"
 
 #include <sqlite3.h>
 
@@ -65,6 +66,8 @@ private:
     // Actions of procedure calls made inside the caller's transaction, run
     // once it commits.
     std::vector<std::function<void()>> afterCommit_;
+    // Statements of single-statement texts, for the next run of the same text.
+    StatementCache statements_;
 };
 
 }  // namespace reportdb

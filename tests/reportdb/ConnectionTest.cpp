@@ -228,3 +228,39 @@ TEST(DateTimeText, TheStoredShapesAndTheRest) {
           "2024-02-29 7:05", "2024/02/29", "Turbine 2024-02-29", ""})
         EXPECT_FALSE(parseDateTime(QString::fromLatin1(text)).isValid()) << text;
 }
+
+// A text run again reuses its prepared statement: the new values must count,
+// a failed run must not spoil the next, and texts of several statements run
+// whole every time.
+TEST(StatementReuse, RepeatedTextsTakeTheirNewValues) {
+    testing_support::TempDatabase database;
+    auto connection = database.connect();
+    ASSERT_TRUE(connection);
+    const auto run = [&](const QString& sql, db::Parameters parameters = {}) {
+        db::Command command;
+        command.text = sql;
+        command.parameters = std::move(parameters);
+        return connection->execute(command);
+    };
+    const auto value = [](const QVariant& v) { return db::Parameter{"", db::FieldType::Unknown, 0, {}, v}; };
+    ASSERT_TRUE(run("CREATE TABLE TReuse (Id INTEGER PRIMARY KEY, Title TEXT NOT NULL)").ok());
+    const QString insert = QStringLiteral("INSERT INTO TReuse (Id, Title) VALUES (?, ?)");
+    for (int id = 1; id <= 3; ++id)
+        ASSERT_TRUE(run(insert, {value(id), value(QStringLiteral("T%1").arg(id))}).ok());
+    // A refused run (a null title, then a doubled key) and the next one.
+    EXPECT_FALSE(run(insert, {value(4), value(QVariant())}).ok());
+    EXPECT_FALSE(run(insert, {value(1), value("again")}).ok());
+    EXPECT_TRUE(run(insert, {value(4), value("T4")}).ok());
+    // A select run twice sees the rows written between the runs.
+    const QString select = QStringLiteral("SELECT count(*), max(Title) FROM TReuse WHERE Id >= ?");
+    EXPECT_EQ(run(select, {value(2)}).resultSets.at(0).rows.at(0).at(0).toInt(), 3);
+    ASSERT_TRUE(run("DELETE FROM TReuse WHERE Id = 4").ok());
+    const db::Result again = run(select, {value(2)});
+    EXPECT_EQ(again.resultSets.at(0).rows.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(again.resultSets.at(0).rows.at(0).at(1).toString(), "T3");
+    // Two statements in one text run both, each time.
+    const QString two =
+        QStringLiteral("UPDATE TReuse SET Title = Title || 'x'; SELECT Title FROM TReuse WHERE Id = 1");
+    EXPECT_EQ(run(two).resultSets.at(0).rows.at(0).at(0).toString(), "T1x");
+    EXPECT_EQ(run(two).resultSets.at(0).rows.at(0).at(0).toString(), "T1xx");
+}
