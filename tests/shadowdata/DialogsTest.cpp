@@ -42,7 +42,7 @@ TEST(TFormRGSDialog, LimitsPresetsAndCaptions) {
     Environment env("3.28.0.0");
     env.controls->limits = kLimits;
     TFormRGSDialog dialog(env.context);
-    dialog.setProfileTitle("North park");
+    dialog.Prepare("North park");
     dialog.show();
 
     EXPECT_EQ(dialog.windowTitle(), "Regenerate shadow data (North park)");
@@ -67,8 +67,9 @@ TEST(TFormRGSDialog, LimitsPresetsAndCaptions) {
     }
     dialog.reject();
 
-    // Shown again without raw data: the limits are gone, both pickers on today.
+    // Opened again without raw data: the limits are gone, both pickers on today.
     env.controls->limits.reset();
+    dialog.Prepare("North park");
     dialog.show();
     EXPECT_EQ(child<QLabel>(dialog, "Label4")->text(), "[-]");
     EXPECT_EQ(child<QLabel>(dialog, "Label5")->text(), "[-]");
@@ -81,6 +82,7 @@ TEST(TFormRGSDialog, LimitsPresetsAndCaptions) {
 
     // A failure to read the limits is shown and counts as no limits.
     env.controls->limitsFail = true;
+    dialog.Prepare("North park");
     dialog.show();
     const auto shown = env.prompts.take();
     ASSERT_EQ(shown.size(), 1u);
@@ -100,8 +102,9 @@ TEST(TFormRGSDialog, WholePeriodBoxAndRedWhiteRule) {
     auto* startError = child<QLabel>(dialog, "LabelStartError");
     auto* stopError = child<QLabel>(dialog, "LabelStopError");
 
-    // The box's state is kept between shows and applied on show.
+    // The box's state is kept between openings and applied on the first show.
     whole->setChecked(true);
+    dialog.Prepare("North park");
     dialog.show();
     EXPECT_EQ(whole->text(), "&Whole period");
     EXPECT_FALSE(start->isEnabled());
@@ -160,6 +163,7 @@ TEST(TFormRegenerateShadowData, LimitsRedOutsideAndClampingOnOK) {
     Environment env("2.29.0.0");
     env.controls->limits = kLimits;
     TFormRegenerateShadowData dialog(env.context);
+    dialog.Prepare();
     dialog.show();
 
     EXPECT_EQ(dialog.windowTitle(), "Date selection");
@@ -214,6 +218,7 @@ TEST(TFormRegenerateShadowData, LimitsRedOutsideAndClampingOnOK) {
 TEST(TFormRegenerateShadowData, WithoutRawDataAnyDayCanBeChosen) {
     Environment env("2.29.0.0");
     TFormRegenerateShadowData dialog(env.context);
+    dialog.Prepare();
     dialog.show();
     auto* picker = child<QDateEdit>(dialog, "DatePicker");
     auto* ok = child<QPushButton>(dialog, "ButtonOK");
@@ -226,4 +231,35 @@ TEST(TFormRegenerateShadowData, WithoutRawDataAnyDayCanBeChosen) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.chosenDate(), QDate(2020, 5, 5));
     EXPECT_FALSE(dialog.minPcTimeStamp().isValid());
+}
+
+TEST(TFormRGSDialog, ARestoreKeepsTheChosenPeriod) {
+    Environment env("3.28.0.0");
+    env.controls->limits = kLimits;
+    TFormRGSDialog period(env.context);
+    TFormRegenerateShadowData first(env.context);
+    period.Prepare("North park");
+    period.show();
+    first.Prepare();
+    first.show();
+    auto* start = child<QDateEdit>(period, "DatePickerStart");
+    auto* day = child<QDateEdit>(first, "DatePicker");
+    start->setDate(QDate(2023, 4, 2));
+    day->setDate(QDate(2023, 5, 3));
+
+    // The limits change meanwhile; neither a restore nor a re-show reads
+    // them again or presets the pickers anew.
+    env.controls->limits.reset();
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&period, &first}) {
+        dialog->showMinimized();
+        dialog->showNormal();
+        dialog->hide();
+        dialog->show();
+    }
+    EXPECT_EQ(start->date(), QDate(2023, 4, 2));
+    EXPECT_EQ(day->date(), QDate(2023, 5, 3));
+    EXPECT_TRUE(period.limits());
+    EXPECT_TRUE(first.limits());
+    first.ButtonOKClick();
+    period.reject();
 }
