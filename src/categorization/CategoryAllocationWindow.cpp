@@ -5,6 +5,7 @@
 #include "categorization/AllocationGridModel.h"
 #include "categorization/AllocationSaveLists.h"
 #include "categorization/OvcDbTableCategory.h"
+#include "ui/LoadOnFirstShow.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -42,6 +43,7 @@ void CategoryAllocationWindow::buildUi() {
     Timer->setSingleShot(true);
     Timer->setInterval(kLoadDelayMs);
     connect(Timer, &QTimer::timeout, this, &CategoryAllocationWindow::TimerStartTimer);
+    firstShow_ = new ui::LoadOnFirstShow(*this, [this] { FirstShow(); });
 
     const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
         auto* button = new QToolButton(this);
@@ -167,6 +169,7 @@ void CategoryAllocationWindow::prepareWindow(const ProfileInfo& profile, Regener
     wrote_ = false;
     busy_ = false;
     Collapse->setChecked(true);
+    firstShow_->prepare();
 }
 
 int CategoryAllocationWindow::runModal() {
@@ -182,6 +185,9 @@ void CategoryAllocationWindow::showEvent(QShowEvent* event) {
 void CategoryAllocationWindow::FormShow() {
     trace("FormShow");
     setCaptions();
+}
+
+void CategoryAllocationWindow::FirstShow() {
     applyEditingRule();
     Timer->start();
 }

@@ -19,6 +19,10 @@ namespace app {
 class AppContext;
 }
 
+namespace ui {
+class LoadOnFirstShow;
+}
+
 namespace categorization {
 
 class AllocationGridModel;
@@ -96,7 +100,8 @@ Q_SIGNALS:
 
 protected:
     // Every opening starts from here: the profile, the marker, and no state
-    // of the last opening.
+    // of the last opening. The next show loads the grid; later shows (a
+    // restore, a re-show) keep what the window holds.
     void prepareWindow(const ProfileInfo& profile, RegenerationMarker marker);
     // Shows the window modally; 1 when something was written, 2 otherwise.
     int runModal();
@@ -117,6 +122,9 @@ private:
     void buildUi();
     void setCaptions();
     void FormShow();
+    // The first show after prepareWindow(): the editing rule, then the load
+    // on the timer.
+    void FirstShow();
     void applyEditingRule();
     bool mayEdit() const;
     bool load();
@@ -148,6 +156,7 @@ private:
     bool wrote_ = false;
     bool busy_ = false;  // loading or saving
 
+    ui::LoadOnFirstShow* firstShow_ = nullptr;
     QTimer* Timer = nullptr;
     QToolButton* SpeedButtonCopy = nullptr;
     QToolButton* SpeedButtonPrint = nullptr;

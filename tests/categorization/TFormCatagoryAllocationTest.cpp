@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace categorization;
@@ -403,6 +404,40 @@ TEST(TFormCatagoryAllocation, AFailedSaveKeepsTheChanges) {
     // OK saves what is held, then closes.
     w.button("OkButton")->click();
     EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(categoryInSet(env, id), category);
+    EXPECT_EQ(w.marks, 1);
+}
+
+TEST(TFormCatagoryAllocation, ARestoreKeepsTheEdits) {
+    Environment env;
+    EventWindow w(env);
+    ASSERT_TRUE(w.load());
+    CategoryAllocationWindow& window = w.window;
+    const int field = af::kFirstCategory + 1;
+    const int row = freeRow(window, field);
+    ASSERT_GE(row, 0);
+    const qlonglong id = allocationId(window, row);
+    const int category = window.grid().categoryOfField(field);
+    pressCell(window, row, field);
+    auto* timer = child<QTimer>(window, "Timer");
+
+    // Minimised and restored, hidden and shown: no reload is started.
+    window.showMinimized();
+    window.showNormal();
+    EXPECT_FALSE(timer->isActive());
+    window.hide();
+    window.show();
+    EXPECT_FALSE(timer->isActive());
+    const int rowAfter = findRow(window, [&](int r) { return allocationId(window, r) == id; });
+    ASSERT_GE(rowAfter, 0);
+    EXPECT_EQ(state(window, rowAfter, field), int(AllocationCellState::New));
+    EXPECT_TRUE(w.button("ApplyButton")->isEnabled());
+    EXPECT_TRUE(window.hasUnsavedChanges());
+
+    // Closing still asks; Yes saves the edit.
+    env.prompts.answer(ui::Button::Yes);
+    window.reject();
+    EXPECT_EQ(env.prompts.take().size(), 1u);
     EXPECT_EQ(categoryInSet(env, id), category);
     EXPECT_EQ(w.marks, 1);
 }
