@@ -198,7 +198,8 @@ bool CategoryAllocationWindow::mayEdit() const {
 
 void CategoryAllocationWindow::applyEditingRule() {
     const bool editable = mayEdit();
-    ApplyButton->setEnabled(false);
+    // Held edits (a failed save keeps them) can still be saved.
+    ApplyButton->setEnabled(pendingEdits_);
     OkButton->setEnabled(editable);
     CancelButton->setText(caption(editable ? variant_.cancelEditable : variant_.cancelReadOnly));
     grid_.setEditable(editable);
@@ -266,7 +267,7 @@ bool CategoryAllocationWindow::load() {
     }
     status->StopStatusDialog();
     setBusy(false);
-    if (pendingEdits_) ApplyButton->setEnabled(true);
+    ApplyButton->setEnabled(pendingEdits_);
     if (ok) OvcDbTableCategory_->setFocus();
     return ok;
 }
