@@ -4,6 +4,7 @@
 #include "categorization/CategoryConfiguration.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 using namespace categorization;
 
@@ -153,29 +154,69 @@ TEST(CategoryConfiguration, LockedItemsByReporting) {
     EXPECT_EQ(plain[0].members, (std::vector<int>{1, 3, 5}));
 }
 
-TEST(CategoryConfiguration, CheckMarksAndMembersByFirstTitle) {
-    // Two categories of the same title both stand for the first of them.
+TEST(CategoryConfiguration, CheckMarksMembersAndSetsGoById) {
+    // Two categories of the same title are two items, each its own category.
     const std::vector<ReportCategoryEntry> categories{category(1, "Normal"), category(4, "Twin"),
                                                       category(5, "Other"), category(8, "Twin")};
     const std::vector<bool> locked = lockedItems(categories, false, false);
     using V = std::vector<bool>;
-    EXPECT_EQ(checkMarksFor(set(1, {8}, 1, true, "A"), categories, locked), (V{true, false, false, false}));
-    EXPECT_EQ(checkMarksFor(set(1, {4}, 1, true, "A"), categories, locked), (V{true, true, false, true}));
+    EXPECT_EQ(checkMarksFor(set(1, {8}, 1, true, "A"), categories, locked), (V{true, false, false, true}));
+    EXPECT_EQ(checkMarksFor(set(1, {4}, 1, true, "A"), categories, locked), (V{true, true, false, false}));
     EXPECT_EQ(checkMarksFor(set(1, {5, 1}, 1, true, "A"), categories, locked), (V{true, false, true, false}));
 
     EXPECT_EQ(membersFromCheckMarks(categories, {true, false, true, false}), (std::vector<int>{1, 5}));
-    EXPECT_EQ(membersFromCheckMarks(categories, {true, false, false, true}), (std::vector<int>{1, 4}));
-    EXPECT_EQ(membersFromCheckMarks(categories, {false, true, true, true}), (std::vector<int>{4, 5}));
+    EXPECT_EQ(membersFromCheckMarks(categories, {true, false, false, true}), (std::vector<int>{1, 8}));
+    EXPECT_EQ(membersFromCheckMarks(categories, {false, true, true, true}), (std::vector<int>{4, 5, 8}));
     EXPECT_TRUE(membersFromCheckMarks(categories, {false, false, false, false}).empty());
 
-    // Sets are chosen by title among the enabled ones, the first match.
+    // Sets of the same title are offered each with its own id.
     const std::vector<CategorySetEntry> sets{set(1, {}, 1, true, "Main"), set(2, {}, 2, false, "Same"),
                                              set(3, {}, 3, true, "Same"), set(4, {}, 4, true, "Same")};
-    EXPECT_EQ(enabledSetTitles(sets), (std::vector<QString>{"Main", "Same", "Same"}));
-    EXPECT_EQ(enabledSetByTitle(sets, "Same"), 2);
-    EXPECT_EQ(enabledSetByTitle(sets, "Main"), 0);
-    EXPECT_EQ(enabledSetByTitle(sets, "None"), -1);
-    EXPECT_TRUE(enabledSetTitles({set(1, {}, 1, false, "Off")}).empty());
+    const std::vector<SetChoice> offered = enabledSets(sets);
+    ASSERT_EQ(offered.size(), 3u);
+    EXPECT_EQ(offered[1].id, 3);
+    EXPECT_EQ(offered[2].id, 4);
+    EXPECT_EQ(offered[2].title, "Same");
+    EXPECT_EQ(setIndexById(sets, 4), 3);
+    EXPECT_EQ(setIndexById(sets, 2), 1);  // disabled sets are found too
+    EXPECT_EQ(setIndexById(sets, 9), -1);
+    EXPECT_TRUE(enabledSets({set(1, {}, 1, false, "Off")}).empty());
+}
+
+TEST(CategoryConfiguration, SetsDifferFromTheLoadedOnes) {
+    const std::vector<CategorySetEntry> loaded{set(1, {1, 2, 5}, 1, true, "Contractual"),
+                                               set(2, {3}, 2, false, "Barring")};
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<CategorySetEntry>&)> change;
+        bool differs;
+    };
+    const std::vector<Case> cases{
+        {"nothing", [](auto&) {}, false},
+        {"members in another order",
+         [](auto& s) {
+             s[0].members = {5, 1, 2};
+         },
+         false},
+        {"a member more", [](auto& s) { s[1].members.push_back(4); }, true},
+        {"a member less", [](auto& s) { s[0].members.pop_back(); }, true},
+        {"a member swapped",
+         [](auto& s) {
+             s[0].members = {1, 2, 6};
+         },
+         true},
+        {"members moved to the other set", [](auto& s) { std::swap(s[0].members, s[1].members); }, true},
+        {"enabled", [](auto& s) { s[1].enabled = true; }, true},
+        {"sort order", [](auto& s) { std::swap(s[0].sortOrder, s[1].sortOrder); }, true},
+        {"title", [](auto& s) { s[1].title = "Barred"; }, true},
+        {"a set less", [](auto& s) { s.pop_back(); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<CategorySetEntry> current = loaded;
+        c.change(current);
+        EXPECT_EQ(setsDiffer(current, loaded), c.differs);
+    }
 }
 
 TEST(CategoryConfiguration, SaveTexts) {

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using categorization::ProfileInfo;
 using namespace categorization_test;
@@ -158,10 +159,11 @@ TEST(TFormCategoryDetails, LoadShowsSetsAndCategories) {
     EXPECT_FALSE(w.userCheckable(0));
     EXPECT_TRUE(w.userCheckable(1));
     EXPECT_TRUE(w.userCheckable(15));
-    // The first item is selected as if clicked: its description, and modified.
+    // The first item is selected as if clicked: its description; selecting
+    // changes nothing.
     EXPECT_EQ(w.list()->currentRow(), 0);
     EXPECT_TRUE(w.child<QPlainTextEdit>("Memo1")->toPlainText().startsWith("The unit runs"));
-    EXPECT_TRUE(w.details.isModified());
+    EXPECT_FALSE(w.details.isModified());
     // Manual titles: the demo administrator has the module; category 1 has no manual title.
     EXPECT_TRUE(w.details.manualTitlesAvailable());
     auto* edit = w.child<QPushButton>("EditButton");
@@ -170,6 +172,12 @@ TEST(TFormCategoryDetails, LoadShowsSetsAndCategories) {
     w.list()->setCurrentRow(2);
     EXPECT_TRUE(edit->isEnabled());
     EXPECT_TRUE(w.child<QPlainTextEdit>("Memo1")->toPlainText().startsWith("Faults and stops"));
+    EXPECT_FALSE(w.details.isModified());
+    // A check mark is a change until it is taken back.
+    w.check(2, false);
+    EXPECT_TRUE(w.details.isModified());
+    w.check(2, true);
+    EXPECT_FALSE(w.details.isModified());
     EXPECT_TRUE(w.list()->isEnabled());
     EXPECT_TRUE(w.child<QPushButton>("ButtonManage")->isEnabled());
     EXPECT_TRUE(w.child<QPushButton>("OkButton")->isEnabled());
@@ -207,10 +215,13 @@ TEST(TFormCategoryDetails, MarksFollowTheSetAndOkWritesEverySet) {
     EXPECT_EQ(w.setRow(kExportProfile, 3), "Owner reporting|3|0");
     EXPECT_TRUE(w.env.trace.contains("Enter Function: TFormCategoryDetails::SaveCategoryConfiguration"));
 
-    // OK without touching anything still saves and marks the profile.
+    // OK without a change saves, but marks nothing: the shadow data still fit.
     ASSERT_TRUE(w.open(kExportProfile));
+    w.combo()->setCurrentIndex(1);
     w.child<QPushButton>("OkButton")->click();
-    EXPECT_EQ(w.marks, 2);
+    EXPECT_FALSE(w.details.isVisible());
+    EXPECT_EQ(w.details.result(), TFormCategoryDetails::kResultSaved);
+    EXPECT_EQ(w.marks, 1);
     EXPECT_EQ(w.members(kExportProfile, 2), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 16}));
 }
 
@@ -567,6 +578,7 @@ TEST(TFormCategoryDetails, NoEnabledSet) {
     w.child<QPushButton>("OkButton")->click();
     EXPECT_EQ(w.setRow(kExportProfile, 2), "Technical availability|2|1");
     EXPECT_EQ(w.setRow(kExportProfile, 1), "Contractual availability|1|0");
+    EXPECT_EQ(w.marks, 1);  // a set switched on is a change
 }
 
 TEST(TFormCategoryDetails, ModalRunsReuseTheWindow) {
@@ -574,7 +586,12 @@ TEST(TFormCategoryDetails, ModalRunsReuseTheWindow) {
     bool sawLoad = false;
     QObject::connect(&w.details, &TFormCategoryDetails::loaded, [&](bool ok) { sawLoad = ok; });
     WhenShown saveIt(
-        w.details, [&] { w.child<QPushButton>("OkButton")->click(); }, [&] { return sawLoad; });
+        w.details,
+        [&] {
+            w.check(5, false);
+            w.child<QPushButton>("OkButton")->click();
+        },
+        [&] { return sawLoad; });
     int calls = 0;
     EXPECT_EQ(w.details.Execute(w.profile(kExportProfile), [&] { ++calls; }),
               TFormCategoryDetails::kResultSaved);
@@ -599,4 +616,56 @@ TEST(TFormCategoryDetails, ModalRunsReuseTheWindow) {
               TFormCategoryDetails::kResultNotSaved);
     EXPECT_TRUE(cancel.fired());
     EXPECT_EQ(calls, 1);
+}
+
+TEST(TFormCategoryDetails, ARestoreKeepsTheUnsavedChanges) {
+    Windows w;
+    ASSERT_TRUE(w.open(kExportProfile));
+    w.combo()->setCurrentIndex(1);
+    w.check(1, true);  // Utility into the technical set
+    auto* timer = w.child<QTimer>("TimerStart");
+
+    // Minimised and restored, hidden and shown: no reload is started.
+    for (int i = 0; i < 2; ++i) {
+        w.details.showMinimized();
+        w.details.showNormal();
+        EXPECT_FALSE(timer->isActive());
+    }
+    w.details.hide();
+    w.details.show();
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(w.combo()->currentIndex(), 1);
+    EXPECT_TRUE(w.checks()[1]);
+    EXPECT_TRUE(w.details.isModified());
+
+    w.child<QPushButton>("OkButton")->click();
+    EXPECT_EQ(w.members(kExportProfile, 2), (std::vector<int>{1, 2, 3, 4, 6, 7, 8}));
+    EXPECT_EQ(w.marks, 1);
+}
+
+TEST(TFormCategoryDetails, SetsOfTheSameTitleAreToldApart) {
+    Windows w;
+    w.env.exec(
+        QStringLiteral("UPDATE TReportCategorySet SET ReportCategorySetTitle = 'Availability' WHERE "
+                       "ReportProfileId = 4 AND ReportCategorySetId IN (1, 2)"));
+    ASSERT_TRUE(w.open(kExportProfile));
+    ASSERT_EQ(w.combo()->count(), 2);
+    ASSERT_EQ(w.combo()->itemText(0), w.combo()->itemText(1));
+
+    // The second shows its own members (Utility is only in the first) ...
+    w.combo()->setCurrentIndex(1);
+    EXPECT_EQ(w.details.selectedSetIndex(), 1);
+    EXPECT_FALSE(w.checks()[1]);
+    // ... and takes its own marks.
+    w.check(1, true);
+    w.combo()->setCurrentIndex(0);
+    EXPECT_TRUE(w.checks()[1]);
+    w.check(2, false);
+    w.combo()->setCurrentIndex(1);
+    EXPECT_TRUE(w.checks()[1]);
+    EXPECT_TRUE(w.checks()[2]);
+
+    w.child<QPushButton>("OkButton")->click();
+    EXPECT_EQ(w.members(kExportProfile, 1), (std::vector<int>{1, 2, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(w.members(kExportProfile, 2), (std::vector<int>{1, 2, 3, 4, 6, 7, 8}));
 }
