@@ -268,6 +268,12 @@ SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets) {
     return {joinTexts(groups), joinTexts(ids), joinTexts(sortOrders), joinTexts(enabled), joinTexts(titles)};
 }
 
+int setWithSeparatorInTitle(const std::vector<CategorySetEntry>& sets) {
+    for (size_t i = 0; i < sets.size(); ++i)
+        if (sets[i].title.contains(u';') || sets[i].title.contains(u',')) return int(i);
+    return -1;
+}
+
 db::Command loadCommand(int profileId) {
     db::Command command = procedure(kHandleReportCategory);
     addInteger(command, "@Action", QStringLiteral("3"));

@@ -119,6 +119,11 @@ struct SaveTexts {
 
 SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets);
 
+// A title holding a list separator (";" or ",") would shift every later
+// value of the lists; the index of the first set with such a title, or -1.
+// The text dialog keeps them out; other writers of the database may not.
+int setWithSeparatorInTitle(const std::vector<CategorySetEntry>& sets);
+
 // --- The database calls (stored procedures, "@ReturnValue" first) ---
 
 // The module that lets a user give categories manual titles.

@@ -43,6 +43,7 @@ constexpr int kErrorRefusedSets = 3101;
 constexpr int kErrorNotSaved = 3102;
 constexpr int kErrorUnknownCategory = 3103;
 constexpr int kErrorTooLong = 3104;
+constexpr int kErrorSeparatorInTitle = 9000;
 
 constexpr int kFeatureEditConfiguration = 3;
 constexpr int kFeatureIECCategorization = 153;
@@ -527,6 +528,15 @@ bool TFormCategoryDetails::SaveCategoryConfiguration() {
     addLockedMembers(configuration_.sets, configuration_.categories, locked_);
     const SaveTexts texts = buildSaveTexts(configuration_.sets);
     auto& dialogTexts = context_.texts();
+    if (const int set = setWithSeparatorInTitle(configuration_.sets); set >= 0) {
+        // Sent, the title would shift the lists and the database would refuse
+        // them all; the user renames the set and keeps the other changes.
+        context_.prompts().message(
+            ui::Icon::Error,
+            dialogTexts.reportDialog(kErrorSeparatorInTitle).arg(configuration_.sets[size_t(set)].title),
+            dialogTexts.reportDialog(kErrorCaption));
+        return false;
+    }
     if (!texts.fits()) {
         // Sent cut short, the lists would no longer match: refused here, and
         // the user keeps the changes to shorten them.

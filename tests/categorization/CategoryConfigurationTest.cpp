@@ -259,6 +259,23 @@ TEST(CategoryConfiguration, SaveTexts) {
     EXPECT_FALSE(edge.fits());
 }
 
+TEST(CategoryConfiguration, TitlesThatWouldShiftTheLists) {
+    const std::vector<std::pair<QString, bool>> titles{
+        {"Contractual", false}, {"", false}, {"Owner's \"view\"", false}, {"A;B", true},
+        {"A,B", true},          {";", true}, {"Ends with,", true},
+    };
+    for (const auto& [title, refused] : titles) {
+        SCOPED_TRACE(title.toStdString());
+        // The title in the second of three sets.
+        const std::vector<CategorySetEntry> sets{set(1, {1}, 1, true, "Main"), set(2, {}, 2, true, title),
+                                                 set(3, {}, 3, false, "Last")};
+        EXPECT_EQ(setWithSeparatorInTitle(sets), refused ? 1 : -1);
+    }
+    // The first such set is named.
+    EXPECT_EQ(setWithSeparatorInTitle({set(1, {}, 1, true, "a,b"), set(2, {}, 2, true, "c;d")}), 0);
+    EXPECT_EQ(setWithSeparatorInTitle({}), -1);
+}
+
 TEST(CategoryConfiguration, DatabaseCalls) {
     auto names = [](const db::Command& command) {
         QStringList out;

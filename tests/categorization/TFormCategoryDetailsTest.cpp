@@ -669,3 +669,44 @@ TEST(TFormCategoryDetails, SetsOfTheSameTitleAreToldApart) {
     EXPECT_EQ(w.members(kExportProfile, 1), (std::vector<int>{1, 2, 4, 5, 6, 7, 8}));
     EXPECT_EQ(w.members(kExportProfile, 2), (std::vector<int>{1, 2, 3, 4, 6, 7, 8}));
 }
+
+TEST(TFormCategoryDetails, ATitleHoldingAListSeparatorIsNamedAndRenamed) {
+    Windows w;
+    const QString title = QStringLiteral("Owner; by site, weekly");
+    w.env.exec(QStringLiteral("UPDATE TReportCategorySet SET ReportCategorySetTitle = '%1' WHERE "
+                              "ReportProfileId = 4 AND ReportCategorySetId = 3")
+                   .arg(title));
+    ASSERT_TRUE(w.open(kExportProfile));
+    w.check(5, false);
+    const int statusRuns = w.env.trace.count("Enter Function: TFormStatus::StartStatusDialog");
+
+    // Refused before anything is sent, naming the set; the changes stay.
+    w.child<QPushButton>("OkButton")->click();
+    const auto shown = w.env.prompts.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, w.env.context.texts().reportDialog(9000).arg(title));
+    EXPECT_TRUE(shown[0].text.contains(title));
+    EXPECT_EQ(shown[0].caption, w.env.context.texts().reportDialog(3100));
+    EXPECT_EQ(shown[0].icon, ui::Icon::Error);
+    EXPECT_TRUE(w.details.isVisible());
+    EXPECT_EQ(w.env.trace.count("Enter Function: TFormStatus::StartStatusDialog"), statusRuns);
+    EXPECT_FALSE(w.checks()[5]);
+    EXPECT_EQ(w.marks, 0);
+
+    // Renamed as offered (without the separators), it is saved.
+    WhenShown manage(w.manage, [&] {
+        w.manage.findChild<QListWidget*>("CheckListBoxCategorySet")->setCurrentRow(2);
+        WhenShown rename(w.rename, [&] { w.rename.accept(); });
+        w.manage.findChild<QPushButton*>("ButtonRename")->click();
+        EXPECT_TRUE(rename.fired());
+        w.manage.accept();
+    });
+    w.child<QPushButton>("ButtonManage")->click();
+    ASSERT_TRUE(manage.fired());
+    w.child<QPushButton>("OkButton")->click();
+    EXPECT_TRUE(w.env.prompts.take().empty());
+    EXPECT_FALSE(w.details.isVisible());
+    EXPECT_EQ(w.setRow(kExportProfile, 3), "Owner by site weekly|3|0");
+    EXPECT_EQ(w.members(kExportProfile, 1), (std::vector<int>{1, 2, 3, 4, 5, 7, 8}));
+    EXPECT_EQ(w.marks, 1);
+}
