@@ -11,6 +11,7 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "support/WhenShown.h"
 
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -118,7 +119,14 @@ TEST(MainWindowCategorization, CategoryConfigurationSavesAndMarksTheProfile) {
     bool loaded = false;
     QObject::connect(&f.categoryDetails, &TFormCategoryDetails::loaded, [&loaded](bool ok) { loaded = ok; });
     WhenShown accept(
-        f.categoryDetails, [&f] { button(f.categoryDetails, "OkButton")->click(); },
+        f.categoryDetails,
+        [&f] {
+            // A change: OK without one marks nothing.
+            f.categoryDetails.findChild<QListWidget*>("CheckListBoxCategory")
+                ->item(5)
+                ->setCheckState(Qt::Unchecked);
+            button(f.categoryDetails, "OkButton")->click();
+        },
         [&loaded] { return loaded; });
     f.window.ActionCategoryConfigurationExecute();
     ASSERT_TRUE(accept.fired());
