@@ -9,6 +9,9 @@
 #include "text/TextTables.h"
 #include "ui/Prompts.h"
 
+#include <QObject>
+
+class QWidget;
 class TFormStatus;
 class TOrinADOProgressDialog;
 class TFormUtil;
@@ -85,6 +88,25 @@ public:
 
 private:
     AppContext& context_;
+};
+
+// Keeps the busy flag set while a window is open: from the program showing it
+// until the program hides it or it is destroyed. Minimising by the window
+// system (a spontaneous hide) does not end it, as the window is still open.
+// Progress windows that may be opened outside a command own one.
+class BusyWhileOpen : public QObject {
+public:
+    BusyWhileOpen(AppContext& context, QWidget& window);
+    ~BusyWhileOpen() override;
+    BusyWhileOpen(const BusyWhileOpen&) = delete;
+    BusyWhileOpen& operator=(const BusyWhileOpen&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    AppContext& context_;
+    bool holding_ = false;
 };
 
 }  // namespace app

@@ -34,6 +34,7 @@ TEST(MainWindowCategorization, EventAllocationMarksTheProfileForRegeneration) {
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kExport));
     ASSERT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 4").toInt(), 0);
+    const int otherFlag = f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 1").toInt();
 
     // No type question for this profile: the set and list choice comes first.
     WhenShown typeAsked(f.categorizationType, [&f] { f.categorizationType.reject(); });
@@ -51,6 +52,8 @@ TEST(MainWindowCategorization, EventAllocationMarksTheProfileForRegeneration) {
             ASSERT_LT(row, grid.dataSet().recordCount());
             f.categoryAllocation.OvcDbTableCategoryCellActivated(
                 row == 0 ? 1 : row, categorization::allocation_field::kFirstCategory + 1);
+            // The list moves meanwhile; the window's profile is the one marked.
+            ASSERT_TRUE(f.select(kWholePark));
             button(f.categoryAllocation, "OkButton")->click();
         },
         [&loaded] { return loaded; });
@@ -61,7 +64,8 @@ TEST(MainWindowCategorization, EventAllocationMarksTheProfileForRegeneration) {
     ASSERT_TRUE(allocate.fired());
     EXPECT_FALSE(f.categoryAllocation.isVisible());
     EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 4").toInt(), 1);
-    EXPECT_EQ(f.window.currentProfile().ProfileId, kExport);
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 1").toInt(), otherFlag);
+    EXPECT_EQ(f.window.currentProfile().ProfileId, kWholePark);
     EXPECT_TRUE(f.enabled("CategoryEventButton"));
 }
 

@@ -68,4 +68,52 @@ TEST(MainWindowRegeneration, DirectRegenerationOnAnOldDatabase) {
     EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 3").toInt(), 0);
 }
 
+// A direct regeneration that fails in the database: it leaves a negative
+// status, which the list shows once the watch has refreshed it.
+TEST(MainWindowRegeneration, TheWatchShowsAFailedRegeneration) {
+    auto registry = reportdb::standardRegistry();
+    using reportdb::ProcedureParameter;
+    registry->addStepwise("DCE_SP_UpdateShadowDataForParkUnitsInProfile",
+                          {ProcedureParameter::input("@ReportProfileId", db::FieldType::Integer),
+                           ProcedureParameter::input("@FromDate", db::FieldType::DateTime),
+                           ProcedureParameter::input("@ToDate", db::FieldType::DateTime)},
+                          [](reportdb::ProcedureContext& c, const reportdb::Arguments& args) {
+                              c.step([&] {
+                                  c.exec(
+                                      "UPDATE TReportProfile SET ReportProfileStatus = -1 "
+                                      "WHERE ReportProfileId = ?",
+                                      {args.toInt("@ReportProfileId")});
+                              });
+                              return reportdb::ProcedureResult::failure("The disk is full");
+                          });
+    MainWindowSetup setup;
+    setup.version = "2.29.0.0";
+    setup.registry = registry;
+    MainWindowFixture f(setup);
+    ASSERT_TRUE(f.start());
+    ASSERT_TRUE(f.select(kPhase2));
+    f.prompts.allowMessages();
+
+    QTimer::singleShot(0, &f.periodDialog, [&f] {
+        ui::waitUntil([&f] { return f.periodDialog.isVisible(); }, 10, 5000);
+        f.periodDialog.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(true);
+        f.periodDialog.findChild<QPushButton*>("ButtonOK")->click();
+        QTimer::singleShot(0, &f.progresser, [&f] {
+            ui::waitUntil([&f] { return f.progresser.isVisible(); }, 10, 5000);
+            ui::waitUntil([&f] { return f.cell("ReportProfileStatus", "ReportProfileId = 3").toInt() < 0; },
+                          10, 5000);
+            f.progresser.TimerTimer();
+            f.progresser.findChild<QPushButton*>("Button2")->click();
+        });
+    });
+    f.window.ActionRegenerateShadowDataExecute();
+    EXPECT_FALSE(f.progresser.succeeded());
+    ASSERT_TRUE(f.window.isWatching());
+
+    f.window.TimerRegenationStatusTimer();
+    auto* model = qobject_cast<ui::DataSetModel*>(f.window.grid()->model());
+    EXPECT_EQ(model->data(model->index(2, model->columnOf("StatusText"))).toString(),
+              f.context.texts().profile(297));
+}
+
 }  // namespace

@@ -4,13 +4,18 @@
 #include "MainWindowFixture.h"
 
 #include "app/HostCommands.h"
+#include "ui/CommandLink.h"
 #include "ui/DataSetModel.h"
 #include "ui/Waiting.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -28,6 +33,44 @@ constexpr int kNorthRow = 5;
 QString gridText(MainWindowFixture& f, int row, const QString& field) {
     auto* model = qobject_cast<ui::DataSetModel*>(f.window.grid()->model());
     return model->data(model->index(row, model->columnOf(field))).toString();
+}
+
+// The command buttons of both groups of the window.
+QList<QToolButton*> commandButtons(MainWindowFixture& f) {
+    QList<QToolButton*> buttons;
+    for (auto* group : f.window.findChildren<QGroupBox*>()) buttons += group->findChildren<QToolButton*>();
+    return buttons;
+}
+
+// The fields the grid shows, in its order.
+QStringList shownFields(MainWindowFixture& f) {
+    auto* model = qobject_cast<ui::DataSetModel*>(f.window.grid()->model());
+    QStringList fields;
+    for (int column = 0; column < model->columnCount(); ++column)
+        fields << f.window.profileList().field(model->fieldAt(column)).name;
+    return fields;
+}
+
+// Nothing can be done before the start-up sequence has run, or after it
+// failed; the captions read as captions all the same.
+void expectFirstState(MainWindowFixture& f, const QStringList& startedFields) {
+    for (auto* button : commandButtons(f)) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_FALSE(button->isEnabled());
+        auto* label = f.find<ui::ClickableLabel>(qPrintable(button->objectName() + "Label"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_FALSE(label->isEnabled());
+        EXPECT_FALSE(label->text().isEmpty());
+    }
+    for (auto* action : f.window.actions())
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_EQ(shownFields(f).join(',').toStdString(), startedFields.join(',').toStdString());
+    auto* model = f.window.grid()->model();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const auto header = model->headerData(column, Qt::Horizontal).toString();
+        EXPECT_FALSE(header.isEmpty()) << column;
+        EXPECT_NE(header.toStdString(), startedFields.value(column).toStdString());
+    }
 }
 
 TEST(MainWindowStartup, LoadsTheUsersProfilesWithTextsAndStatusBar) {
@@ -54,6 +97,25 @@ TEST(MainWindowStartup, LoadsTheUsersProfilesWithTextsAndStatusBar) {
     EXPECT_TRUE(f.trace.contains("Start-up finished"));
 }
 
+TEST(MainWindowStartup, FirstStatesBeforeAndAfterAFailedStart) {
+    MainWindowFixture f;
+    const QStringList firstFields = shownFields(f);
+    {
+        SCOPED_TRACE("not started");
+        expectFirstState(f, firstFields);
+    }
+    ASSERT_TRUE(f.start());
+    EXPECT_EQ(shownFields(f).join(',').toStdString(), firstFields.join(',').toStdString());
+
+    MainWindowSetup missing;
+    missing.connectionString = "Provider=Embedded;Data Source=/nonexistent/demo.sqlite;Catalog=X";
+    MainWindowFixture failed(missing);
+    SCOPED_TRACE("no database");
+    EXPECT_FALSE(failed.start());
+    failed.prompts.take();
+    expectFirstState(failed, firstFields);
+}
+
 TEST(MainWindowStartup, FailuresStopTheSequence) {
     {
         MainWindowFixture f;
@@ -71,7 +133,7 @@ TEST(MainWindowStartup, FailuresStopTheSequence) {
         MainWindowFixture f(offline);
         EXPECT_FALSE(f.start());
         EXPECT_FALSE(f.context.Database().isConnected());
-        EXPECT_FALSE(f.window.profileList().isOpen());
+        EXPECT_EQ(f.window.profileList().recordCount(), 0);
     }
     {
         MainWindowSetup missing;
@@ -107,8 +169,6 @@ TEST(MainWindowRules, EmptyListLockedAutomaticAndEegProfiles) {
         MainWindowFixture f(stranger);
         ASSERT_TRUE(f.start());
         EXPECT_EQ(f.window.profileList().recordCount(), 0);
-        EXPECT_TRUE(f.enabled("SpeedButtonCreateProfile"));
-        EXPECT_TRUE(f.enabled("SpeedButtonNormCurve"));
         EXPECT_FALSE(f.enabled("EditUnitsButton"));
         EXPECT_FALSE(f.enabled("RegenerateShadowButton"));
         EXPECT_FALSE(f.enabled("RemoveProfileButton"));
@@ -119,19 +179,16 @@ TEST(MainWindowRules, EmptyListLockedAutomaticAndEegProfiles) {
 
     ASSERT_TRUE(f.select(kWholePark));
     EXPECT_FALSE(f.enabled("RemoveProfileButton"));  // automatic generation
-    EXPECT_TRUE(f.enabled("EditProfileButton"));
+    EXPECT_TRUE(f.enabled("RegenerateShadowButton"));
 
     ASSERT_TRUE(f.select(kPhase1));
-    EXPECT_FALSE(f.enabled("EditProfileButton"));
     EXPECT_FALSE(f.enabled("RemoveProfileButton"));
-    EXPECT_FALSE(f.enabled("ShadowDataLocksSpeedButton"));
     EXPECT_TRUE(f.enabled("UnlockProfileSpeddButton"));
 
     ASSERT_TRUE(f.select(kNorthRow));
     EXPECT_FALSE(f.enabled("CategoryEventButton"));
     EXPECT_TRUE(f.enabled("SpeedButtonCategoryConfiguration"));
     EXPECT_TRUE(f.enabled("RemoveProfileButton"));
-    EXPECT_TRUE(f.enabled("ShadowDataLocksSpeedButton"));
     EXPECT_FALSE(f.enabled("UnlockProfileSpeddButton"));
 }
 
@@ -143,7 +200,6 @@ TEST(MainWindowRules, OldDatabaseDisablesSignOffAndContractsWithHints) {
     ASSERT_TRUE(f.select(kNorthRow));
     EXPECT_FALSE(f.enabled("ShadowDataLocksSpeedButton"));
     EXPECT_FALSE(f.enabled("SpeedButtonContractConfiguration"));
-    EXPECT_TRUE(f.enabled("SpeedButtonWindSectorEditor"));
     EXPECT_EQ(f.find<QWidget>("SpeedButtonContractConfiguration")->toolTip(),
               "This feature can only be used on a 3.9.3.10 database or newer");
     EXPECT_EQ(f.find<QWidget>("ShadowDataLocksSpeedButton")->toolTip(),
@@ -179,7 +235,7 @@ TEST(MainWindowCommands, UnlockWritesTheRowBack) {
     EXPECT_FALSE(asked[1].text.contains("\\n"));
     EXPECT_EQ(f.cell("ReportProfileLocked", "ReportProfileId = 2").toInt(), 0);
     EXPECT_EQ(f.window.currentProfile().Locked, 0);
-    EXPECT_TRUE(f.enabled("EditProfileButton"));
+    EXPECT_TRUE(f.enabled("RemoveProfileButton"));
 }
 
 // Types into the removal prompt once it is shown, and presses OK (or Cancel).
@@ -319,9 +375,15 @@ TEST(MainWindowList, MarkRegenerationPendingOnOneOrAllProfiles) {
     MainWindowFixture f;
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kNorthRow));
-    f.window.MarkRegenerationPending();
+    f.window.MarkRegenerationPending(kNorthRow);
     EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 5").toInt(), 1);
     EXPECT_EQ(f.cell("COUNT(*)", "ReportProfileRegeneratePendingFlag = 1").toInt(), 2);
+    EXPECT_EQ(f.window.currentProfile().ProfileId, kNorthRow);
+
+    // The profile is named by id; the list stays on the user's selection.
+    f.window.MarkRegenerationPending(kExportProfile);
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 4").toInt(), 1);
+    EXPECT_EQ(f.cell("COUNT(*)", "ReportProfileRegeneratePendingFlag = 1").toInt(), 3);
     EXPECT_EQ(f.window.currentProfile().ProfileId, kNorthRow);
 
     f.window.MarkAllRegenerationPending();
@@ -331,6 +393,70 @@ TEST(MainWindowList, MarkRegenerationPendingOnOneOrAllProfiles) {
     EXPECT_EQ(shown[0].text, f.context.texts().profile(560));
     EXPECT_EQ(f.cell("COUNT(*)", "ReportProfileRegeneratePendingFlag = 1").toInt(), 6);
     EXPECT_EQ(f.window.currentProfile().ProfileId, kNorthRow);
+}
+
+// Closes every dialog as soon as it is shown (the status window excepted,
+// which ends with its statement), noting whether the tool was busy then.
+class DialogCloser : public QObject {
+public:
+    explicit DialogCloser(app::AppContext& context) : context_(context) { qApp->installEventFilter(this); }
+    ~DialogCloser() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+    int shownWhileIdle = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog && dialog->isWindow() &&
+            !qobject_cast<TFormStatus*>(dialog)) {
+            ++shown;
+            if (!context_.isBusy()) ++shownWhileIdle;
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (dialog->isVisible()) dialog->reject();
+            });
+        }
+        return false;
+    }
+
+private:
+    app::AppContext& context_;
+};
+
+// Every command that can be used opens its window (or asks first), and
+// the tool is busy for the host while that window is open. A command whose
+// window does not exist yet says so and cannot be used.
+TEST(MainWindowCommands, EveryEnabledCommandOpensItsWindowWhileTheToolIsBusy) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    ASSERT_TRUE(f.select(kNorthRow));
+    const auto notAvailable = f.context.texts().profile(9050);
+    EXPECT_FALSE(notAvailable.startsWith('('));  // defined in the language file
+    DialogCloser closer(f.context);
+    for (auto* button : commandButtons(f)) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        if (!button->isEnabled()) {
+            if (button->toolTip() != notAvailable) continue;  // off by the enabling rules
+            auto* label = f.find<ui::ClickableLabel>(qPrintable(button->objectName() + "Label"));
+            ASSERT_NE(label, nullptr);
+            EXPECT_FALSE(label->isEnabled());
+            EXPECT_EQ(label->toolTip(), notAvailable);
+            continue;
+        }
+        const int shownBefore = closer.shown;
+        f.prompts.answer(ui::Button::No);
+        button->click();
+        bool asked = false;
+        for (const auto& prompt : f.prompts.take()) asked = asked || prompt.kind == Kind::Question;
+        if (!asked) {
+            // Take back the answer nobody asked for.
+            f.prompts.question(ui::Icon::None, {}, {}, unsigned(ui::Button::No), ui::Button::No);
+            f.prompts.take();
+        }
+        EXPECT_TRUE(asked || closer.shown > shownBefore);
+        EXPECT_FALSE(f.context.isBusy());
+    }
+    EXPECT_GT(closer.shown, 0);
+    EXPECT_EQ(closer.shownWhileIdle, 0);
 }
 
 }  // namespace

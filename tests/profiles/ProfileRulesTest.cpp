@@ -152,12 +152,12 @@ TEST(CommandEnabling, AutomaticGenerationEegAndDatabaseVersions) {
     in.Db370 = false;
     s = computeCommandStates(in);
     EXPECT_FALSE(s.signOff);
-    EXPECT_TRUE(s.windSectors && s.windSectorsTouched);
+    EXPECT_TRUE(s.windSectors);
     in.Db300 = false;
     s = computeCommandStates(in);
     EXPECT_FALSE(s.categoryConfiguration || s.categorization);
     in.Db230 = false;
-    EXPECT_FALSE(computeCommandStates(in).windSectorsTouched);
+    EXPECT_FALSE(computeCommandStates(in).windSectors);
 
     // Sign-off needs its right as well.
     in = editor();

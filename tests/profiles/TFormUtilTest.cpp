@@ -115,15 +115,19 @@ TEST_F(TFormUtilTest, StartCommandRunsWithoutWaiting) {
     EXPECT_TRUE(util.lastError().contains("no such table"));
 }
 
-TEST_F(TFormUtilTest, SetRegeneratePendingWritesTheCurrentProfile) {
+TEST_F(TFormUtilTest, SetRegeneratePendingWritesTheNamedProfile) {
     database.exec("INSERT INTO TReportProfile (ReportProfileTitle) VALUES ('North'), ('South')");
     auto flagOf = [&](const QString& title) {
         return scalar(
             "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileTitle = '" +
             title + "'");
     };
+    auto idOf = [&](const QString& title) {
+        return scalar("SELECT ReportProfileId FROM TReportProfile WHERE ReportProfileTitle = '" + title +
+                      "'");
+    };
     // No list yet: nothing happens.
-    EXPECT_FALSE(util.SetRegeneratePending(1));
+    EXPECT_FALSE(util.SetRegeneratePending(idOf("South"), 1));
     EXPECT_EQ(scalar("SELECT sum(ReportProfileRegeneratePendingFlag) FROM TReportProfile"), 0);
 
     ASSERT_TRUE(context.Database().connect());
@@ -134,19 +138,25 @@ TEST_F(TFormUtilTest, SetRegeneratePendingWritesTheCurrentProfile) {
         "ORDER BY ReportProfileId";
     ASSERT_TRUE(list.open(*context.Database().get(), select));
     util.setProfileList(&list);
-    ASSERT_TRUE(list.locate("ReportProfileTitle", "South"));
 
-    ASSERT_TRUE(util.SetRegeneratePending(1)) << util.lastError().toStdString();
+    // The list stands on another profile than the one named.
+    ASSERT_TRUE(list.locate("ReportProfileTitle", "North"));
+    ASSERT_TRUE(util.SetRegeneratePending(idOf("South"), 1)) << util.lastError().toStdString();
     EXPECT_EQ(flagOf("South"), 1);
     EXPECT_EQ(flagOf("North"), 0);
-    EXPECT_EQ(list.value("ReportProfileRegeneratePendingFlag").toInt(), 1);
+    EXPECT_EQ(list.value("ReportProfileTitle").toString(), "North");
     EXPECT_FALSE(list.hasChanges());
+
+    // A profile that is not listed is refused.
+    EXPECT_FALSE(util.SetRegeneratePending(idOf("South") + 100, 1));
+    EXPECT_FALSE(util.lastError().isEmpty());
+    EXPECT_EQ(list.value("ReportProfileTitle").toString(), "North");
 
     // Someone else changed the flag meanwhile: refused, the database keeps theirs.
     database.exec(
         "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 5 WHERE ReportProfileTitle = "
         "'South'");
-    EXPECT_FALSE(util.SetRegeneratePending(0));
+    EXPECT_FALSE(util.SetRegeneratePending(idOf("South"), 0));
     EXPECT_FALSE(util.lastError().isEmpty());
     EXPECT_EQ(flagOf("South"), 5);
 
@@ -157,6 +167,6 @@ TEST_F(TFormUtilTest, SetRegeneratePendingWritesTheCurrentProfile) {
         "SELECT ReportProfileId, ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE 1 = 0";
     ASSERT_TRUE(empty.open(*context.Database().get(), select));
     util.setProfileList(&empty);
-    EXPECT_FALSE(util.SetRegeneratePending(1));
+    EXPECT_FALSE(util.SetRegeneratePending(idOf("South"), 1));
     util.setProfileList(nullptr);
 }

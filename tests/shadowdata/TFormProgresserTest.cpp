@@ -15,6 +15,7 @@
 #include <QPushButton>
 
 using shadow_test::Environment;
+using shadow_test::WhenShown;
 
 namespace {
 
@@ -97,6 +98,7 @@ TEST(TFormProgresser, JobDatabaseWaitsForTheJobStatementAndReportsItsFailure) {
     // The job could not be created: that is not reported as started.
     start(env, executor, "SELECT * FROM TNoSuchJobTable");
     ASSERT_TRUE(waitFinished(executor));
+    window.form.setRegeneration(id, "period", &executor, {});
     window.form.show();
     EXPECT_TRUE(window.outcome()->text().isEmpty());
     window.form.TimerTimer();
@@ -245,4 +247,43 @@ TEST(TFormProgresser, CancelStopsTheRunningStatement) {
     EXPECT_FALSE(window.form.isVisible());
     ASSERT_TRUE(waitFinished(executor));
     EXPECT_EQ(executor.outcome(), db::AsyncExecutor::Outcome::Cancelled);
+}
+
+// However it is opened, the window keeps the host's reset and close waiting
+// while it is open; showing it again does not start its run anew.
+TEST(TFormProgresser, HoldsTheBusyFlagWhileOpenAndKeepsItsRunWhenShownAgain) {
+    Environment env("2.29.0.0");
+    const int id = env.addProfile("Direct park");
+    Window window(env);
+    int refreshed = 0;
+    EXPECT_FALSE(env.context.isBusy());
+    window.form.setRegeneration(id, "period", nullptr, [&] { ++refreshed; });
+    window.form.show();
+    EXPECT_TRUE(env.context.isBusy());
+    window.form.TimerTimer();  // status 0, nothing running
+    ASSERT_TRUE(window.form.succeeded());
+    EXPECT_EQ(refreshed, 1);
+
+    window.form.hide();
+    EXPECT_FALSE(env.context.isBusy());
+    window.form.show();
+    EXPECT_TRUE(env.context.isBusy());
+    EXPECT_FALSE(window.form.isRunning());
+    EXPECT_TRUE(window.form.succeeded());
+    EXPECT_EQ(window.outcome()->text(), "Shadow data generation was successfull");
+    EXPECT_TRUE(window.close()->isVisible());
+
+    window.close()->click();
+    EXPECT_FALSE(env.context.isBusy());
+    // Opened modally as the command does.
+    bool busyWhileOpen = false;
+    WhenShown closeAtOnce(window.form, [&] {
+        busyWhileOpen = env.context.isBusy();
+        window.form.TimerTimer();
+        window.close()->click();
+    });
+    window.form.Execute(id, "period", nullptr, {});
+    EXPECT_TRUE(closeAtOnce.fired());
+    EXPECT_TRUE(busyWhileOpen);
+    EXPECT_FALSE(env.context.isBusy());
 }
