@@ -21,9 +21,11 @@ inline constexpr int kMaxSessionUnitTypes = 50;
 
 // Limits of a session file. Real ones are a few kilobytes and five levels
 // deep (root, Session, Park, ParkUnit; UserScenarios, Scenario, ParkUnit);
-// a larger or deeper file is refused before it can hold the tool up.
+// a full session has some 51,000 elements. A larger, deeper or busier file
+// is refused before it can hold the tool up.
 inline constexpr qint64 kMaxSessionFileBytes = 16 * 1024 * 1024;
 inline constexpr int kMaxSessionXmlDepth = 32;
+inline constexpr int kMaxSessionXmlElements = 500000;
 
 // HelpValue needs this many characters; ExtraHelpValue is used from this many.
 inline constexpr int kHelpValueCharacters = 4;

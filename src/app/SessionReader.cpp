@@ -23,8 +23,9 @@ QString textOf(const Attributes& a, QLatin1StringView name) { return a.value(nam
 int numberOf(const Attributes& a, QLatin1StringView name) { return sessionNumber(textOf(a, name)); }
 
 // Walks the elements of a session file one level at a time. Only the root's
-// children and two levels below them matter; nesting deeper than any session
-// has ends the walk with an error before it can cost time.
+// children and two levels below them matter; nesting deeper, or more
+// elements, than any session has end the walk with an error before they
+// can cost time.
 class ElementWalker {
 public:
     explicit ElementWalker(const QByteArray& content) : xml_(content) {
@@ -42,6 +43,10 @@ public:
                     if (++depth_ > kMaxSessionXmlDepth) {
                         xml_.raiseError(
                             QStringLiteral("Elements nested deeper than %1 levels").arg(kMaxSessionXmlDepth));
+                        return false;
+                    }
+                    if (++elements_ > kMaxSessionXmlElements) {
+                        xml_.raiseError(QStringLiteral("More than %1 elements").arg(kMaxSessionXmlElements));
                         return false;
                     }
                     return true;
@@ -72,6 +77,7 @@ public:
 private:
     QXmlStreamReader xml_;
     int depth_ = 0;
+    int elements_ = 0;
 };
 
 void readParkUnit(const Attributes& a, SessionParkUnit& unit) {

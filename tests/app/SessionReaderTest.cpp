@@ -289,6 +289,13 @@ TEST_F(SessionReaderTest, RefusesFilesTooLargeOrNestedDeeperThanAnySession) {
     const QByteArray valid = "<S>" + session(1, "HelpValue=\"ABCD\"") + "</S>";
     // Root and session are two levels; their content may take the rest.
     const int spare = app::kMaxSessionXmlDepth - 2;
+    // Root and session are two elements too.
+    const auto elements = [&](int count) {
+        QByteArray units;
+        units.reserve(qsizetype(count) * 4);
+        for (int i = 2; i < count; ++i) units += "<u/>";
+        return "<S>" + session(1, "HelpValue=\"ABCD\"", units) + "</S>";
+    };
     const auto padded = [&](qint64 size) {
         return valid + "<!--" + QByteArray(size - valid.size() - 7, 'x') + "-->";
     };
@@ -304,6 +311,8 @@ TEST_F(SessionReaderTest, RefusesFilesTooLargeOrNestedDeeperThanAnySession) {
         {"deep after the session", "<S>" + session(1, "HelpValue=\"ABCD\"") + nested(5000) + "</S>",
          "nested"},
         {"a fault after the session", "<S>" + session(1, "HelpValue=\"ABCD\"") + "<open></S>", ""},
+        {"as many elements as allowed", elements(app::kMaxSessionXmlElements), nullptr},
+        {"one element more", elements(app::kMaxSessionXmlElements + 1), "More than"},
         {"as large as allowed", padded(app::kMaxSessionFileBytes), nullptr},
         {"one byte larger", padded(app::kMaxSessionFileBytes + 1), "larger than 16 MB"},
     };
