@@ -179,8 +179,7 @@ TEST(SessionFile, RefusesSessionsTheToolWouldRefuse) {
 
     // More than the reader takes.
     app::SessionDescription large;
-    large.ParkUnits.resize(60000);
-    for (auto& unit : large.ParkUnits) unit.ParkUnitTitle = QString(300, u'w');
+    large.ParkName = QString(app::kMaxSessionFileBytes, u'p');
     QString error;
     EXPECT_FALSE(app::writeSessionFile(path, {large}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("16 MB"))) << error.toStdString();
