@@ -86,7 +86,8 @@ public:
     // creation. Returns false when any of them failed.
     bool loadInitial();
     // Hints, Printer, Message, ReportDialog, SQL_ReportProfile and
-    // SQLUserManagement, in that order; stops at the first failure.
+    // SQLUserManagement, in that order; stops at the first failure. Then
+    // SLock, whose failure is shown but not returned.
     bool loadStartup();
 
 private:

@@ -1,13 +1,8 @@
 #include "app/HostChannel.h"
-#include "app/HostClient.h"
 #include "app/HostCommands.h"
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QStringList>
-#include <atomic>
-#include <thread>
 
 namespace {
 
@@ -17,10 +12,14 @@ class RecordingActions : public app::HostActions {
 public:
     QStringList calls;
     bool active = false;
+    std::function<void()> whileLocked;  // runs inside "lock", as its modal loop would
 
     void reset() override { calls << "reset"; }
     void close() override { calls << "close"; }
-    void showSessionLocked() override { calls << "lock"; }
+    void showSessionLocked() override {
+        calls << "lock";
+        if (whileLocked) whileLocked();
+    }
     void closeSessionLocked() override { calls << "unlock"; }
     void minimise() override { calls << "minimise"; }
     void restore() override { calls << "restore"; }
@@ -59,8 +58,41 @@ TEST(HostCommandHandler, CarriesOutEachCodeAndAcknowledgesWithAnswerZero) {
     for (const auto& row : table) {
         actions.calls.clear();
         EXPECT_EQ(handler.handle(row.code, alive), row.code) << "code " << row.code;
+        handler.runNextQueued();
         EXPECT_EQ(actions.calls, row.calls) << "code " << row.code;
     }
+}
+
+TEST(HostCommandHandler, AnswersTheLockCodesFirstAndRunsThemInOrder) {
+    RecordingActions actions;
+    HostCommandHandler handler(actions, [] { return false; });
+
+    // The window waits for the user: the answer must not wait with it.
+    EXPECT_EQ(handler.handle(11, alive), 11);
+    EXPECT_EQ(handler.handle(12, alive), 12);
+    EXPECT_TRUE(actions.calls.isEmpty());
+    EXPECT_TRUE(handler.hasQueued());
+
+    // Showing the window runs a modal loop: the rest is handed over before
+    // it runs, so that closing runs from inside that loop.
+    int handedOver = 0;
+    actions.whileLocked = [&] {
+        EXPECT_EQ(handedOver, 1);
+        EXPECT_EQ(handler.handle(20, alive), 20);
+        handler.runNextQueued([&] { ++handedOver; });
+    };
+    handler.runNextQueued([&] { ++handedOver; });
+    EXPECT_EQ(actions.calls, (QStringList{"lock", "active?", "unlock"}));
+    EXPECT_EQ(handedOver, 1) << "nothing was left to hand over after closing";
+    EXPECT_FALSE(handler.hasQueued());
+    handler.runNextQueued();
+    EXPECT_EQ(actions.calls.size(), 3);
+
+    // Refused while busy: nothing is queued.
+    actions.calls.clear();
+    HostCommandHandler busy(actions, [] { return true; });
+    EXPECT_EQ(busy.handle(11, alive), 65536 + 11);
+    EXPECT_FALSE(busy.hasQueued());
 }
 
 TEST(HostCommandHandler, ActivityQueryAnswersTwentyOnlyWhenActive) {
@@ -110,42 +142,46 @@ TEST(HostMessage, ParsesOnlyWellFormedAppMessages) {
     EXPECT_EQ(app::formatHostMessage(5, 65536 + 20), QByteArray("32768 5 65556\n"));
 }
 
-TEST(HostChannel, AnswersOverTheLocalSocketWithTheProcessIdAsHandle) {
-    RecordingActions actions;
-    actions.active = true;
-    bool busy = false;
-    HostCommandHandler handler(actions, [&] { return busy; });
-    app::HostChannel channel(handler);
-    const int sessionId = 900000 + int(QCoreApplication::applicationPid() % 10000);
-    ASSERT_TRUE(channel.listen(sessionId));
-
-    std::vector<std::optional<app::HostReply>> replies;
-    std::atomic<bool> done{false};
-    std::thread host([&] {
-        app::HostClient client;
-        if (client.connectToTool(sessionId, 5000)) {
-            replies.push_back(client.send(20, 5000));
-            replies.push_back(client.send(7, 5000));
-            replies.push_back(client.send(0x10000 + 2, 5000));  // high bits of lParam are ignored
-        }
-        done = true;
-    });
-    QElapsedTimer timer;
-    timer.start();
-    while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    host.join();
-
-    ASSERT_EQ(replies.size(), 3u);
-    for (const auto& r : replies) {
-        ASSERT_TRUE(r.has_value());
-        EXPECT_EQ(r->toolHandle, QCoreApplication::applicationPid());
+TEST(HostLineBuffer, CutsLinesAndRefusesOneLongerThanTheLimit) {
+    const struct {
+        const char* name;
+        std::vector<QByteArray> chunks;
+        QList<QByteArray> lines;  // taken after all chunks
+        bool refused;
+    } table[] = {
+        {"one line in pieces", {"1 2", " 3", "\n"}, {"1 2 3"}, false},
+        {"several lines in one piece", {"a\nbb\r\n\nccc"}, {"a", "bb\r", ""}, false},
+        {"an unfinished line is held", {"abc"}, {}, false},
+        {"eight bytes fit", {"12345678\n"}, {"12345678"}, false},
+        {"eight bytes in pieces fit", {"1234", "5678", "\n", "12345678"}, {"12345678"}, false},
+        {"nine bytes do not", {"123456789"}, {}, true},
+        {"nine bytes across pieces", {"1234\n1234", "56789\n"}, {}, true},
+        {"a long line between short ones", {"ok\n123456789\nok\n"}, {}, true},
+        {"refused stays refused", {"123456789", "\nok\n"}, {}, true},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        app::HostLineBuffer buffer(8);
+        bool accepted = true;
+        for (const QByteArray& chunk : row.chunks) accepted = buffer.append(chunk) && accepted;
+        EXPECT_EQ(!accepted, row.refused);
+        EXPECT_EQ(buffer.refused(), row.refused);
+        QList<QByteArray> lines;
+        while (const auto line = buffer.takeLine()) lines << *line;
+        EXPECT_EQ(lines, row.lines);
     }
-    EXPECT_EQ(replies[0]->code, 20);
-    EXPECT_EQ(replies[0]->answer, 20);
-    EXPECT_EQ(replies[1]->code, 7);
-    EXPECT_EQ(replies[1]->answer, 0);
-    EXPECT_EQ(replies[2]->code, 2);
-    EXPECT_EQ(actions.calls, (QStringList{"active?", "restore", "close"}));
+
+    // Many short lines at once are all taken, and what was taken is let go.
+    app::HostLineBuffer buffer;
+    QByteArray burst;
+    for (int i = 0; i < 5000; ++i) burst += "32768 1 " + QByteArray::number(i) + "\n";
+    ASSERT_TRUE(buffer.append(burst + "32768"));
+    int taken = 0;
+    while (const auto line = buffer.takeLine()) EXPECT_EQ(*line, "32768 1 " + QByteArray::number(taken++));
+    EXPECT_EQ(taken, 5000);
+    ASSERT_TRUE(buffer.append(" 1 9\n"));
+    EXPECT_EQ(buffer.takeLine(), QByteArray("32768 1 9"));
+    EXPECT_EQ(buffer.heldBytes(), 0);
 }
 
 }  // namespace

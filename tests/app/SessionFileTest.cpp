@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 
 using testing_support::ScriptedPrompts;
 
@@ -94,6 +95,17 @@ void expectMatches(const app::SessionData& s, const app::SessionDescription& d) 
     EXPECT_TRUE(s.Loaded);
 }
 
+// Session `id` of the file as the tool reads it.
+app::SessionData readBack(const QString& path, int id) {
+    app::SessionData s;
+    s.SessionFile = path;
+    s.SessionId = id;
+    ScriptedPrompts prompts;
+    EXPECT_TRUE(app::ReadSession(s, prompts));
+    EXPECT_TRUE(prompts.take().empty());
+    return s;
+}
+
 }  // namespace
 
 TEST(SessionFile, WrittenSessionsReadBackFieldByField) {
@@ -114,14 +126,7 @@ TEST(SessionFile, WrittenSessionsReadBackFieldByField) {
     EXPECT_FALSE(xml.contains("Initial Catalog"));
     EXPECT_FALSE(xml.contains("146"));
 
-    for (const auto& d : {second, fullDescription(3)}) {
-        app::SessionData s;
-        s.SessionFile = path;
-        s.SessionId = d.SessionId;
-        ScriptedPrompts prompts;
-        ASSERT_TRUE(app::ReadSession(s, prompts));
-        expectMatches(s, d);
-    }
+    for (const auto& d : {second, fullDescription(3)}) expectMatches(readBack(path, d.SessionId), d);
 }
 
 TEST(SessionFile, RefusesTextsTheReaderCouldNotRecover) {
@@ -145,12 +150,65 @@ TEST(SessionFile, RefusesTextsTheReaderCouldNotRecover) {
     d = {};
     d.OnlineConfiguration = QStringLiteral("Data Source=") + QString(487, u'x');
     ASSERT_TRUE(app::writeSessionFile(path, {d}, &error)) << error.toStdString();
-    app::SessionData s;
-    s.SessionFile = path;
-    s.SessionId = d.SessionId;
-    ScriptedPrompts prompts;
-    ASSERT_TRUE(app::ReadSession(s, prompts));
+    EXPECT_EQ(readBack(path, d.SessionId).OnlineConfiguration, d.OnlineConfiguration);
+}
+
+TEST(SessionFile, RefusesSessionsTheToolWouldRefuse) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session.xml"));
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct {
+        const char* name;
+        std::function<void(app::SessionDescription&)> change;
+        const char* field;
+    } table[] = {
+        {"HelpValue of three", [](auto& d) { d.HelpValue = QStringLiteral("K7Q"); }, "HelpValue"},
+        {"HelpValue of two emoji", [&](auto& d) { d.HelpValue = emoji + emoji; }, "HelpValue"},
+        {"session id 0", [](auto& d) { d.SessionId = 0; }, "SessionId"},
+        {"negative session id", [](auto& d) { d.SessionId = -4; }, "SessionId"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        app::SessionDescription d;
+        row.change(d);
+        QString error;
+        EXPECT_FALSE(app::writeSessionFile(path, {app::SessionDescription(), d}, &error));
+        EXPECT_TRUE(error.contains(QLatin1StringView(row.field))) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(path));
+    }
+
+    // More than the reader takes.
+    app::SessionDescription large;
+    large.ParkName = QString(app::kMaxSessionFileBytes, u'p');
+    QString error;
+    EXPECT_FALSE(app::writeSessionFile(path, {large}, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("16 MB"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(SessionFile, SeedsBeyondLatin1AreTakenAsTheReaderTakesThem) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session.xml"));
+    const QString emoji = QStringLiteral("\U0001F600");
+    app::SessionDescription d;
+    d.HelpValue = emoji + QStringLiteral("K") + emoji + QStringLiteral("Q");
+    d.ExtraHelpValue = emoji + QStringLiteral("5");
+    d.FeatureCode = QStringLiteral("3,101");
+    d.UserType = QStringLiteral("Korvane");
+    d.UserTypeInfo = 7;
+    d.DataCode = QStringLiteral("data");
+    d.OnlineConfiguration = QStringLiteral("Data Source=on");
+    d.OfflineConfiguration = QStringLiteral("Data Source=off");
+    QString error;
+    ASSERT_TRUE(app::writeSessionFile(path, {d}, &error)) << error.toStdString();
+
+    const app::SessionData s = readBack(path, d.SessionId);
+    EXPECT_EQ(s.FeatureCodes, (std::vector<int>{3, 101}));
+    EXPECT_TRUE(s.KorvaneUser);
+    EXPECT_EQ(s.UserTypeInfo, 7);
+    EXPECT_EQ(app::fixedFieldText(s.DataCode), d.DataCode);
     EXPECT_EQ(s.OnlineConfiguration, d.OnlineConfiguration);
+    EXPECT_EQ(s.OfflineConfiguration, d.OfflineConfiguration);
 }
 
 TEST(SessionFile, DescriptionFromJson) {

@@ -2,9 +2,14 @@
 #include "app/SessionScrambling.h"
 #include "support/ScriptedPrompts.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <future>
 
 using testing_support::ScriptedPrompts;
 
@@ -46,6 +51,16 @@ protected:
 
 QByteArray attr(const char* name, const QString& value) {
     return QByteArray(name) + "=\"" + value.toUtf8() + "\" ";
+}
+
+// `levels` elements, each inside the one before.
+QByteArray nested(int levels) {
+    QByteArray open, close;
+    for (int i = 0; i < levels; ++i) {
+        open += "<n>";
+        close += "</n>";
+    }
+    return open + close;
 }
 
 }  // namespace
@@ -268,4 +283,131 @@ TEST_F(SessionReaderTest, ChecksTheCommandLine) {
     EXPECT_FALSE(app::CheckCommandLine(
         s, {QStringLiteral("tool"), dir_.filePath(QStringLiteral("none.xml")), QStringLiteral("1")}));
     EXPECT_FALSE(app::CheckCommandLine(s, {QStringLiteral("tool"), dir_.path(), QStringLiteral("1")}));
+}
+
+TEST_F(SessionReaderTest, RefusesFilesTooLargeOrNestedDeeperThanAnySession) {
+    const QByteArray valid = "<S>" + session(1, "HelpValue=\"ABCD\"") + "</S>";
+    // Root and session are two levels; their content may take the rest.
+    const int spare = app::kMaxSessionXmlDepth - 2;
+    // Root and session are two elements too.
+    const auto elements = [&](int count) {
+        QByteArray units;
+        units.reserve(qsizetype(count) * 4);
+        for (int i = 2; i < count; ++i) units += "<u/>";
+        return "<S>" + session(1, "HelpValue=\"ABCD\"", units) + "</S>";
+    };
+    const auto padded = [&](qint64 size) {
+        return valid + "<!--" + QByteArray(size - valid.size() - 7, 'x') + "-->";
+    };
+    const struct {
+        const char* name;
+        QByteArray content;
+        const char* refusal;  // nullptr: read
+    } table[] = {
+        {"nested to the limit", "<S>" + session(1, "HelpValue=\"ABCD\"", nested(spare)) + "</S>", nullptr},
+        {"one level deeper", "<S>" + session(1, "HelpValue=\"ABCD\"", nested(spare + 1)) + "</S>", "nested"},
+        {"deep in another session",
+         "<S>" + session(2, "", nested(5000)) + session(1, "HelpValue=\"ABCD\"") + "</S>", "nested"},
+        {"deep after the session", "<S>" + session(1, "HelpValue=\"ABCD\"") + nested(5000) + "</S>",
+         "nested"},
+        {"a fault after the session", "<S>" + session(1, "HelpValue=\"ABCD\"") + "<open></S>", ""},
+        {"as many elements as allowed", elements(app::kMaxSessionXmlElements), nullptr},
+        {"one element more", elements(app::kMaxSessionXmlElements + 1), "More than"},
+        {"as large as allowed", padded(app::kMaxSessionFileBytes), nullptr},
+        {"one byte larger", padded(app::kMaxSessionFileBytes + 1), "larger than 16 MB"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        app::SessionData s;
+        ScriptedPrompts prompts;
+        const bool read = this->read(row.content, 1, s, prompts);
+        if (!row.refusal) {
+            EXPECT_TRUE(read);
+            EXPECT_TRUE(prompts.take().empty());
+            continue;
+        }
+        EXPECT_FALSE(read);
+        const QString message = onlyMessage(prompts);
+        EXPECT_TRUE(message.startsWith(QStringLiteral("XML file could not be read (XML file = ") +
+                                       s.SessionFile + QStringLiteral(") Exception: ")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(QLatin1StringView(row.refusal))) << message.toStdString();
+    }
+}
+
+TEST_F(SessionReaderTest, RefusesWhatIsNotARegularFileWithoutWaitingOnIt) {
+    // A FIFO blocks whoever opens it until a writer comes.
+    const QString path = dir_.filePath(QStringLiteral("session.fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    for (const QString& file : {path, dir_.path()}) {
+        SCOPED_TRACE(file.toStdString());
+        app::SessionData s;
+        s.SessionFile = file;
+        s.SessionId = 1;
+        ScriptedPrompts prompts;
+        auto reading = std::async(std::launch::async, [&] { return app::ReadSession(s, prompts); });
+        if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << "the reader waits for a writer";
+            ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_FALSE(reading.get());
+        EXPECT_EQ(onlyMessage(prompts), QStringLiteral("XML file could not be read (XML file = ") + file +
+                                            QStringLiteral(") Exception: Not a regular file"));
+    }
+}
+
+TEST_F(SessionReaderTest, ReadsTheEncodingTheFileDeclares) {
+    const struct {
+        const char* encoding;
+        QByteArray bytes;
+        QString text;
+    } table[] = {
+        {"windows-1252", "\x80\xE9", QStringLiteral("\u20AC\u00E9")},
+        {"ISO-8859-1", "\xE9\xFF", QStringLiteral("\u00E9\u00FF")},
+        {"UTF-8", "\xE2\x82\xAC", QStringLiteral("\u20AC")},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.encoding);
+        const QByteArray file = "<?xml version=\"1.0\" encoding=\"" + QByteArray(row.encoding) + "\"?>\n<S>" +
+                                session(1, "HelpValue=\"ABCD\" UserInit=\"" + row.bytes + "\"",
+                                        "<Park ParkName=\"" + row.bytes + "\"/>") +
+                                "</S>";
+        app::SessionData s;
+        ScriptedPrompts prompts;
+        ASSERT_TRUE(read(file, 1, s, prompts));
+        EXPECT_EQ(s.UserInit, row.text);
+        EXPECT_EQ(s.ParkName, row.text);
+    }
+}
+
+TEST_F(SessionReaderTest, CountsTheSeedValuesInCharacters) {
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct {
+        QString help;
+        QString extra;
+        bool read;
+        std::array<char, 4> helpSeed;
+        std::array<char, 2> extraSeed;
+    } table[] = {
+        {QStringLiteral("ABC"), QString(), false, {}, {}},
+        {emoji + emoji, QString(), false, {}, {}},  // four UTF-16 units, two characters
+        {QStringLiteral("A") + emoji + QStringLiteral("BC"), emoji, true, {'A', '?', 'B', 'C'}, {}},
+        {emoji + emoji + emoji + emoji, emoji + QStringLiteral("x"), true, {'?', '?', '?', '?'}, {'?', 'x'}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.help.toStdString());
+        app::SessionData s;
+        ScriptedPrompts prompts;
+        const bool read = this->read(
+            "<S>" + session(1, attr("HelpValue", row.help) + attr("ExtraHelpValue", row.extra)) + "</S>", 1,
+            s, prompts);
+        EXPECT_EQ(read, row.read);
+        if (!read) {
+            EXPECT_EQ(onlyMessage(prompts),
+                      QStringLiteral("XML data for the session could not be read (SessionId = 1)"));
+            continue;
+        }
+        EXPECT_EQ(s.HelpSeed, row.helpSeed);
+        EXPECT_EQ(s.ExtraSeed, row.extraSeed);
+    }
 }

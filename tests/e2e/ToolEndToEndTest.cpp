@@ -60,10 +60,15 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     ASSERT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
 
     const QString traceFolder = dir.filePath(QStringLiteral("logs"));
+    // The channel's socket goes into a folder of the test's own, so nothing
+    // is left behind whatever happens to the tool.
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
     QProcess host;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("PA_TRACE_DIR"), traceFolder);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     host.setProcessEnvironment(environment);
     host.start(QStringLiteral(PA_HOST_PATH), {QStringLiteral("start"), sessionFile, QStringLiteral("4242"),
                                               QStringLiteral("--tool"), QStringLiteral(PA_TOOL_PATH)});
@@ -90,13 +95,19 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
         EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QLatin1String(step.answer))
             << step.command;
     }
-    host.write("close\n");
-    EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QStringLiteral("code=2 answer=0"));
+    // Every command is answered while the session-locked window is up, and
+    // the host can close the tool while it is locked.
+    host.write("lock\nactive?\nunlock\nlock\nclose\n");
+    for (const char* answer :
+         {"code=11 answer=0", "code=20 answer=20", "code=12 answer=0", "code=11 answer=0", "code=2 answer=0"})
+        EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QLatin1String(answer));
     EXPECT_EQ(readLineStartingWith(host, QStringLiteral("the tool ended"), 20000),
               QStringLiteral("the tool ended with exit code 0"));
     host.closeWriteChannel();
     EXPECT_TRUE(host.waitForFinished(10000));
     EXPECT_EQ(host.exitCode(), 0);
+    EXPECT_TRUE(traceContains(traceFolder, QStringLiteral("Session unlocked")));
+    EXPECT_TRUE(QDir(runtime.path()).isEmpty()) << "the tool left its socket behind";
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST(LanguageFiles, TextsTheWindowsUseAreDefined) {
         {"SQL_ReportProfile.txt",
          {10,  11,  12,  13,  14,  15,  16,  20,  21,  50,  51,  59,  64,  290, 291, 292, 293, 294, 295, 296,
           297, 311, 530, 531, 532, 533, 540, 541, 542, 543, 550, 551, 553, 555, 556, 557, 558, 560, 561}},
-        {"Message.txt", {70, 71, 72, 73}},
+        {"Message.txt", {70, 71, 72, 73, 9050, 9051, 9052}},
         {"Hints.txt", {0, 21, 22, 39}},
         {"SLock.txt", {0, 1}},
         {"SQLProgressDialog.txt", {0, 1, 2, 3, 4, 5}},

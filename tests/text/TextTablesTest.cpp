@@ -228,6 +228,23 @@ TEST(TextTables, StartupLoadsStopAtTheFirstFailure) {
     EXPECT_EQ(t.profile(1), "SQL_ReportProfile.txt");
     EXPECT_EQ(t.window(1), "SQLUserManagement.txt");
 
+    // The lock texts come with the start-up's files too: the folder is
+    // known only once the session is read.
+    TextTables fresh(prompts);
+    fresh.setLocation(sys.path(), "UK");
+    ASSERT_TRUE(fresh.loadStartup());
+    EXPECT_EQ(fresh.lock(1), "SLock.txt");
+    EXPECT_TRUE(prompts.take().empty());
+
+    // Only the locked window needs them: without them the start-up goes on
+    // after the message.
+    QFile::remove(sys.path() + "/UK/SLock.txt");
+    TextTables noLock(prompts);
+    noLock.setLocation(sys.path(), "UK");
+    EXPECT_TRUE(noLock.loadStartup());
+    EXPECT_EQ(prompts.take().size(), 1u);
+    EXPECT_EQ(noLock.window(1), "SQLUserManagement.txt");
+
     // Without ReportDialog.txt the profile texts are never read and only one
     // message is shown.
     QFile::remove(sys.path() + "/UK/ReportDialog.txt");
@@ -238,11 +255,11 @@ TEST(TextTables, StartupLoadsStopAtTheFirstFailure) {
     EXPECT_EQ(broken.message(1), "Message.txt");
     EXPECT_EQ(broken.fileName(Slot::Profile), "");
 
-    // loadInitial reads every file it can and reports the failure.
+    // loadInitial reads every file it can and reports each failure.
     QFile::remove(sys.path() + "/UK/Printer.txt");
     TextTables initial(prompts);
     initial.setLocation(sys.path(), "UK");
     EXPECT_FALSE(initial.loadInitial());
-    EXPECT_EQ(prompts.take().size(), 1u);
-    EXPECT_EQ(initial.lock(1), "SLock.txt");
+    EXPECT_EQ(prompts.take().size(), 2u);
+    EXPECT_EQ(initial.message(1), "Message.txt");
 }
