@@ -12,6 +12,8 @@
 class TFormStatus;
 class TOrinADOProgressDialog;
 class TFormUtil;
+class TFormReportMenu;
+class TFormExport;
 
 namespace app {
 
@@ -23,6 +25,8 @@ struct SharedWindows {
     TFormStatus* status = nullptr;
     TOrinADOProgressDialog* progress = nullptr;
     TFormUtil* util = nullptr;
+    TFormReportMenu* reportMenu = nullptr;
+    TFormExport* exportForm = nullptr;
     ActivityMonitor* activity = nullptr;
 };
 
