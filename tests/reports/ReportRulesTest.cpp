@@ -208,20 +208,6 @@ TEST(ReportTable, ValuesBecomeTheTextsAUserEdits) {
     }
 }
 
-TEST(ReportTable, ReadsTheVisibleFieldsOfADataSetWithoutMovingIt) {
-    db::DataSet dataSet;
-    dataSet.setRows(twoRows());
-    dataSet.setDisplayLabel(QStringLiteral("Title"), QStringLiteral("Event title"));
-    dataSet.setVisible(QStringLiteral("Id"), false);
-    dataSet.last();
-    const TableData table = tableFromDataSet(dataSet);
-    ASSERT_EQ(table.columns.size(), 1u);
-    EXPECT_EQ(table.columns[0].caption, "Event title");
-    ASSERT_EQ(table.rows.size(), 2u);
-    EXPECT_EQ(table.rows[0][0].toString(), "a");
-    EXPECT_EQ(dataSet.currentRow(), 1);
-}
-
 TEST(ClipboardText, HeaderAndRowsTabSeparatedWithLineBreaksReplaced) {
     TableData table;
     table.columns = {
