@@ -15,6 +15,8 @@ class QWidget;
 class TFormStatus;
 class TOrinADOProgressDialog;
 class TFormUtil;
+class TFormReportMenu;
+class TFormExport;
 
 namespace app {
 
@@ -26,6 +28,8 @@ struct SharedWindows {
     TFormStatus* status = nullptr;
     TOrinADOProgressDialog* progress = nullptr;
     TFormUtil* util = nullptr;
+    TFormReportMenu* reportMenu = nullptr;
+    TFormExport* exportForm = nullptr;
     ActivityMonitor* activity = nullptr;
 };
 

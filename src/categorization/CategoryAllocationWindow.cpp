@@ -5,6 +5,8 @@
 #include "categorization/AllocationGridModel.h"
 #include "categorization/AllocationSaveLists.h"
 #include "categorization/OvcDbTableCategory.h"
+#include "reports/TFormExport.h"
+#include "reports/TFormReportMenu.h"
 #include "ui/LoadOnFirstShow.h"
 
 #include <QButtonGroup>
@@ -60,9 +62,8 @@ void CategoryAllocationWindow::buildUi() {
     Collapse = makeTool("Collapse", "view-list-details", QStyle::SP_ToolBarHorizontalExtensionButton);
     SpeedButtonImport = makeTool("SpeedButtonImport", "document-import", QStyle::SP_DialogOpenButton);
     SpeedButtonExport = makeTool("SpeedButtonExport", "document-export", QStyle::SP_DialogSaveButton);
-    // Their commands come with the allocation file and the printed reports.
-    for (QToolButton* later : {SpeedButtonCopy, SpeedButtonPrint, SpeedButtonImport, SpeedButtonExport})
-        later->setEnabled(false);
+    // Their commands come with the allocation file.
+    for (QToolButton* later : {SpeedButtonImport, SpeedButtonExport}) later->setEnabled(false);
     Expand->setCheckable(true);
     Collapse->setCheckable(true);
     auto* views = new QButtonGroup(this);
@@ -118,6 +119,8 @@ void CategoryAllocationWindow::buildUi() {
     layout->addLayout(buttons);
 
     connect(SpeedButtonClose, &QToolButton::clicked, this, &CategoryAllocationWindow::CancelButtonClick);
+    connect(SpeedButtonPrint, &QToolButton::clicked, this, &CategoryAllocationWindow::SpeedButtonPrintClick);
+    connect(SpeedButtonCopy, &QToolButton::clicked, this, &CategoryAllocationWindow::SpeedButtonCopyClick);
     connect(Expand, &QToolButton::clicked, this, &CategoryAllocationWindow::ExpandCollapseClick);
     connect(Collapse, &QToolButton::clicked, this, &CategoryAllocationWindow::ExpandCollapseClick);
     connect(OkButton, &QPushButton::clicked, this, &CategoryAllocationWindow::OkButtonClick);
@@ -349,6 +352,26 @@ void CategoryAllocationWindow::restoreGridPosition(const GridPosition& position)
     }
     OvcDbTableCategory_->setTopRow(position.topRow);
     OvcDbTableCategory_->setCurrentCell(row, position.field >= 0 ? position.field : af::kFirstCategory);
+}
+
+// ---------------------------------------------------------------- print and copy
+
+QStringList CategoryAllocationWindow::reportHeaderTexts() {
+    return {context_.texts().profile(kTextReportTitle)};
+}
+
+void CategoryAllocationWindow::SpeedButtonPrintClick() {
+    trace("SpeedButtonPrintClick");
+    TFormReportMenu* menu = context_.windows().reportMenu;
+    if (busy_ || !menu) return;
+    menu->Execute(reports::dataSetReport(dataSet_, this, reportHeaderTexts()));
+}
+
+void CategoryAllocationWindow::SpeedButtonCopyClick() {
+    trace("SpeedButtonCopyClick");
+    TFormExport* exporter = context_.windows().exportForm;
+    if (busy_ || !exporter) return;
+    exporter->CopyToClipboard(dataSet_);
 }
 
 // ---------------------------------------------------------------- saving

@@ -9,6 +9,7 @@
 #include "db/DataSet.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QPushButton;
 class QTimer;
@@ -40,6 +41,7 @@ public:
     static constexpr int kTextUnsavedChanges = 140;
     static constexpr int kTextLoading = 223;
     static constexpr int kTextRemap = 473;
+    static constexpr int kTextReportTitle = 475;
     static constexpr int kTextSaving = 480;
     static constexpr int kTextSaveFailed = 481;
     static constexpr int kTextLoadFailed = 483;
@@ -84,8 +86,13 @@ public:
     void OkButtonClick();
     void CancelButtonClick();
     void ExpandCollapseClick();
+    void SpeedButtonPrintClick();
+    void SpeedButtonCopyClick();
     void OvcDbTableCategoryCellActivated(int row, int field);
     void OvcDbTableCategoryRowIndicatorClick(int row);
+
+    // The printed list's header: its title, then the lines below it.
+    virtual QStringList reportHeaderTexts();
 
     // Writes the changed rows; true when they were written or there were none.
     bool save();

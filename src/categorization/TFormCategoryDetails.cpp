@@ -43,7 +43,7 @@ constexpr int kErrorRefusedSets = 3101;
 constexpr int kErrorNotSaved = 3102;
 constexpr int kErrorUnknownCategory = 3103;
 constexpr int kErrorTooLong = 3104;
-constexpr int kErrorSeparatorInTitle = 9000;
+constexpr int kErrorSeparatorInTitle = 9010;
 
 constexpr int kFeatureEditConfiguration = 3;
 constexpr int kFeatureIECCategorization = 153;

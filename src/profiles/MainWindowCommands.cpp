@@ -8,11 +8,14 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "reports/ReportJobs.h"
+#include "reports/TFormReportMenu.h"
 #include "shadowdata/ShadowDataRegeneration.h"
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QTimer>
 #include <QToolButton>
 
@@ -247,4 +250,15 @@ void TFormSQLProfileAdministrator::TimerRegenationStatusTimer() {
     }
     watchTickRunning_ = false;
     SetCommandsEnabled(!current_.Busy);
+}
+
+void TFormSQLProfileAdministrator::SpeedButtonPrintClick() {
+    TFormReportMenu* menu = context_.windows().reportMenu;
+    if (!menu) return;
+    // The commands stay as they are: the screen dump shows the window as the user sees it.
+    BeginCommand();
+    menu->Execute(reports::dataSetReport(
+        TableReportProfile, this,
+        {reports::applicationTitle(), QLocale().toString(QDate::currentDate(), QLocale::LongFormat)}));
+    EndCommand();
 }

@@ -140,8 +140,8 @@ void TFormSQLProfileAdministrator::buildUi() {
     connect(SpeedButtonRefresh, &QToolButton::clicked, this, [this] { runCommand([this] { Refresh(); }); });
     connect(SpeedButtonClose, &QToolButton::clicked, this,
             &TFormSQLProfileAdministrator::SpeedButtonCloseClick);
-    // Printing comes with the report menu.
-    SpeedButtonPrint->setEnabled(false);
+    connect(SpeedButtonPrint, &QToolButton::clicked, this,
+            &TFormSQLProfileAdministrator::SpeedButtonPrintClick);
 
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);

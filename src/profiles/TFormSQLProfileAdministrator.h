@@ -94,6 +94,7 @@ public:
     void ActionCategorizeEventsExecute();
     void ActionCategoryConfigurationExecute();
     void SpeedButtonCloseClick();
+    void SpeedButtonPrintClick();
 
     // --- the regeneration watch ---
     void startRegenerationWatch(int rounds);

@@ -684,7 +684,7 @@ TEST(TFormCategoryDetails, ATitleHoldingAListSeparatorIsNamedAndRenamed) {
     w.child<QPushButton>("OkButton")->click();
     const auto shown = w.env.prompts.take();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, w.env.context.texts().reportDialog(9000).arg(title));
+    EXPECT_EQ(shown[0].text, w.env.context.texts().reportDialog(9010).arg(title));
     EXPECT_TRUE(shown[0].text.contains(title));
     EXPECT_EQ(shown[0].caption, w.env.context.texts().reportDialog(3100));
     EXPECT_EQ(shown[0].icon, ui::Icon::Error);
