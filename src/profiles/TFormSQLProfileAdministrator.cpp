@@ -290,8 +290,7 @@ void TFormSQLProfileAdministrator::setCaptions() {
     setColumnCaptions(columns);
     auto& texts = context_.texts();
     SpeedButtonClose->setToolTip(texts.hint(kHintClose));
-    // Printing comes with the report menu; until then the button says so.
-    SpeedButtonPrint->setToolTip(texts.hint(kHintPrint) + QStringLiteral(" - ") + notAvailable);
+    SpeedButtonPrint->setToolTip(texts.hint(kHintPrint));
     SpeedButtonRefresh->setToolTip(texts.hint(kHintRefresh));
 }
 
