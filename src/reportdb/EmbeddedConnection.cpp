@@ -59,13 +59,20 @@ db::Parameter* parameterForSqlName(db::Parameters& parameters, const char* sqlNa
 
 }  // namespace
 
-sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error) {
-    if (!create && !QFileInfo::exists(path)) {
+sqlite3* openDatabaseHandle(const QString& path, OpenMode mode, QString* error) {
+    const bool exists = QFileInfo::exists(path);
+    if (mode != OpenMode::New && !exists) {
         if (error) *error = QStringLiteral("The database file '%1' does not exist").arg(path);
         return nullptr;
     }
+    if (mode == OpenMode::New && exists) {
+        if (error) *error = QStringLiteral("The database file '%1' already exists").arg(path);
+        return nullptr;
+    }
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY
+                      : mode == OpenMode::New    ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                 : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
         if (error)
             *error =
@@ -76,8 +83,13 @@ sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error) {
     sqlite3_extended_result_codes(db, 0);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     QString message;
-    if (!sqlite::execSql(db, QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;"),
-                         &message)) {
+    if (mode != OpenMode::New && !isReportingDatabase(db, &message)) {
+        if (error)
+            *error = QStringLiteral("The file '%1' is not a reporting database: %2").arg(path, message);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    if (!sqlite::execSql(db, QStringLiteral("PRAGMA foreign_keys = ON"), &message)) {
         if (error) *error = QStringLiteral("The database '%1' cannot be opened: %2").arg(path, message);
         sqlite3_close_v2(db);
         return nullptr;

@@ -21,9 +21,18 @@ class Server;
 struct ProcedureDefinition;
 struct BoundCall;
 
-// Opens a SQLite handle on an existing file with the settings every
-// connection uses (WAL, busy time-out, foreign keys).
-sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error);
+enum class OpenMode {
+    Existing,  // a reporting database that exists, to read and write
+    ReadOnly,  // a reporting database that exists, only to read
+    New,       // a file that does not exist yet: createDatabase writes its schema
+};
+
+// Opens a SQLite handle with the settings every connection uses (busy
+// time-out, foreign keys). An existing file must already be a reporting
+// database; any other file is refused before anything in it changes. The
+// journal mode stays as the file has it (the server and createDatabase
+// choose it).
+sqlite3* openDatabaseHandle(const QString& path, OpenMode mode, QString* error);
 
 class EmbeddedConnection : public db::Connection {
 public:

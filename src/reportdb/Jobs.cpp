@@ -76,7 +76,7 @@ int JobRunner::busyHandler(void* self, int count) {
 
 void JobRunner::run() {
     QString error;
-    sqlite3* db = openDatabaseHandle(path_, false, &error);
+    sqlite3* db = openDatabaseHandle(path_, OpenMode::Existing, &error);
     if (!db) return;  // the database went away; nothing to run
     sqlite3_busy_handler(db, &JobRunner::busyHandler, this);
     {

@@ -17,10 +17,11 @@ class JobRunner;
 
 class Server : public std::enable_shared_from_this<Server> {
 public:
-    // Opens an existing database file and brings its schema up to date. A
-    // missing file is an error (nothing is created). Without a registry the
-    // standard procedures are used. The server's worker starts at once and
-    // resumes the database jobs that were left unfinished.
+    // Opens an existing reporting database and brings its schema up to
+    // date. A missing file is an error (nothing is created); any other file
+    // is refused unchanged. Without a registry the standard procedures are
+    // used. The server's worker starts at once and resumes the database jobs
+    // that were left unfinished.
     static std::shared_ptr<Server> open(const QString& path, QString* error,
                                         std::shared_ptr<const ProcedureRegistry> registry = nullptr);
 

@@ -202,7 +202,7 @@ TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
 
     // The program has ended: the job waits in the queue where it stopped.
     QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), false, &error);
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
     ASSERT_TRUE(handle) << error.toStdString();
     {
         reportdb::ProcedureContext context(handle, QString(), nullptr);
@@ -237,7 +237,7 @@ TEST(ShadowData, AJobWhoseWorkerEndedWithoutStoppingIsTakenOver) {
     // Two running jobs as another program left them: one that has not sent
     // a heartbeat for long (that program ended), one that is alive.
     QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), false, &error);
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
     ASSERT_TRUE(handle) << error.toStdString();
     ASSERT_TRUE(reportdb::sqlite::execSql(
         handle,
