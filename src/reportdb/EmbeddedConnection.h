@@ -68,9 +68,11 @@ private:
     sqlite3* db_ = nullptr;
     int savepointCounter_ = 0;
     std::chrono::steady_clock::time_point busySince_;
-    // Set by interrupt() for the command that runs: it also ends a wait
-    // for the write lock and stops stepwise work before its next step
-    // (SQLite drops an interrupt that comes between two statements).
+    // Set by interrupt() for the command that runs, or the next one when
+    // none runs; cleared when that command returns. It also ends a wait for
+    // the write lock, a statement between SQLite's own interrupt checks and
+    // stepwise work before its next step (SQLite drops an interrupt that
+    // comes between two statements).
     std::atomic<bool> interruptRequested_{false};
     // Actions of procedure calls made inside the caller's transaction, run
     // once it commits.
