@@ -22,9 +22,10 @@ size_t currentThreadKey() { return std::hash<std::thread::id>{}(std::this_thread
 
 }  // namespace
 
-Server::Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry)
+Server::Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry,
+               JobClock clock)
     : path_(std::move(path)), versionText_(std::move(versionText)), registry_(std::move(registry)) {
-    jobs_ = std::make_unique<JobRunner>(path_, *this);
+    jobs_ = std::make_unique<JobRunner>(path_, *this, std::move(clock));
 }
 
 Server::~Server() { jobs_->stop(); }
@@ -48,7 +49,7 @@ void Server::yieldToWaitingWriters() {
 }
 
 std::shared_ptr<Server> Server::open(const QString& path, QString* error,
-                                     std::shared_ptr<const ProcedureRegistry> registry) {
+                                     std::shared_ptr<const ProcedureRegistry> registry, JobClock clock) {
     sqlite3* db = openDatabaseHandle(path, OpenMode::Existing, error);
     if (!db) return nullptr;
     QString message;
@@ -70,7 +71,7 @@ std::shared_ptr<Server> Server::open(const QString& path, QString* error,
         return nullptr;
     }
     if (!registry) registry = standardRegistry();
-    std::shared_ptr<Server> server(new Server(path, version, std::move(registry)));
+    std::shared_ptr<Server> server(new Server(path, version, std::move(registry), std::move(clock)));
     server->jobs_->start();
     return server;
 }
