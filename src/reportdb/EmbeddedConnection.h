@@ -21,9 +21,18 @@ class Server;
 struct ProcedureDefinition;
 struct BoundCall;
 
-// Opens a SQLite handle on an existing file with the settings every
-// connection uses (WAL, busy time-out, foreign keys).
-sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error);
+enum class OpenMode {
+    Existing,  // a reporting database that exists, to read and write
+    ReadOnly,  // a reporting database that exists, only to read
+    New,       // a file that does not exist yet: createDatabase writes its schema
+};
+
+// Opens a SQLite handle with the settings every connection uses (busy
+// time-out, foreign keys). An existing file must already be a reporting
+// database; any other file is refused before anything in it changes. The
+// journal mode stays as the file has it (the server and createDatabase
+// choose it).
+sqlite3* openDatabaseHandle(const QString& path, OpenMode mode, QString* error);
 
 class EmbeddedConnection : public db::Connection {
 public:
@@ -59,9 +68,11 @@ private:
     sqlite3* db_ = nullptr;
     int savepointCounter_ = 0;
     std::chrono::steady_clock::time_point busySince_;
-    // Set by interrupt() for the command that runs: it also ends a wait
-    // for the write lock and stops stepwise work before its next step
-    // (SQLite drops an interrupt that comes between two statements).
+    // Set by interrupt() for the command that runs, or the next one when
+    // none runs; cleared when that command returns. It also ends a wait for
+    // the write lock, a statement between SQLite's own interrupt checks and
+    // stepwise work before its next step (SQLite drops an interrupt that
+    // comes between two statements).
     std::atomic<bool> interruptRequested_{false};
     // Actions of procedure calls made inside the caller's transaction, run
     // once it commits.

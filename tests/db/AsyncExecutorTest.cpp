@@ -1,6 +1,7 @@
 #include "db/AsyncExecutor.h"
 #include "db/DataSet.h"
 #include "db/Parameters.h"
+#include "support/Gate.h"
 #include "support/TempDatabase.h"
 
 #include <gmock/gmock.h>
@@ -10,6 +11,8 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <climits>
+#include <mutex>
 
 namespace {
 
@@ -50,6 +53,64 @@ std::shared_ptr<reportdb::ProcedureRegistry> registryWithScale() {
         });
     return registry;
 }
+
+// Where the worker's statements stop on their way: point 2n before
+// statement n reaches the database, 2n + 1 after it returned; and how each
+// one ended.
+struct Checkpoints {
+    testing_support::Gate gate;
+    bool interruptOpensGate = false;  // an interrupt lets every held statement go on
+    std::mutex mutex;
+    QStringList ended;
+    int statements = 0;
+
+    int nextPoint() {
+        std::lock_guard lock(mutex);
+        return 2 * statements++;
+    }
+    void note(const db::Result& result) {
+        std::lock_guard lock(mutex);
+        ended << (result.ok() ? QStringLiteral("ok") : result.error);
+    }
+    QStringList endings() {
+        std::lock_guard lock(mutex);
+        return ended;
+    }
+};
+
+// The connection the executor's worker gets: passes every statement on to a
+// real connection, through the checkpoints.
+class CheckpointConnection : public db::Connection {
+public:
+    CheckpointConnection(std::unique_ptr<db::Connection> inner, std::shared_ptr<Checkpoints> points)
+        : inner_(std::move(inner)), points_(std::move(points)) {}
+
+    db::Result execute(db::Command& command) override {
+        const int point = points_->nextPoint();
+        points_->gate.pass(point);
+        db::Result result = inner_->execute(command);
+        points_->note(result);
+        points_->gate.pass(point + 1);
+        return result;
+    }
+    bool beginTransaction(QString* error) override { return inner_->beginTransaction(error); }
+    bool commit(QString* error) override { return inner_->commit(error); }
+    bool rollback(QString* error) override { return inner_->rollback(error); }
+    bool inTransaction() const override { return inner_->inTransaction(); }
+    void interrupt() override {
+        inner_->interrupt();
+        if (points_->interruptOpensGate) points_->gate.allow(INT_MAX);
+    }
+    std::unique_ptr<db::Connection> openSibling(QString* error) const override {
+        auto sibling = inner_->openSibling(error);
+        return sibling ? std::make_unique<CheckpointConnection>(std::move(sibling), points_) : nullptr;
+    }
+    QString databaseName() const override { return inner_->databaseName(); }
+
+private:
+    std::unique_ptr<db::Connection> inner_;
+    std::shared_ptr<Checkpoints> points_;
+};
 
 class AsyncExecution : public ::testing::Test {
 protected:
@@ -211,19 +272,51 @@ TEST_F(AsyncExecution, CancelAndTimeOutStopALongStatement) {
     EXPECT_TRUE(finishedOk);
 }
 
-TEST_F(AsyncExecution, DestroyingARunningExecutorStopsTheWorker) {
-    QElapsedTimer clock;
-    clock.start();
-    {
-        AsyncExecutor local;
-        db::Command c;
-        c.text = kLongCount;
-        ASSERT_TRUE(local.execute(*connection, c));
-        QThread::msleep(100);
+// Destroying an executor right after execute() ends its statement at once,
+// whether the interrupt comes just before the statement starts or while it
+// runs; with a fault it would run until the command's time-out.
+TEST_F(AsyncExecution, DestroyingAnExecutorEndsItsStatementInEveryInterleaving) {
+    db::Command c;
+    c.text = kLongCount;
+    c.timeoutSeconds = 1;
+    for (int i = 0; i < 10; ++i) {
+        const bool beforeStart = i % 2 == 0;
+        SCOPED_TRACE(beforeStart ? "interrupted before the statement starts" : "interrupted as it starts");
+        auto points = std::make_shared<Checkpoints>();
+        CheckpointConnection gated(database.connect(), points);
+        points->interruptOpensGate = beforeStart;
+        if (!beforeStart) points->gate.allow(INT_MAX);
+        {
+            AsyncExecutor local;
+            ASSERT_TRUE(local.execute(gated, c));
+            ASSERT_TRUE(points->gate.waitReached(0));
+        }
+        EXPECT_EQ(points->endings().join("|").toStdString(), "interrupted");
     }
-    EXPECT_LT(clock.elapsed(), 5000);
-    // Nothing is delivered to the destroyed executor later.
+    // Nothing is delivered to the destroyed executors later.
     QCoreApplication::processEvents();
+}
+
+// A run of several commands that is cancelled as one of them completes
+// starts none of the others, and keeps none of their work.
+TEST_F(AsyncExecution, ACancelledRunStartsNoFurtherCommand) {
+    auto points = std::make_shared<Checkpoints>();
+    db::SharedConnection shared(QStringLiteral("Database"),
+                                [&](const QString&, QString*) -> std::unique_ptr<db::Connection> {
+                                    return std::make_unique<CheckpointConnection>(database.connect(), points);
+                                });
+    std::vector<db::Command> commands(2);
+    commands[0].text = QStringLiteral("INSERT INTO TUser (UserInitials) VALUES ('AB')");
+    commands[1].text = QStringLiteral("INSERT INTO TUser (UserInitials) VALUES ('CD')");
+    points->gate.allow(1);  // the first command runs, then waits
+    ASSERT_TRUE(executor.executeAll(shared, commands)) << executor.errorText().toStdString();
+    ASSERT_TRUE(points->gate.waitReached(1));
+    executor.cancel();
+    points->gate.allow(INT_MAX);
+    ASSERT_TRUE(waitFor(finished));
+    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::Cancelled);
+    EXPECT_EQ(points->endings().join("|").toStdString(), "ok");
+    EXPECT_EQ(database.scalar("SELECT count(*) FROM TUser").toInt(), 0);
 }
 
 }  // namespace

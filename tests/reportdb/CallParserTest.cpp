@@ -55,6 +55,14 @@ TEST(CallParser, PositionalArgumentsWithAndWithoutExec) {
     EXPECT_EQ(p.call.arguments[2].value, QVariant(0.5));
     EXPECT_EQ(p.call.arguments[3].value, QVariant(1000.0));
     EXPECT_EQ(p.call.arguments[4].value.typeId(), QMetaType::Double);  // too large for 64 bits
+
+    // Numbers are ASCII digits; a large one is still read as a number (its
+    // parameter's type decides whether it fits).
+    p = call("P 4294967298, 1e300, -0.75");
+    ASSERT_EQ(p.call.arguments.size(), 3u);
+    EXPECT_EQ(p.call.arguments[0].value, QVariant(qlonglong(4294967298)));
+    EXPECT_EQ(p.call.arguments[1].value, QVariant(1e300));
+    EXPECT_EQ(p.call.arguments[2].value, QVariant(-0.75));
 }
 
 TEST(CallParser, NamedArgumentsQuotingNullAndBareWords) {
@@ -140,6 +148,24 @@ TEST(CallParser, MalformedCallsSayWhatIsWrong) {
     EXPECT_TRUE(malformed("EXEC [P").contains("bracket"));
     EXPECT_TRUE(malformed("EXEC @rc P").contains("near 'P'"));
     EXPECT_TRUE(malformed("P @ = 1").contains("near"));
+
+    // Where the text names the position, it counts characters from 1.
+    const struct {
+        const char* text;
+        const char* error;
+    } positioned[] = {
+        {"EXEC []", "position 6"},
+        {"EXEC [dbo].[] 1", "position 12"},
+        {"EXEC dbo. 1", "position 11"},
+        {"P 1e999", "'1e999' at position 3 is out of the range"},
+        {"P 1, -2e400", "'-2e400' at position 6 is out of the range"},
+    };
+    for (const auto& c : positioned) {
+        SCOPED_TRACE(c.text);
+        EXPECT_TRUE(malformed(c.text).contains(c.error)) << malformed(c.text).toStdString();
+    }
+    // Digits beyond any number type, as a literal.
+    EXPECT_TRUE(malformed(("P " + std::string(400, '9')).c_str()).contains("out of the range"));
 
     // The name is known even when the arguments are not, so that an unknown
     // procedure is reported as such.

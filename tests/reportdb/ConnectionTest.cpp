@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QTimeZone>
 
 using testing_support::TempDatabase;
 
@@ -222,10 +223,17 @@ TEST(DateTimeText, TheStoredShapesAndTheRest) {
     EXPECT_EQ(parseDateTime(" 2024-02-29 07:05:09 "), QDateTime(day, QTime(7, 5, 9)));
     EXPECT_EQ(parseDateTime("20240229 07:05:09"), QDateTime(day, QTime(7, 5, 9)));
     EXPECT_EQ(parseDateTime("20240229"), day.startOfDay());
+    // A trailing Z marks UTC (heartbeats are written so).
+    const QDateTime utc(day, QTime(7, 5, 9, 250), Qt::UTC);
+    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09.250Z"), utc);
+    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09.250Z").timeSpec(), Qt::UTC);
+    EXPECT_EQ(reportdb::sqlite::utcDateTimeText(utc), "2024-02-29 07:05:09.250Z");
+    EXPECT_EQ(reportdb::sqlite::utcDateTimeText(QDateTime(day, QTime(3, 0, 10), QTimeZone(2 * 3600))),
+              "2024-02-29 01:00:10.000Z");
     // Impossible dates and times, and text that only starts like a date.
-    for (const char* text :
-         {"2023-02-29", "2024-13-01", "2024-02-29 24:00", "2024-02-29 07:60:00", "2024-02-29 07:05:09x",
-          "2024-02-29 7:05", "2024/02/29", "Turbine 2024-02-29", ""})
+    for (const char* text : {"2023-02-29", "2024-13-01", "2024-02-29 24:00", "2024-02-29 07:60:00",
+                             "2024-02-29 07:05:09x", "2024-02-29 7:05", "2024/02/29", "Turbine 2024-02-29",
+                             "", "Z", "2024-02-29 07:05:09ZZ", "2024-02-29 25:05:09Z"})
         EXPECT_FALSE(parseDateTime(QString::fromLatin1(text)).isValid()) << text;
 }
 

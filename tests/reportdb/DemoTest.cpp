@@ -26,7 +26,7 @@ namespace {
 // Every table's definition and rows, in a fixed order, as text.
 QString dump(const QString& path) {
     QString error;
-    sqlite3* db = reportdb::openDatabaseHandle(path, false, &error);
+    sqlite3* db = reportdb::openDatabaseHandle(path, reportdb::OpenMode::ReadOnly, &error);
     EXPECT_TRUE(db) << error.toStdString();
     if (!db) return {};
     QString out;

@@ -70,6 +70,12 @@ db::Row echoRow(const db::Result& result) {
     return result.resultSets[0].rows[0];
 }
 
+// The echoed @Id.
+QVariant firstValue(const db::Result& result) {
+    const db::Row row = echoRow(result);
+    return row.empty() ? QVariant() : row[0];
+}
+
 }  // namespace
 
 TEST(ProcedureCall, PositionalAndNamedArgumentsMapTheSameWay) {
@@ -101,6 +107,76 @@ TEST(ProcedureCall, PositionalAndNamedArgumentsMapTheSameWay) {
     EXPECT_TRUE(defaults[5].isNull());  // an output nobody passed starts as NULL
     // An empty text is 0 for a number, as the server converts it.
     EXPECT_EQ(echoRow(runText(*connection, "TEST_SP_Echo ''")).at(0), QVariant(qlonglong(0)));
+}
+
+TEST(ProcedureCall, IntegerArgumentsAreThirtyTwoBitsAndLoseTheirFraction) {
+    TempDatabase database("3.28.0.0", echoRegistry());
+    auto connection = database.connect();
+    ASSERT_TRUE(connection);
+    const QString overflow = "Arithmetic overflow error converting expression to data type int.";
+    const QString textOverflow = "overflowed an int column";
+
+    // @Id as written in a text call: the value it takes, or the error.
+    const struct {
+        const char* argument;
+        qlonglong value;
+        QString error;
+    } cases[] = {
+        {"2147483647", 2147483647, {}},
+        {"-2147483648", -2147483648LL, {}},
+        {"2.7", 2, {}},
+        {"-2.7", -2, {}},
+        {"-0.5", 0, {}},
+        {"1e3", 1000, {}},
+        {"'+12'", 12, {}},
+        {"2147483648", 0, overflow},
+        {"4294967298", 0, overflow},  // not profile 2
+        {"-2147483649", 0, overflow},
+        {"2147483647.5", 2147483647, {}},
+        {"2147483648.0", 0, overflow},
+        {"1e300", 0, overflow},
+        {"99999999999999999999", 0, overflow},
+        {"'4294967298'", 0, textOverflow},
+        {"'99999999999999999999'", 0, textOverflow},
+        {"'2.5'", 0, "Error converting the value '2.5' to data type int."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument);
+        const db::Result result =
+            runText(*connection, QStringLiteral("TEST_SP_Echo @Id = %1").arg(c.argument));
+        if (c.error.isEmpty()) {
+            EXPECT_EQ(firstValue(result), QVariant(c.value));
+        } else {
+            EXPECT_FALSE(result.ok());
+            EXPECT_TRUE(result.error.contains(c.error)) << result.error.toStdString();
+        }
+    }
+
+    // The same rule for the values of a stored-procedure command.
+    const struct {
+        QVariant value;
+        qlonglong expected;
+        bool fits;
+    } values[] = {
+        {qlonglong(4294967298), 0, false},
+        {2.7, 2, true},
+        {-1e300, 0, false},
+        {QString("4294967298"), 0, false},
+        {qulonglong(1) << 63, 0, false},
+        {true, 1, true},
+    };
+    for (const auto& v : values) {
+        SCOPED_TRACE(v.value.toString().toStdString());
+        db::Command command;
+        command.type = db::CommandType::StoredProcedure;
+        command.text = "TEST_SP_Echo";
+        command.parameters = {param("@Id", v.value)};
+        const db::Result result = connection->execute(command);
+        if (v.fits)
+            EXPECT_EQ(firstValue(result), QVariant(v.expected));
+        else
+            EXPECT_TRUE(result.error.contains("overflow")) << result.error.toStdString();
+    }
 }
 
 TEST(ProcedureCall, TextCallsFillOutputPlaceholdersAndTheReturnValue) {
@@ -204,6 +280,8 @@ TEST(ProcedureCall, BadTextCallsFailWithAClearMessage) {
     EXPECT_TRUE(error("TEST_SP_Echo :Id OUTPUT", {param("Id", 1)}).contains("not declared as an OUTPUT"));
     EXPECT_TRUE(error("TEST_SP_Echo 1,, 2").startsWith("Incorrect syntax near"));
     EXPECT_TRUE(error("TEST_SP_Echo 'open").startsWith("Unclosed quotation mark"));
+    EXPECT_TRUE(error("EXEC []").contains("position 6")) << error("EXEC []").toStdString();
+    EXPECT_TRUE(error("TEST_SP_Echo 1e999").contains("out of the range"));
 
     // The connection stays usable after every failure.
     EXPECT_TRUE(runText(*connection, "TEST_SP_Echo 1").ok());

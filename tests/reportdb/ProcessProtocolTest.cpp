@@ -5,13 +5,12 @@
 
 #include "reportdb/EmbeddedConnection.h"
 #include "reportdb/ProcedureRegistry.h"
+#include "support/Gate.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <future>
-#include <mutex>
 #include <thread>
 
 using db::FieldType;
@@ -20,36 +19,10 @@ using reportdb::Arguments;
 using reportdb::ProcedureContext;
 using reportdb::ProcedureParameter;
 using reportdb::ProcedureResult;
+using testing_support::Gate;
 using testing_support::TempDatabase;
 
 namespace {
-
-// Lets the test hold a running procedure at numbered points.
-class Gate {
-public:
-    // Called by the procedure: notes the point and waits until it may pass.
-    void pass(int point) {
-        std::unique_lock lock(mutex_);
-        reached_ = point;
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return allowed_ > point; });
-    }
-    bool waitReached(int point) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return reached_ >= point; });
-    }
-    void allow(int point) {
-        std::lock_guard lock(mutex_);
-        allowed_ = point;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int reached_ = -1;
-    int allowed_ = 0;
-};
 
 // TEST_SP_Steps @Steps, @ProcessId: point 0 before the first report; then
 // one step per user row, the step i + 1 point inside step i (after its

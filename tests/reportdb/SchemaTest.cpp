@@ -8,7 +8,11 @@
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 
 using reportdb::MigrationStep;
 using testing_support::TempDatabase;
@@ -29,13 +33,48 @@ bool addMarker(sqlite3* db, QString* error) {
     return reportdb::sqlite::execSql(db, "INSERT INTO TMarker VALUES (42)", error);
 }
 
+// A file as it lies on disk: its bytes, its time and the files beside it.
+struct FileState {
+    QByteArray bytes;
+    QDateTime modified;
+    QStringList neighbours;
+
+    static FileState of(const QString& path) {
+        QFile file(path);
+        FileState state;
+        if (file.open(QIODevice::ReadOnly)) state.bytes = file.readAll();
+        state.modified = QFileInfo(path).lastModified();
+        state.neighbours = QFileInfo(path).dir().entryList(QDir::Files, QDir::Name);
+        return state;
+    }
+    bool operator==(const FileState&) const = default;
+};
+
+// Writes `sql` into a new SQLite file of its own, as another program would.
+void writeSqliteFile(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+        SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close_v2(db);
+}
+
+// A reporting database with the rollback journal, so that a switch to the
+// write-ahead log would show in its bytes.
+void writeReportingFile(const QString& path, const char* sql = "") {
+    QString error;
+    ASSERT_TRUE(reportdb::createDatabase(path, QString(), &error)) << error.toStdString();
+    writeSqliteFile(path, (std::string("PRAGMA journal_mode = DELETE;") + sql).c_str());
+}
+
 }  // namespace
 
 TEST(Schema, StepsAreAppliedOnceInOrderAndAtomically) {
     QTemporaryDir dir;
     const QString path = dir.filePath("steps.db");
     QString error;
-    sqlite3* db = reportdb::openDatabaseHandle(path, true, &error);
+    sqlite3* db = reportdb::openDatabaseHandle(path, reportdb::OpenMode::New, &error);
     ASSERT_TRUE(db) << error.toStdString();
 
     const auto standard = reportdb::migrationSteps();
@@ -77,16 +116,6 @@ TEST(Schema, StepsAreAppliedOnceInOrderAndAtomically) {
     EXPECT_TRUE(error.contains("cannot follow")) << error.toStdString();
     count = reportdb::sqlite::Statement();
     sqlite3_close_v2(db);
-}
-
-TEST(Schema, ADatabaseNewerThanTheProgramIsRefused) {
-    TempDatabase database;
-    ASSERT_TRUE(database.isValid());
-    database.exec("PRAGMA user_version = 999");
-    QString error;
-    EXPECT_FALSE(reportdb::Server::open(database.path(), &error));
-    EXPECT_TRUE(error.contains("newer than this program")) << error.toStdString();
-    EXPECT_FALSE(reportdb::makeConnectionFactory()(database.connectionString(), &error));
 }
 
 TEST(Schema, CoreTablesCarryTheInterfaceNames) {
@@ -139,4 +168,98 @@ TEST(Schema, CoreTablesCarryTheInterfaceNames) {
                   .at(0)
                   .toInt(),
               0);
+}
+
+// Opening touches only a reporting database: any other file, and one that
+// is refused, keeps its bytes (no schema, no version row, no journal change).
+TEST(Schema, OnlyAReportingDatabaseIsOpenedAndARefusedFileStaysAsItWas) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> write;
+        const char* error;
+    } refused[] = {
+        {"notes.db",
+         [](const QString& path) {
+             writeSqliteFile(path,
+                             "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT);"
+                             "INSERT INTO notes (body) VALUES ('keep me')");
+         },
+         "is not a reporting database: it records no schema step"},
+        {"empty.db", [](const QString& path) { QFile(path).open(QIODevice::WriteOnly); },
+         "is not a reporting database: the file is empty"},
+        {"text.db",
+         [](const QString& path) {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray("profiles, units and categories\n").repeated(200));
+         },
+         "is not a reporting database: file is not a database"},
+        {"newer.db", [](const QString& path) { writeReportingFile(path, "PRAGMA user_version = 999"); },
+         "newer than this program"},
+        // The version table alone makes it ours, but its steps cannot be applied.
+        {"foreign.db",
+         [](const QString& path) {
+             writeSqliteFile(path, "CREATE TABLE TDatabaseVersion (VersionText TEXT)");
+         },
+         "Migration step 1"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        QDir(dir.path()).mkdir(c.name + QString(".dir"));
+        const QString path = dir.path() + "/" + c.name + ".dir/" + c.name;
+        c.write(path);
+        const FileState before = FileState::of(path);
+        QString error;
+        EXPECT_FALSE(reportdb::Server::open(path, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(c.error)) << error.toStdString();
+        // The way a session opens it: through its connection string.
+        error.clear();
+        EXPECT_FALSE(reportdb::makeConnectionFactory()("Provider=Embedded;Data Source=" + path, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        reportdb::demo::Summary summary;
+        EXPECT_FALSE(reportdb::demo::readDemoSummary(path, &summary, &error));
+        EXPECT_EQ(FileState::of(path), before);
+    }
+
+    // Read-only opening of a reporting database changes nothing either.
+    const QString current = dir.filePath("current.db");
+    writeReportingFile(current);
+    const FileState before = FileState::of(current);
+    QString error;
+    sqlite3* db = reportdb::openDatabaseHandle(current, reportdb::OpenMode::ReadOnly, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    EXPECT_EQ(reportdb::readVersionText(db), reportdb::kDefaultVersionText);
+    sqlite3_close_v2(db);
+    reportdb::demo::Summary summary;
+    EXPECT_FALSE(reportdb::demo::readDemoSummary(current, &summary, &error));  // not a demo
+    EXPECT_EQ(FileState::of(current), before);
+    EXPECT_FALSE(reportdb::createDatabase(current, QString(), &error));
+    EXPECT_EQ(FileState::of(current), before);
+}
+
+// A reporting database of an older program is brought up to date.
+TEST(Schema, AnOlderReportingDatabaseIsUpgradedWhenOpened) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("older.db");
+    QString error;
+    sqlite3* db = reportdb::openDatabaseHandle(path, reportdb::OpenMode::New, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    ASSERT_TRUE(reportdb::applyMigrations(db, reportdb::migrationSteps().first(1), &error))
+        << error.toStdString();
+    sqlite3_close_v2(db);
+
+    auto server = reportdb::Server::open(path, &error);
+    ASSERT_TRUE(server) << error.toStdString();
+    EXPECT_EQ(server->versionText(), reportdb::kDefaultVersionText);
+    auto connection = server->connect(&error);
+    ASSERT_TRUE(connection) << error.toStdString();
+    db::Command command;
+    command.text =
+        "SELECT user_version, (SELECT journal_mode FROM pragma_journal_mode) FROM pragma_user_version";
+    const db::Result result = connection->execute(command);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    EXPECT_EQ(result.resultSets.at(0).rows.at(0).at(0).toInt(), reportdb::migrationSteps().back().number);
+    EXPECT_EQ(result.resultSets.at(0).rows.at(0).at(1).toString(), "wal");
 }

@@ -5,14 +5,20 @@
 #include "reportdb/EmbeddedConnection.h"
 #include "reportdb/Schema.h"
 #include "reportdb/SqliteUtil.h"
+#include "support/Gate.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+#include <QTimeZone>
+#include <atomic>
+#include <climits>
 #include <future>
 #include <thread>
 
 using testing_support::DemoContent;
+using testing_support::Gate;
 using testing_support::TempDatabase;
 
 namespace {
@@ -202,7 +208,7 @@ TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
 
     // The program has ended: the job waits in the queue where it stopped.
     QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), false, &error);
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
     ASSERT_TRUE(handle) << error.toStdString();
     {
         reportdb::ProcedureContext context(handle, QString(), nullptr);
@@ -234,22 +240,29 @@ TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
 TEST(ShadowData, AJobWhoseWorkerEndedWithoutStoppingIsTakenOver) {
     TempDatabase database(smallDemo(40));
     database.close();
-    // Two running jobs as another program left them: one that has not sent
-    // a heartbeat for long (that program ended), one that is alive.
+    // Running jobs as other programs left them: two whose worker has not
+    // sent a heartbeat for long (it ended), two whose worker is alive. Older
+    // programs wrote heartbeats as local wall-clock text, this one in UTC.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), false, &error);
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
     ASSERT_TRUE(handle) << error.toStdString();
     ASSERT_TRUE(reportdb::sqlite::execSql(
         handle,
         QStringLiteral(
-            "DELETE FROM TShadowData WHERE ReportProfileId IN (1, 2);"
+            "DELETE FROM TShadowData WHERE ReportProfileId IN (1, 2, 3, 4);"
             "INSERT INTO TJob (JobType, ReportProfileId, FromDate, ToDate, State, Owner, Heartbeat, "
             "CreatedAt) VALUES "
-            "('GenerateShadowData', 1, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'gone', "
+            "('GenerateShadowData', 1, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'gone', '%1', "
+            "'2024-01-01 00:00:00'), "
+            "('GenerateShadowData', 2, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'alive', '%2', "
+            "'2024-01-01 00:00:00'), "
+            "('GenerateShadowData', 3, '2024-12-31 00:10:00', '2025-01-01 00:00:00', 1, 'old', "
             "'2024-01-01 00:00:00', '2024-01-01 00:00:00'), "
-            "('GenerateShadowData', 2, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'alive', '%1', "
+            "('GenerateShadowData', 4, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'awake', '%3', "
             "'2024-01-01 00:00:00')")
-            .arg(reportdb::sqlite::dateTimeText(QDateTime::currentDateTime())),
+            .arg(reportdb::sqlite::utcDateTimeText(now.addSecs(-31)),
+                 reportdb::sqlite::dateTimeText(now.toLocalTime()), reportdb::sqlite::utcDateTimeText(now)),
         &error))
         << error.toStdString();
     sqlite3_close_v2(handle);
@@ -257,17 +270,95 @@ TEST(ShadowData, AJobWhoseWorkerEndedWithoutStoppingIsTakenOver) {
     database.reopen();
     auto watch = database.connect();
     ASSERT_TRUE(watch);
+    const auto state = [&](int profileId) {
+        return value(*watch, QStringLiteral("SELECT State || Owner FROM TJob WHERE ReportProfileId = %1")
+                                 .arg(profileId))
+            .toString();
+    };
     const auto seen = watchStatus(*watch, kWholePark, [&] {
-        return value(*watch, "SELECT State FROM TJob WHERE ReportProfileId = 1").toInt() >= 2;
+        return value(*watch, "SELECT State FROM TJob WHERE ReportProfileId = 3").toInt() >= 2;
     });
     EXPECT_EQ(seen.back(), 0);
-    EXPECT_EQ(value(*watch, "SELECT State FROM TJob WHERE ReportProfileId = 1").toInt(), 2);
+    EXPECT_TRUE(state(1).startsWith("2")) << state(1).toStdString();
+    EXPECT_TRUE(state(3).startsWith("2")) << state(3).toStdString();
     EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
               kUnits * 40);
-    // The other one still belongs to its worker.
-    EXPECT_EQ(value(*watch, "SELECT State || Owner FROM TJob WHERE ReportProfileId = 2").toString(),
-              "1alive");
-    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 2").toInt(), 0);
+    // The others still belong to their workers.
+    EXPECT_EQ(state(2), "1alive");
+    EXPECT_EQ(state(4), "1awake");
+    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId IN (2, 4)").toInt(), 0);
+}
+
+// Two programs on one database, each with its worker (two servers stand for
+// two processes). Between the first worker's heartbeat and the second one's
+// look at the queue 20 seconds pass, while the local clock moves from 02:00
+// to 03:00 (daylight saving): the job still belongs to the first worker.
+TEST(ShadowData, ASecondWorkerLeavesALiveJobToItsWorkerAcrossAClockChange) {
+    TempDatabase database(smallDemo(40));
+    database.close();
+    QString error;
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
+    ASSERT_TRUE(handle) << error.toStdString();
+    ASSERT_TRUE(reportdb::sqlite::execSql(
+        handle,
+        "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
+        "INSERT INTO TJob (JobType, ReportProfileId, FromDate, ToDate, State, CreatedAt) VALUES "
+        "('GenerateShadowData', 1, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 0, '2024-03-31 01:00:00')",
+        &error))
+        << error.toStdString();
+    sqlite3_close_v2(handle);
+
+    const QDateTime winterTime(QDate(2024, 3, 31), QTime(1, 59, 50), QTimeZone(3600));
+    const QDateTime summerTime(QDate(2024, 3, 31), QTime(3, 0, 10), QTimeZone(2 * 3600));
+    // The first worker's readings of its clock are the gate's points: it
+    // claims the job (0), plans it (1) and stops before its first step (2).
+    Gate first;
+    first.allow(2);
+    std::atomic<int> firstReadings = 0;
+    auto firstWorker = reportdb::Server::open(database.path(), &error, nullptr, [&] {
+        first.pass(firstReadings++);
+        return winterTime;
+    });
+    ASSERT_TRUE(firstWorker) << error.toStdString();
+    const auto release = qScopeGuard([&] { first.allow(INT_MAX); });
+    ASSERT_TRUE(first.waitReached(2));
+    auto watch = firstWorker->connect(&error);
+    ASSERT_TRUE(watch) << error.toStdString();
+    // State|Owner|Heartbeat|StepsDone|StepsTotal
+    const auto job = [&] {
+        QStringList fields;
+        for (const auto& row :
+             rows(*watch, "SELECT State, Owner, Heartbeat, StepsDone, StepsTotal FROM TJob"))
+            for (const QVariant& field : row) fields << field.toString();
+        return fields;
+    };
+    const QStringList held = job();
+    ASSERT_EQ(held.size(), 5);
+    ASSERT_EQ(held[0], "1");
+    ASSERT_FALSE(held[1].isEmpty());
+    ASSERT_EQ(held[3], "0");
+    const int steps = held[4].toInt();
+    ASSERT_GT(steps, 0);
+
+    // The second worker looks once and is then stopped; a worker that took
+    // the job over would have put it back into the queue on stopping.
+    Gate second;
+    second.allow(INT_MAX);
+    auto secondWorker = reportdb::Server::open(database.path(), &error, nullptr, [&] {
+        second.pass(0);
+        return summerTime;
+    });
+    ASSERT_TRUE(secondWorker) << error.toStdString();
+    ASSERT_TRUE(second.waitReached(0));
+    secondWorker.reset();
+    EXPECT_EQ(job().join('|').toStdString(), held.join('|').toStdString());
+
+    // The first worker carries on with its job to the end.
+    first.allow(INT_MAX);
+    ASSERT_TRUE(first.waitReached(2 + steps));
+    EXPECT_EQ(job().value(0), "2");
+    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
+              kUnits * 40);
 }
 
 TEST(ShadowData, DirectRegenerationCountsDownInsideTheCall) {
