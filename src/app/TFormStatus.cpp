@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,7 +13,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -26,7 +27,6 @@ constexpr int kPollMs = 100;
 // A time-out of 0 means "no limit", which is a day in practice.
 constexpr int kDefaultTimeoutSeconds = 86400;
 // After a cancel the worker needs a moment to give its connection back.
-constexpr int kCancelPollMs = 10;
 constexpr int kCancelWaitMs = 30000;
 
 const QString kCancelledText = QStringLiteral("Operation cancelled");
@@ -215,27 +215,20 @@ bool TFormStatus::runExecution(db::SharedConnection& connection, int timeoutSeco
     executing_ = true;
     dataSet_ = dataSet;
     app::BusyScope busy(context_);
-    QElapsedTimer clock;
-    clock.start();
     const int seconds = timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds;
-    const qint64 limitMs = qint64(seconds) * 1000;
     if (cancelAllowed_) ButtonCancel->setEnabled(true);
 
-    ui::waitUntil(
-        [&] {
-            if (completed_) return true;
-            if (clock.elapsed() > limitMs) {
-                timedOut_ = true;
-                return true;
-            }
-            if (cancelRequested_) {
-                setWaitCursor();
-                ButtonCancel->setEnabled(false);
-                return true;
-            }
-            return false;
-        },
-        kPollMs);
+    // The executor's finished() ends the wait; the timer only watches the
+    // time-out and the cancel button.
+    ui::WaitLimits limits;
+    limits.timeoutMs = int(std::min<qint64>(qint64(seconds) * 1000, std::numeric_limits<int>::max()));
+    limits.cancelled = [this] { return cancelRequested_; };
+    limits.checkMs = kPollMs;
+    ui::Wait wait([this] { return completed_; });
+    wait.on(&executor_, &db::AsyncExecutor::finished).on(ButtonCancel, &QPushButton::clicked);
+    const ui::WaitEnd end = wait.run(limits);
+    if (end == ui::WaitEnd::TimedOut) timedOut_ = true;
+    if (cancelRequested_ && !completed_) setWaitCursor();
     ButtonCancel->setEnabled(false);
 
     if (!completed_) {
@@ -244,7 +237,8 @@ bool TFormStatus::runExecution(db::SharedConnection& connection, int timeoutSeco
         if (!timedOut_) cancelRequested_ = true;
         errorText_ = timedOut_ ? kTimeoutText : kCancelledText;
         executor_.cancel();
-        ui::waitUntil([this] { return !executor_.isRunning(); }, kCancelPollMs, kCancelWaitMs);
+        ui::waitForSignal(&executor_, &db::AsyncExecutor::finished, [this] { return !executor_.isRunning(); },
+                          {kCancelWaitMs, {}, 0});
     }
     executing_ = false;
     dataSet_ = nullptr;

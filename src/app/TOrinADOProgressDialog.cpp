@@ -26,7 +26,6 @@ constexpr char kStatusParameter[] = "DataCalcProcessStatus";
 constexpr int kProcessCommandTimeoutSeconds = 60;
 // How long a cancel waits for an interrupted statement to give up.
 constexpr int kStopWaitMs = 30000;
-constexpr int kStopStepMs = 20;
 
 // Texts of SQLProgressDialog.txt.
 enum Text {
@@ -359,7 +358,12 @@ void TOrinADOProgressDialog::handleStatementCompletion(bool ok) {
     if (mode_ == ModeOpenDataSet && dataSet_) dataSet_->setRows(statementExecutor_.rows());
     stepRunning_ = false;
     stepSucceeded();
+    endStep();
+}
+
+void TOrinADOProgressDialog::endStep() {
     finished_ = true;
+    Q_EMIT stepEnded();
 }
 
 void TOrinADOProgressDialog::stepSucceeded() {
@@ -382,7 +386,7 @@ void TOrinADOProgressDialog::failStep(const QString& error) {
     if (!failed_) errorText_ = error;
     failed_ = true;
     CleanUp();
-    finished_ = true;
+    endStep();
 }
 
 // --- Status polling ---
@@ -446,8 +450,10 @@ void TOrinADOProgressDialog::applyRemaining(int remaining) {
 void TOrinADOProgressDialog::stopExecutions() {
     statementExecutor_.cancel();
     statusExecutor_.cancel();
-    ui::waitUntil([this] { return !statementExecutor_.isRunning() && !statusExecutor_.isRunning(); },
-                  kStopStepMs, kStopWaitMs);
+    ui::Wait([this] { return !statementExecutor_.isRunning() && !statusExecutor_.isRunning(); })
+        .on(&statementExecutor_, &db::AsyncExecutor::finished)
+        .on(&statusExecutor_, &db::AsyncExecutor::finished)
+        .run({kStopWaitMs, {}, 0});
     // A process created just before the cancel reached the statement still
     // has to be terminated.
     if (creatingProcess_ && statementExecutor_.succeeded()) {
@@ -504,7 +510,7 @@ void TOrinADOProgressDialog::BitBtnCancelClick() {
     restoreLabels();
     stopAnimation();
     ui::pause(0);
-    finished_ = true;
+    endStep();
     // Nothing runs any more: a dialog left open would offer a dead Cancel.
     closeDialog();
 }
@@ -540,8 +546,7 @@ void TOrinADOProgressDialog::reject() {
 // --- Batches ---
 
 bool runBatch(app::AppContext& context, TOrinADOProgressDialog& dialog, bool useProcess,
-              const QString& commandName, const std::vector<ProgressItem>& items, QString* error,
-              int stepMs) {
+              const QString& commandName, const std::vector<ProgressItem>& items, QString* error) {
     if (error) error->clear();
     if (items.empty()) return true;
     app::BusyScope busy(context);
@@ -554,8 +559,8 @@ bool runBatch(app::AppContext& context, TOrinADOProgressDialog& dialog, bool use
         dialog.setStatusText(item.statusText);
         if (!dialog.StartProgress(TOrinADOProgressDialog::ModeExecute, nullptr, commandName, item.statement))
             break;
-        ui::waitUntil([&dialog] { return dialog.Failed() || dialog.Finished() || dialog.Cancelled(); },
-                      stepMs);
+        ui::waitForSignal(&dialog, &TOrinADOProgressDialog::stepEnded,
+                          [&dialog] { return dialog.Failed() || dialog.Finished() || dialog.Cancelled(); });
         if (dialog.Failed() || dialog.Cancelled()) break;
         ++done;
     }

@@ -80,6 +80,11 @@ public:
     void BitBtnCancelClick();
     void TimerProcessTimer();
 
+Q_SIGNALS:
+    // The step started last is over (Finished() is set): it succeeded,
+    // failed or was cancelled.
+    void stepEnded();
+
 protected:
     void reject() override;  // Escape and the close button cancel a running step
 
@@ -103,6 +108,7 @@ private:
     void stepSucceeded();
     void finishDialog();
     void failStep(const QString& error);
+    void endStep();
     // Stops running executions and waits until they have ended.
     void stopExecutions();
     // Terminates the running process and, when that worked, drops its tables.
@@ -164,11 +170,11 @@ struct ProgressItem {
 };
 
 // Runs `items` one after another under the dialog (layout 3, statements
-// executed as commands on the session's connection), waiting in steps of
-// `stepMs` with events processed. Returns true when every item finished.
+// executed as commands on the session's connection), processing events while
+// each step runs; the next starts as soon as one has ended. Returns true when
+// every item finished.
 // On false the dialog has been cleaned up; `error` holds the failing
 // statement's error text, and is empty when the user cancelled
 // (dialog.Cancelled()) or the dialog could not start (it said why).
 bool runBatch(app::AppContext& context, TOrinADOProgressDialog& dialog, bool useProcess,
-              const QString& commandName, const std::vector<ProgressItem>& items, QString* error = nullptr,
-              int stepMs = 100);
+              const QString& commandName, const std::vector<ProgressItem>& items, QString* error = nullptr);

@@ -27,16 +27,18 @@ constexpr int kTextAllPending = 560;
 constexpr int kTextUnlockQuestion = 561;
 // How many times the list is refreshed after a regeneration was started.
 constexpr int kRegenerationWatchRounds = 10;
+// How long a command waits for a running tick of the watch.
+constexpr int kWatchTickWaitMs = 2200;
 }  // namespace
 
 void TFormSQLProfileAdministrator::BeginCommand() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     watchWasRunning_ = TimerRegenationStatus->isActive();
-    // Let a running refresh of the watch finish (up to 22 rounds of 100 ms).
-    for (int round = 0; round < 22 && watchTickRunning_; ++round) {
-        TimerRegenationStatus->stop();
-        ui::pause(100);
-    }
+    // Let a running refresh of the watch finish; its end ends the wait.
+    TimerRegenationStatus->stop();
+    ui::waitForSignal(this, &TFormSQLProfileAdministrator::watchTickEnded,
+                      [this] { return !watchTickRunning_; }, {kWatchTickWaitMs, {}, 0});
+    // The tick restarts the watch when it ends.
     TimerRegenationStatus->stop();
     QApplication::restoreOverrideCursor();
 }
@@ -250,6 +252,7 @@ void TFormSQLProfileAdministrator::TimerRegenationStatusTimer() {
     }
     watchTickRunning_ = false;
     SetCommandsEnabled(!current_.Busy);
+    Q_EMIT watchTickEnded();
 }
 
 void TFormSQLProfileAdministrator::SpeedButtonPrintClick() {

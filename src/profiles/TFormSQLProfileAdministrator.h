@@ -116,6 +116,8 @@ public:
 Q_SIGNALS:
     // The start-up sequence ended (loaded: the list is shown).
     void startupFinished(bool loaded);
+    // A tick of the regeneration watch has ended.
+    void watchTickEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -38,7 +38,7 @@ bool ShadowDataRegeneration::Run(int profileId, const QString& title, std::funct
     // A cancelled statement ends once the database notices the interrupt;
     // waiting here keeps the interrupts going, so the executor is free (and
     // can be destroyed without blocking) when the command returns.
-    ui::waitUntil([this] { return !statement_.isRunning(); }, 20, kPreviousStatementWaitMs);
+    waitForStatement();
     if (!ok && (statement_.outcome() == db::AsyncExecutor::Outcome::Failed ||
                 statement_.outcome() == db::AsyncExecutor::Outcome::TimedOut))
         showError(statement_.errorText());
@@ -47,7 +47,7 @@ bool ShadowDataRegeneration::Run(int profileId, const QString& title, std::funct
 
 bool ShadowDataRegeneration::startStatement(int profileId, const shadowdata::RegenerationPeriod& period) {
     // A statement cancelled by the previous run may still be ending.
-    ui::waitUntil([this] { return !statement_.isRunning(); }, 20, kPreviousStatementWaitMs);
+    waitForStatement();
 
     const app::SessionData& session = context_.session();
     const bool asJob =
@@ -70,6 +70,11 @@ bool ShadowDataRegeneration::startStatement(int profileId, const shadowdata::Reg
         return false;
     }
     return true;
+}
+
+void ShadowDataRegeneration::waitForStatement() {
+    ui::waitForSignal(&statement_, &db::AsyncExecutor::finished, [this] { return !statement_.isRunning(); },
+                      {kPreviousStatementWaitMs, {}, 0});
 }
 
 void ShadowDataRegeneration::showError(const QString& text) {

@@ -45,6 +45,8 @@ public:
 
 private:
     bool startStatement(int profileId, const shadowdata::RegenerationPeriod& period);
+    // Until the statement has ended (or the wait for it has given up).
+    void waitForStatement();
     void showError(const QString& text);
 
     app::AppContext& context_;

@@ -87,6 +87,11 @@ void TFormProgresser::setRegeneration(int profileId, const QString& periodText, 
     statement_ = statement;
     refresh_ = std::move(refresh);
     prepared_ = true;
+    disconnect(statementFinished_);
+    if (statement_)
+        statementFinished_ = connect(statement_, &db::AsyncExecutor::finished, this, [this] {
+            if (running_) TimerTimer();
+        });
 }
 
 bool TFormProgresser::Execute(int profileId, const QString& periodText, db::AsyncExecutor* statement,
@@ -123,6 +128,11 @@ void TFormProgresser::FormShow() {
     Button1->show();
     Button1->setFocus();
     Timer.start();
+    // A statement that ended before the window showed is judged at once.
+    if (statement_ && !statement_->isRunning())
+        QTimer::singleShot(0, this, [this] {
+            if (running_) TimerTimer();
+        });
 }
 
 void TFormProgresser::showGauge() {

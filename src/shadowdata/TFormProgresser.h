@@ -1,6 +1,7 @@
 #pragma once
 // Follows a shadow data regeneration once a second until it has finished,
-// failed or been cancelled. On job databases the start statement only
+// failed or been cancelled; the end of the start statement is looked at as
+// soon as it comes, not on the next tick. On job databases the start statement only
 // queues the job; on older ones it runs the regeneration while the window
 // polls the profile's ReportProfileStatus.
 
@@ -84,6 +85,7 @@ private:
     bool running_ = false;
     bool succeeded_ = false;
     shadowdata::GaugeState gauge_;
+    QMetaObject::Connection statementFinished_;
 
     QLabel* Label1 = nullptr;  // the period
     QLabel* Label2 = nullptr;  // the outcome

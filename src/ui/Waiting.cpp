@@ -1,10 +1,62 @@
 #include "ui/Waiting.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 
 namespace ui {
+
+Wait::Wait(std::function<bool()> done) : done_(std::move(done)) {}
+
+void Wait::end(WaitEnd how) {
+    running_ = false;
+    end_ = how;
+    loop_.quit();
+}
+
+void Wait::check() {
+    // A signal after the end (or before the start) changes nothing.
+    if (!running_) return;
+    if (done_()) {
+        end(WaitEnd::Done);
+    } else if (cancelled_ && cancelled_()) {
+        end(WaitEnd::Cancelled);
+    }
+}
+
+WaitEnd Wait::run(const WaitLimits& limits) {
+    if (done_()) return WaitEnd::Done;
+    if (limits.cancelled && limits.cancelled()) return WaitEnd::Cancelled;
+    if (limits.timeoutMs == 0) return WaitEnd::TimedOut;
+
+    cancelled_ = limits.cancelled;
+    // The timers never ask done(): completion comes with the signals.
+    QTimer deadline;
+    if (limits.timeoutMs > 0) {
+        deadline.setSingleShot(true);
+        deadline.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&deadline, &QTimer::timeout, &loop_, [this] {
+            if (running_) end(WaitEnd::TimedOut);
+        });
+        deadline.start(limits.timeoutMs);
+    }
+    QTimer cancelCheck;
+    if (cancelled_) {
+        QObject::connect(&cancelCheck, &QTimer::timeout, &loop_, [this] {
+            if (running_ && cancelled_()) end(WaitEnd::Cancelled);
+        });
+        cancelCheck.start(std::max(limits.checkMs, 1));
+    }
+
+    running_ = true;
+    end_ = WaitEnd::Cancelled;
+    loop_.exec();
+    running_ = false;
+    deadline.stop();
+    cancelCheck.stop();
+    cancelled_ = nullptr;
+    return end_;
+}
 
 bool waitUntil(const std::function<bool()>& done, int stepMs, int timeoutMs) {
     if (done()) return true;

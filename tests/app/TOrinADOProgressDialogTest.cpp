@@ -364,7 +364,7 @@ TEST_F(ProgressDialogTest, BatchOfTenFillsTheOverallGauge) {
     for (int i = 1; i <= 10; ++i)
         items.push_back({QString("TEST_SP_Work %1").arg(i), QString("Unit %1").arg(i)});
     QString error = "stale";
-    ASSERT_TRUE(runBatch(context, dialog, true, "Add_Profile_Units", items, &error, 10));
+    ASSERT_TRUE(runBatch(context, dialog, true, "Add_Profile_Units", items, &error));
     EXPECT_TRUE(error.isEmpty());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(context.isBusy());
@@ -425,7 +425,7 @@ TEST_F(ProgressDialogTest, AFailingStatementSetsFailedWithTheErrorText) {
     const std::vector<ProgressItem> items{
         {"TEST_SP_Work 1", "a"}, {"TEST_SP_Work -1", "b"}, {"TEST_SP_Work 3", "c"}};
     QString error;
-    EXPECT_FALSE(runBatch(context, dialog, true, "Add_Profile_Units", items, &error, 10));
+    EXPECT_FALSE(runBatch(context, dialog, true, "Add_Profile_Units", items, &error));
     EXPECT_EQ(error, "Item -1 failed");
     EXPECT_TRUE(dialog.Failed());
     EXPECT_FALSE(dialog.isVisible());
@@ -445,7 +445,7 @@ TEST_F(ProgressDialogTest, AFailingStatementSetsFailedWithTheErrorText) {
         dialog.BitBtnCancelClick();
     });
     canceller.start(5);
-    EXPECT_FALSE(runBatch(context, dialog, false, "Delete_Profile_Units", {items[0], items[2]}, &error, 10));
+    EXPECT_FALSE(runBatch(context, dialog, false, "Delete_Profile_Units", {items[0], items[2]}, &error));
     EXPECT_TRUE(error.isEmpty());
     EXPECT_TRUE(dialog.Cancelled());
     EXPECT_EQ(fake->steps(), QStringList{"work:1:-"});
