@@ -1,6 +1,8 @@
-// Time from process start to the loaded profile list: the real program,
-// started on a demo database (and on one with 2,000 profiles), measured until
-// it reports the end of its start-up sequence in its trace log.
+// Time and peak memory from process start to the loaded profile list: the real
+// program, started on a demo database (and on one with 2,000 profiles),
+// measured until it reports the end of its start-up sequence in its trace
+// log; and, as the anchor, a bare Qt Widgets program showing a small table,
+// started and measured the same way. The summary gives the ratios.
 
 #include "app/SessionFile.h"
 #include "demo/DemoSession.h"
@@ -10,12 +12,20 @@
 
 #include <benchmark/benchmark.h>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileSystemWatcher>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -59,7 +69,23 @@ std::unique_ptr<Installation> makeInstallation(int extraProfiles) {
     return inst;
 }
 
-bool traceSays(const QString& folder, const QByteArray& text) {
+// One start of a program, measured until it reports the end of its start-up
+// in a log file under $PA_TRACE_DIR: the wall time, and the peak resident
+// memory (VmHWM) at that moment.
+struct Start {
+    double ms = 0;
+    double peakMiB = 0;
+};
+
+double peakMiB(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+bool logSays(const QString& folder, const QByteArray& text) {
     for (const auto& info : QDir(folder).entryInfoList({QStringLiteral("*.log")}, QDir::Files)) {
         QFile file(info.filePath());
         if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) return true;
@@ -67,32 +93,119 @@ bool traceSays(const QString& folder, const QByteArray& text) {
     return false;
 }
 
+std::optional<Start> startOnce(const QString& program, const QStringList& arguments) {
+    QTemporaryDir logs;
+    QProcess process;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("PA_TRACE_DIR"), logs.path());
+    process.setProcessEnvironment(env);
+
+    // The log is looked at whenever the folder or a file in it changes
+    // (inotify), so the report is seen as soon as it is written.
+    QEventLoop loop;
+    QFileSystemWatcher watcher({logs.path()});
+    Start start;
+    bool seen = false;
+    QElapsedTimer clock;
+    const auto check = [&] {
+        if (seen) return;
+        for (const auto& info : QDir(logs.path()).entryInfoList({QStringLiteral("*.log")}, QDir::Files))
+            if (!watcher.files().contains(info.filePath())) watcher.addPath(info.filePath());
+        if (!logSays(logs.path(), "Start-up finished")) return;
+        start.ms = double(clock.nsecsElapsed()) / 1e6;
+        start.peakMiB = peakMiB(process.processId());
+        seen = true;
+        loop.quit();
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &loop, check);
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+
+    clock.start();
+    process.start(program, arguments);
+    loop.exec();
+    process.kill();
+    process.waitForFinished(5000);
+    if (!seen) return std::nullopt;
+    return start;
+}
+
+// Every start of the run, by case, for the summary at the end.
+std::map<std::string, std::vector<Start>> allStarts;
+std::map<std::string, std::vector<Start>>& samples() { return allStarts; }
+
+void measureStarts(benchmark::State& state, const std::string& name, const QString& program,
+                   const QStringList& arguments) {
+    std::vector<Start>& runs = samples()[name];
+    for (auto _ : state) {
+        const std::optional<Start> start = startOnce(program, arguments);
+        if (!start) {
+            state.SkipWithError("the program did not report the end of its start-up");
+            return;
+        }
+        runs.push_back(*start);
+        state.SetIterationTime(start->ms / 1000.0);
+    }
+    std::vector<double> peaks;
+    for (const Start& run : runs) peaks.push_back(run.peakMiB);
+    state.counters["peak_MiB"] = *std::max_element(peaks.begin(), peaks.end());
+}
+
 void startToLoadedList(benchmark::State& state) {
     const auto inst = makeInstallation(int(state.range(0)));
-    for (auto _ : state) {
-        QTemporaryDir logs;
-        QProcess tool;
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("PA_TRACE_DIR"), logs.path());
-        tool.setProcessEnvironment(env);
-        QElapsedTimer clock;
-        clock.start();
-        tool.start(QStringLiteral(PA_TOOL_PATH), {inst->sessionFile, QStringLiteral("1")});
-        QDeadlineTimer deadline(60000);
-        while (!traceSays(logs.path(), "Start-up finished") && !deadline.hasExpired()) QThread::msleep(5);
-        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
-        tool.kill();
-        tool.waitForFinished(5000);
-    }
-    state.SetLabel(state.range(0) ? "demo + 2,000 profiles" : "demo database");
+    const std::string name = state.range(0) ? "tool, demo + 2,000 profiles" : "tool, demo database";
+    measureStarts(state, name, QStringLiteral(PA_TOOL_PATH), {inst->sessionFile, QStringLiteral("1")});
+    state.SetLabel(name);
 }
 BENCHMARK(startToLoadedList)
     ->Arg(0)
     ->Arg(2000)
     ->UseManualTime()
-    ->Iterations(5)
+    ->Iterations(11)
     ->Unit(benchmark::kMillisecond);
+
+// The anchor: a bare Qt Widgets program showing a 20x5 table, started and
+// measured the same way.
+void bareQtTable(benchmark::State& state) {
+    measureStarts(state, "bare Qt table", QStringLiteral(PA_BARE_PATH), {});
+    state.SetLabel("bare Qt table");
+}
+BENCHMARK(bareQtTable)->UseManualTime()->Iterations(11)->Unit(benchmark::kMillisecond);
+
+double minimum(std::vector<double> values) { return *std::min_element(values.begin(), values.end()); }
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Min and median of each case, and the tool's against the bare program's.
+void printSummary() {
+    const auto column = [](const std::vector<Start>& runs, double Start::*field) {
+        std::vector<double> values;
+        for (const Start& run : runs) values.push_back(run.*field);
+        return values;
+    };
+    const auto bare = samples().find("bare Qt table");
+    std::printf("\n%-30s %10s %10s %12s %12s %14s %14s\n", "start to report", "min ms", "median ms",
+                "min MiB", "median MiB", "ms vs bare", "MiB vs bare");
+    for (const auto& [name, runs] : samples()) {
+        if (runs.empty()) continue;
+        const auto ms = column(runs, &Start::ms);
+        const auto mib = column(runs, &Start::peakMiB);
+        std::printf("%-30s %10.1f %10.1f %12.1f %12.1f", name.c_str(), minimum(ms), median(ms), minimum(mib),
+                    median(mib));
+        if (bare != samples().end() && !bare->second.empty() && name != bare->first) {
+            const auto bareMs = column(bare->second, &Start::ms);
+            const auto bareMiB = column(bare->second, &Start::peakMiB);
+            std::printf(" %13.2fx %13.2fx", median(ms) / median(bareMs), median(mib) / median(bareMiB));
+        }
+        std::printf("\n");
+    }
+}
 
 }  // namespace
 
@@ -101,5 +214,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    printSummary();
     return 0;
 }

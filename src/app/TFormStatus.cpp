@@ -265,7 +265,7 @@ void TFormStatus::ADOConnectionExecuteComplete(bool ok) {
             }
         }
         readReturnValue(executor_.command());
-        if (ok && dataSet_ && !cancelRequested_ && !timedOut_) dataSet_->setRows(executor_.rows());
+        if (ok && dataSet_ && !cancelRequested_ && !timedOut_) dataSet_->setRows(executor_.takeRows());
         completed_ = true;
     } catch (const std::exception& e) {
         traceException(QString::fromUtf8(e.what()), "ADOConnectionExecuteComplete failed");

@@ -59,7 +59,8 @@ public:
     // why it was stopped. Empty after a run without error.
     const QString& errorText() const { return errorText_; }
     // Every result set and output of the last execution, for statements
-    // that return more than the one result set a data set takes.
+    // that return more than the one result set a data set takes (after a
+    // data set execution the first one's rows are in the data set).
     const db::Result& lastResult() const { return executor_.result(); }
     bool isExecuting() const { return executing_; }
     bool cancelAllowed() const { return cancelAllowed_; }

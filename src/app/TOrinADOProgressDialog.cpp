@@ -355,7 +355,7 @@ void TOrinADOProgressDialog::handleStatementCompletion(bool ok) {
     processRunning_ = false;
     TimerProcess->stop();
     statusExecutor_.cancel();
-    if (mode_ == ModeOpenDataSet && dataSet_) dataSet_->setRows(statementExecutor_.rows());
+    if (mode_ == ModeOpenDataSet && dataSet_) dataSet_->setRows(statementExecutor_.takeRows());
     stepRunning_ = false;
     stepSucceeded();
     endStep();

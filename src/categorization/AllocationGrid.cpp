@@ -233,25 +233,28 @@ void AllocationGrid::applyView() {
 
 void AllocationGrid::acceptSaved() {
     if (!dataSet_.isOpen()) return;
-    // Every row, switched-off ones included.
-    dataSet_.clearFilter();
-    for (int r = 0; r < dataSet_.recordCount(); ++r) {
-        if (dataSet_.rowStatus(r) == db::RowStatus::Unchanged) continue;
-        int now = 0;
-        bool moved = false;
-        for (int f = af::kFirstCategory; f < fieldCount(); ++f) {
-            const AllocationCellState state = cellState(r, f);
-            if (allocatedState(state)) now = f;
-            if (state != AllocationCellState::New && state != AllocationCellState::Removed) continue;
-            if (!moved && !(dataSet_.moveTo(r) && dataSet_.edit())) break;
-            moved = true;
-            dataSet_.setValue(f, qlonglong(state == AllocationCellState::New ? 3 : 0));
+    // Thousands of rows may change: the views hear of it once, as a reset.
+    dataSet_.changeMany([this] {
+        // Every row, switched-off ones included.
+        dataSet_.clearFilter();
+        for (int r = 0; r < dataSet_.recordCount(); ++r) {
+            if (dataSet_.rowStatus(r) == db::RowStatus::Unchanged) continue;
+            int now = 0;
+            bool moved = false;
+            for (int f = af::kFirstCategory; f < fieldCount(); ++f) {
+                const AllocationCellState state = cellState(r, f);
+                if (allocatedState(state)) now = f;
+                if (state != AllocationCellState::New && state != AllocationCellState::Removed) continue;
+                if (!moved && !(dataSet_.moveTo(r) && dataSet_.edit())) break;
+                moved = true;
+                dataSet_.setValue(f, qlonglong(state == AllocationCellState::New ? 3 : 0));
+            }
+            if (moved) dataSet_.post();
+            storedAllocation_[idOf(dataSet_.valueAt(r, af::kAllocationId))] = now;
         }
-        if (moved) dataSet_.post();
-        storedAllocation_[idOf(dataSet_.valueAt(r, af::kAllocationId))] = now;
-    }
-    dataSet_.acceptChanges();
-    applyView();
+        dataSet_.acceptChanges();
+        applyView();
+    });
 }
 
 }  // namespace categorization

@@ -197,4 +197,11 @@ const ResultSet& AsyncExecutor::rows() const {
     return result_.resultSets.empty() ? noRows_ : result_.resultSets.front();
 }
 
+ResultSet AsyncExecutor::takeRows() {
+    if (result_.resultSets.empty()) return {};
+    ResultSet rows = std::move(result_.resultSets.front());
+    result_.resultSets.front() = ResultSet();
+    return rows;
+}
+
 }  // namespace db

@@ -68,6 +68,9 @@ public:
     const Result& result() const { return result_; }
     // The first result set of the last execution (empty when there was none).
     const ResultSet& rows() const;
+    // Hands the first result set over to the caller (a data set opening on
+    // it) instead of copying it; rows() and result() are without it then.
+    ResultSet takeRows();
 
 Q_SIGNALS:
     // `ok`: completed without error (a return value is the caller's to judge).

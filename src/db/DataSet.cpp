@@ -115,6 +115,24 @@ void DataSet::resetWith(const std::function<void()>& change) {
     notify([](DataSetListener* l) { l->dataSetReset(); });
 }
 
+void DataSet::changeMany(const std::function<void()>& changes) {
+    const DataSetState stateBefore = state_;
+    resetWith([&] {
+        struct Mute {
+            int& count;
+            explicit Mute(int& c) : count(c) { ++count; }
+            ~Mute() { --count; }
+        } mute(muted_);
+        changes();
+    });
+    if (state_ != stateBefore) {
+        const DataSetState state = state_;
+        notify([state](DataSetListener* l) { l->stateChanged(state); });
+    }
+    // After a reset a listener follows the current row anew, moved or not.
+    notifyCurrent();
+}
+
 void DataSet::setState(DataSetState state) {
     if (state_ == state) return;
     state_ = state;

@@ -167,6 +167,12 @@ public:
     bool updateBatch(Connection& connection, const QString& table, const QStringList& keyColumns);
     bool updateBatch(SharedConnection& connection, const QString& table, const QStringList& keyColumns);
 
+    // Runs `changes` (moves, edits, posts, a filter, acceptChanges) with the
+    // listeners told once, as a reset, afterwards instead of row by row: for
+    // changes to many rows at once, which a view follows far faster as one
+    // reset than as thousands of row changes.
+    void changeMany(const std::function<void()>& changes);
+
     // --- Filter ---
     // Shows only rows the predicate accepts; evaluated now and on refilter(),
     // not on every edit, so an edited row never vanishes under the user.
@@ -226,10 +232,12 @@ private:
     Command command_;
     QString lastError_;
     std::vector<DataSetListener*> listeners_;
+    int muted_ = 0;  // inside changeMany: listeners hear of it afterwards
 };
 
 template <typename F>
 void DataSet::notify(F&& call) {
+    if (muted_ > 0 || listeners_.empty()) return;
     // A listener may remove itself or another one while being told.
     const std::vector<DataSetListener*> snapshot = listeners_;
     for (DataSetListener* l : snapshot)

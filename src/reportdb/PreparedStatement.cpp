@@ -38,9 +38,11 @@ db::ResultSet PreparedStatement::query(const std::vector<QVariant>& bindings) {
 }
 
 QVariant PreparedStatement::scalar(const std::vector<QVariant>& bindings) {
-    const db::ResultSet rows = query(bindings);
-    if (rows.rows.empty() || rows.columns.empty()) return {};
-    return rows.rows.front().front();
+    bind(bindings);
+    QVariant value;
+    QString error;
+    if (!sqlite::stepScalar(db_, statement_.get(), &value, &error)) throw SqlError(error);
+    return value;
 }
 
 }  // namespace reportdb

@@ -85,9 +85,11 @@ long long ProcedureContext::exec(const QString& sql, const std::vector<QVariant>
 }
 
 QVariant ProcedureContext::scalar(const QString& sql, const std::vector<QVariant>& bindings) const {
-    const db::ResultSet rows = query(sql, bindings);
-    if (rows.rows.empty() || rows.columns.empty()) return {};
-    return rows.rows.front().front();
+    sqlite::Statement statement = prepareOne(db_, sql, bindings);
+    QVariant value;
+    QString error;
+    if (!sqlite::stepScalar(db_, statement.get(), &value, &error)) throw SqlError(error);
+    return value;
 }
 
 long long ProcedureContext::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }

@@ -222,6 +222,22 @@ db::FieldType typeOfValue(const QVariant& value) {
 
 }  // namespace
 
+bool stepScalar(sqlite3* db, sqlite3_stmt* statement, QVariant* value, QString* error) {
+    *value = QVariant();
+    bool first = true;
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE) return true;
+        if (rc != SQLITE_ROW) {
+            if (error) *error = errorMessage(db);
+            return false;
+        }
+        if (first && sqlite3_column_count(statement) > 0)
+            *value = readValue(statement, 0, fieldTypeFromDeclared(sqlite3_column_decltype(statement, 0)));
+        first = false;
+    }
+}
+
 bool stepAll(sqlite3* db, sqlite3_stmt* statement, db::ResultSet* rows, QString* error) {
     const int columnCount = sqlite3_column_count(statement);
     if (rows && columnCount > 0 && rows->columns.empty()) {

@@ -73,6 +73,11 @@ int bindValue(sqlite3_stmt* statement, int index, const QVariant& value);
 // Binds values to the statement's parameters by position.
 bool bindAll(sqlite3_stmt* statement, const std::vector<QVariant>& values, QString* error);
 
+// The first column of the first row of a bound statement, stepped to its
+// end (a null value when there is no row). Reads no column description:
+// for lookups run thousands of times.
+bool stepScalar(sqlite3* db, sqlite3_stmt* statement, QVariant* value, QString* error);
+
 // Steps a bound statement to its end. When the statement returns columns the
 // rows are appended to `rows` (its columns are filled first).
 bool stepAll(sqlite3* db, sqlite3_stmt* statement, db::ResultSet* rows, QString* error);

@@ -170,6 +170,47 @@ TEST(DataSetModel, FollowsDataSetChanges) {
     EXPECT_EQ(s.lastCurrent, -1);
 }
 
+TEST(DataSetModel, ChangesToManyRowsArriveAsOneReset) {
+    DataSet ds;
+    ds.setRows(curvePoints(50));
+    DataSetModel model(ds);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QTableView view;
+    view.setModel(&model);
+    Signals s(model);
+
+    ds.changeMany([&] {
+        for (int row = 0; row < ds.recordCount(); row += 2) {
+            ASSERT_TRUE(ds.moveTo(row));
+            ASSERT_TRUE(ds.edit());
+            ASSERT_TRUE(ds.setValue(2, 1.5 * row + 1));
+            ASSERT_TRUE(ds.post());
+        }
+        ds.setFilter(
+            [](const db::RowView& r) { return r.value(QStringLiteral("PointId")).toInt() % 2 == 1; });
+    });
+    EXPECT_EQ(s.resets, 1);
+    EXPECT_EQ(s.changed, 0);
+    // The view is told where the data set stands once it is over.
+    EXPECT_EQ(s.current, 1);
+    EXPECT_EQ(s.lastCurrent, ds.currentRow());
+    ASSERT_EQ(model.rowCount(), 25);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_DOUBLE_EQ(model.data(model.index(row, 2)).toDouble(), 3.0 * row + 1);
+        EXPECT_EQ(model.data(model.index(row, 2), DataSetModel::RowStatusRole).toInt(),
+                  int(RowStatus::Modified));
+    }
+
+    // Afterwards every change is told row by row again.
+    ds.moveTo(1);
+    ds.edit();
+    ds.setValue(2, 7.0);
+    ds.post();
+    EXPECT_GT(s.changed, 0);
+    EXPECT_EQ(s.lastChangedRow, 1);
+}
+
 TEST(DataSetModel, SurvivesItsDataSet) {
     auto ds = std::make_unique<DataSet>();
     ds->setRows(curvePoints(3));
