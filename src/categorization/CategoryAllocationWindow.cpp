@@ -7,6 +7,7 @@
 #include "categorization/OvcDbTableCategory.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
+#include "ui/LazyIcon.h"
 #include "ui/LoadOnFirstShow.h"
 
 #include <QButtonGroup>
@@ -52,7 +53,7 @@ void CategoryAllocationWindow::buildUi() {
         button->setObjectName(QLatin1String(name));
         button->setAutoRaise(true);
         button->setIconSize(QSize(20, 20));
-        button->setIcon(QIcon::fromTheme(QLatin1String(icon), style()->standardIcon(fallback)));
+        button->setIcon(ui::themeIcon(QLatin1String(icon), ui::standardIcon(fallback)));
         return button;
     };
     SpeedButtonCopy = makeTool("SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "text/TextTables.h"
+#include "ui/LazyIcon.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -45,7 +46,7 @@ void TFormManageCategorySet::buildUi() {
     auto makeArrow = [this](const char* name, QStyle::StandardPixmap icon) {
         auto* button = new QToolButton(GroupBoxCategorySet);
         button->setObjectName(QString::fromLatin1(name));
-        button->setIcon(style()->standardIcon(icon));
+        button->setIcon(ui::standardIcon(icon));
         button->setFocusPolicy(Qt::StrongFocus);
         return button;
     };

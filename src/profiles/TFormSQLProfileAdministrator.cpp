@@ -10,6 +10,7 @@
 #include "db/VersionGate.h"
 #include "profiles/TFormUtil.h"
 #include "ui/DataSetModel.h"
+#include "ui/LazyIcon.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -41,6 +42,10 @@ enum CaptionText {
     TextNotAvailable = 9050,
 };
 
+// How long the start-up sequence waits for the first paint of a window that
+// is shown but not painted.
+constexpr int kStartWithoutPaintMs = 50;
+
 // Hints.txt
 constexpr int kHintClose = 0;
 constexpr int kHintPrint = 22;
@@ -56,7 +61,7 @@ constexpr int kColumnTexts[] = {TextColumnTitle, TextColumnLocked, TextColumnSta
 QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(ui::standardIcon(icon));
     b->setIconSize(QSize(24, 24));
     b->setAutoRaise(true);
     return b;
@@ -95,9 +100,13 @@ TFormSQLProfileAdministrator::TFormSQLProfileAdministrator(app::AppContext& cont
     setColumnCaptions({QStringLiteral("Title"), QStringLiteral("Locked"), QStringLiteral("Start date"),
                        QStringLiteral("Auto generate shadow data"), QStringLiteral("Shadow data status")});
 
+    // The start-up sequence runs once the window has painted: the first
+    // paint sets the timer to fire at once, queued behind that paint. The
+    // interval it starts with only serves a window shown without being
+    // painted (minimised).
     TimerStart = new QTimer(this);
     TimerStart->setSingleShot(true);
-    TimerStart->setInterval(50);
+    TimerStart->setInterval(kStartWithoutPaintMs);
     connect(TimerStart, &QTimer::timeout, this, [this] { TimerStartTimer(); });
     TimerClose = new QTimer(this);
     TimerClose->setSingleShot(true);
@@ -232,10 +241,12 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&ContractConfiguration, "SpeedButtonContractConfiguration", "ActionContractConfiguration",
          "document-edit", 623, "&Contract configuration", nullptr},
     };
+    // One arrow for every command the icon theme has no picture of.
+    const QIcon arrow = ui::standardIcon(QStyle::SP_ArrowRight);
     for (const Command& command : commands_) {
-        *command.link =
-            ui::CommandLink::create(this, QLatin1String(command.buttonName),
-                                    QLatin1String(command.actionName), QLatin1String(command.iconName));
+        *command.link = ui::CommandLink::create(this, QLatin1String(command.buttonName),
+                                                QLatin1String(command.actionName),
+                                                QLatin1String(command.iconName), arrow);
         command.link->setCaption(QLatin1String(command.designCaption));
         if (command.execute)
             command.link->bindTo(this, [this, execute = command.execute] { (this->*execute)(); });
@@ -304,7 +315,17 @@ void TFormSQLProfileAdministrator::showEvent(QShowEvent* event) {
     if (!firstShow_) return;
     firstShow_ = false;
     if (auto* monitor = context_.windows().activity) monitor->StartMonitor();
+    startAfterPaint_ = true;
     TimerStart->start();
+}
+
+bool TFormSQLProfileAdministrator::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Paint && startAfterPaint_) {
+        startAfterPaint_ = false;
+        TimerStart->start(0);
+    }
+    return handled;
 }
 
 void TFormSQLProfileAdministrator::showWait(const QString& waitText) {

@@ -121,6 +121,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -190,6 +191,7 @@ private:
     profiles::CurrentProfile current_;
 
     bool firstShow_ = true;
+    bool startAfterPaint_ = false;
     bool started_ = false;
     bool contractsGate_ = false;  // the database offers contract configuration
     bool closed_ = false;

@@ -1,5 +1,7 @@
 #include "ui/CommandLink.h"
 
+#include "ui/LazyIcon.h"
+
 #include <QAction>
 #include <QMouseEvent>
 #include <QStyle>
@@ -14,7 +16,7 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 CommandLink CommandLink::create(QWidget* parent, const QString& buttonName, const QString& actionName,
-                                const QString& iconName) {
+                                const QString& iconName, const QIcon& fallback) {
     CommandLink link;
     link.button = new QToolButton(parent);
     link.button->setObjectName(buttonName);
@@ -22,7 +24,7 @@ CommandLink CommandLink::create(QWidget* parent, const QString& buttonName, cons
     link.button->setIconSize(QSize(24, 24));
     if (!iconName.isEmpty())
         link.button->setIcon(
-            QIcon::fromTheme(iconName, parent->style()->standardIcon(QStyle::SP_ArrowRight)));
+            themeIcon(iconName, fallback.isNull() ? standardIcon(QStyle::SP_ArrowRight) : fallback));
     link.label = new ClickableLabel(parent);
     link.label->setObjectName(buttonName + QStringLiteral("Label"));
     link.label->setCursor(Qt::PointingHandCursor);

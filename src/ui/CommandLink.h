@@ -3,6 +3,7 @@
 // (for the keyboard): all three run the same handler and are enabled,
 // disabled and hinted together.
 
+#include <QIcon>
 #include <QLabel>
 #include <QString>
 #include <functional>
@@ -33,8 +34,10 @@ struct CommandLink {
 
     // Creates the three with their object names, parented to `parent`; the
     // action is added to `parent` so its shortcut works in the window.
+    // The button shows the icon theme's `iconName`, else `fallback` (an
+    // arrow when none is given); both are made when first drawn.
     static CommandLink create(QWidget* parent, const QString& buttonName, const QString& actionName,
-                              const QString& iconName);
+                              const QString& iconName, const QIcon& fallback = QIcon());
     // Binds all three to one handler.
     void bindTo(QObject* context, std::function<void()> handler);
 
