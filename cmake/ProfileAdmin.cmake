@@ -12,10 +12,12 @@ if(PA_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 if(PA_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  # -O1 -g1 (line tables only) after the build type's flags: reports keep file
+  # and line, and the build takes about a third less time than with -O2 -g.
+  add_compile_options(-O1 -g1 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
-  # Leaks inside Qt's and fontconfig's own caches are listed there; our own
-  # leaks are still reported and fail the test.
+  # Allocations that Qt or a system library keeps on purpose are suppressed by
+  # name in cmake/lsan.supp; every other leak fails its test.
   set(PA_SANITIZER_ENVIRONMENT
       "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
       "UBSAN_OPTIONS=print_stacktrace=1")

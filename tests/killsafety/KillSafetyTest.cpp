@@ -214,7 +214,7 @@ private:
     QString current_;
 };
 
-TEST_F(KillSafety, aSaveKilledAtAnyMomentLeavesAllOrNothing) {
+TEST_F(KillSafety, ASaveKilledAtAnyMomentLeavesAllOrNothing) {
     const Inspection before = inspect(prepared());
     ASSERT_EQ(before.integrity, "ok;");
     ASSERT_EQ(before.allocatedInSet, 0);
@@ -275,7 +275,7 @@ TEST_F(KillSafety, aSaveKilledAtAnyMomentLeavesAllOrNothing) {
         }
         none += isNone;
         all += isAll;
-        QFile::remove(current());
+        for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(current() + QLatin1String(suffix));
     }
     RecordProperty("killedWithNothingSaved", none);
     RecordProperty("killedWithEverythingSaved", all);
