@@ -319,54 +319,34 @@ TEST_F(HostChannelTest, ListensAgainAfterTheSystemStoppedTheServer) {
     EXPECT_EQ(actions.traces.filter("listening again").size(), 1);
 }
 
-TEST_F(HostChannelTest, ASecondToolOnTheSessionLeavesTheLiveOneAlone) {
-    WindowActions first;
+// What is on the session's socket path decides: a live tool is left alone, a
+// socket no server answers on is stale and replaced, anything else stays.
+TEST_F(HostChannelTest, ListensOnlyWhereNoLiveToolAnswers) {
+    WindowActions first, second;
     HostCommandHandler firstHandler(first, [] { return false; });
-    HostChannel firstChannel(firstHandler);
-    ASSERT_EQ(firstChannel.listen(kSession), ListenResult::Listening);
-
-    WindowActions second;
     HostCommandHandler secondHandler(second, [] { return false; });
-    HostChannel secondChannel(secondHandler);
+    HostChannel firstChannel(firstHandler), secondChannel(secondHandler);
     QString error;
+    {
+        QFile file(socketPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(firstChannel.listen(kSession, &error), ListenResult::Failed);
+    EXPECT_TRUE(error.contains(QStringLiteral("not a socket"))) << error.toStdString();
+    ASSERT_TRUE(QFile::remove(socketPath()));
+    const int stale = plainSocket(socketPath(), false);  // bound, never listening
+    ASSERT_GE(stale, 0);
+    ::close(stale);
+    ASSERT_EQ(firstChannel.listen(kSession, &error), ListenResult::Listening) << error.toStdString();
+
     EXPECT_EQ(secondChannel.listen(kSession, &error), ListenResult::InUse);
     EXPECT_TRUE(error.contains(socketPath())) << error.toStdString();
-
     Host host;
     ASSERT_TRUE(host.connect());
     host.client.post(6);
     ASSERT_TRUE(waitFor([&] { return host.replies.size() == 1; }));
     EXPECT_EQ(first.calls, QStringList{"minimise"});
     EXPECT_TRUE(second.calls.isEmpty());
-}
-
-TEST_F(HostChannelTest, RemovesOnlyASocketNoServerAnswersOn) {
-    WindowActions actions;
-    HostCommandHandler handler(actions, [] { return false; });
-
-    // Something that is not a socket is left alone.
-    {
-        QFile file(socketPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    HostChannel channel(handler);
-    QString error;
-    EXPECT_EQ(channel.listen(kSession, &error), ListenResult::Failed);
-    EXPECT_TRUE(QFile::exists(socketPath()));
-    EXPECT_TRUE(error.contains(QStringLiteral("not a socket"))) << error.toStdString();
-    ASSERT_TRUE(QFile::remove(socketPath()));
-
-    // A socket whose server has ended (bound, never listening) is stale.
-    const int stale = plainSocket(socketPath(), false);
-    ASSERT_GE(stale, 0);
-    ::close(stale);
-    ASSERT_TRUE(QFile::exists(socketPath()));
-    ASSERT_EQ(channel.listen(kSession, &error), ListenResult::Listening) << error.toStdString();
-
-    Host host;
-    ASSERT_TRUE(host.connect());
-    host.client.post(7);
-    ASSERT_TRUE(waitFor([&] { return host.replies.size() == 1; }));
 }
 
 TEST_F(HostChannelTest, TheSocketFolderMustBeTheUsersAlone) {
