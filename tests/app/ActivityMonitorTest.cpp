@@ -1,10 +1,8 @@
 // The activity monitor with a clock and CPU times the test sets: the
-// one-minute rule, the version gate, the locked window, the guard, and the
-// answer to the host's activity query.
+// one-minute rule, the version gate, the locked window and the guard.
 
 #include "app/ActivityMonitor.h"
 #include "app/AppContext.h"
-#include "app/HostCommands.h"
 #include "app/TFormSessionLocked.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TraceCapture.h"
@@ -19,24 +17,6 @@ using std::chrono::milliseconds;
 
 namespace {
 
-// Answers the host's activity query from the monitor; nothing else happens.
-class MonitorActions : public app::HostActions {
-public:
-    explicit MonitorActions(ActivityMonitor& monitor) : monitor_(monitor) {}
-    void reset() override {}
-    void close() override {}
-    void showSessionLocked() override {}
-    void closeSessionLocked() override {}
-    void minimise() override {}
-    void restore() override {}
-    void connectionLost() override {}
-    bool wasActiveRecently() override { return monitor_.WasActiveRecently(); }
-    void trace(int, const char*) override {}
-
-private:
-    ActivityMonitor& monitor_;
-};
-
 class ActivityMonitorTest : public ::testing::Test {
 protected:
     ActivityMonitorTest() : context(prompts, trace.log(), {}) {
@@ -48,12 +28,7 @@ protected:
         now = now.addSecs(seconds);
         cpu.user += cpuUsed;
     }
-    // What the host hears: 20 when active, 0 when not.
-    int hostAnswer() {
-        MonitorActions actions(monitor);
-        app::HostCommandHandler handler(actions, [] { return false; });
-        return *handler.handle(app::HostActivityQuery, [] { return true; }) / 65536;
-    }
+    bool active() { return monitor.WasActiveRecently(); }
 
     testing_support::ScriptedPrompts prompts;
     testing_support::TraceCapture trace;
@@ -74,25 +49,25 @@ protected:
 TEST_F(ActivityMonitorTest, ActiveUpToSixtySecondsAfterTheLastActivityOrCpuUse) {
     EXPECT_EQ(monitor.lastActivity(), now);  // the start counts
     advance(60);
-    EXPECT_EQ(hostAnswer(), 20);
+    EXPECT_TRUE(active());
     now = now.addMSecs(500);
-    EXPECT_EQ(hostAnswer(), 0);
+    EXPECT_FALSE(active());
     monitor.RecordActivity("Profile list loaded");
-    EXPECT_EQ(hostAnswer(), 20);
+    EXPECT_TRUE(active());
     EXPECT_TRUE(trace.contains("Profile list loaded"));
 
     advance(70);
     monitor.TimerActivityTimer();  // idle: the first reading is the baseline
-    EXPECT_EQ(hostAnswer(), 0);
+    EXPECT_FALSE(active());
     advance(10, milliseconds(5));
     monitor.TimerActivityTimer();
     EXPECT_EQ(monitor.lastActivity(), now);
     EXPECT_EQ(trace.count("CPU activity"), 1);
     advance(60);
-    EXPECT_EQ(hostAnswer(), 20);
+    EXPECT_TRUE(active());
     advance(10);  // idle again: the minute runs out
     monitor.TimerActivityTimer();
-    EXPECT_EQ(hostAnswer(), 0);
+    EXPECT_FALSE(active());
 
     // Kernel time counts as well; a tick in the same instant measures nothing.
     cpu.kernel += milliseconds(1);
@@ -114,7 +89,7 @@ TEST_F(ActivityMonitorTest, OlderDatabasesAndTheLockedWindowTakeNoSamples) {
     advance(70, milliseconds(500));
     monitor.TimerActivityTimer();
     EXPECT_EQ(cpuReads, baseline);
-    EXPECT_EQ(hostAnswer(), 0);
+    EXPECT_FALSE(active());
 
     context.session().DBVersion = "3.28.0.0";
     TFormSessionLocked locked(context);
@@ -127,7 +102,7 @@ TEST_F(ActivityMonitorTest, OlderDatabasesAndTheLockedWindowTakeNoSamples) {
     advance(10, milliseconds(500));
     monitor.TimerActivityTimer();
     EXPECT_EQ(cpuReads, baseline + 1);
-    EXPECT_EQ(hostAnswer(), 20);
+    EXPECT_TRUE(active());
 }
 
 TEST_F(ActivityMonitorTest, TickIsNotReentrantAndReportsErrors) {
