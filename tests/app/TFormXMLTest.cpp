@@ -93,8 +93,9 @@ TEST_F(TFormXMLTest, CountsDownFromTenHeldWhileBusyAndClosesTheMainWindowOnce) {
 TEST_F(TFormXMLTest, MissingTextsFallBackAndTheButtonOrEscapeCloses) {
     for (const bool escape : {true, false}) {
         SCOPED_TRACE(escape ? "Escape, Message.txt without 71 to 73" : "button, no Message.txt");
-        if (escape) loadMessages("TXT70=Closing down\r\n");
+        // Made before the texts are loaded, as at start-up.
         TFormXML& window = make();
+        if (escape) loadMessages("TXT70=Closing down\r\n");
         window.StartClosing();
         // Its own timer drives the ticks (one at once here).
         auto* timer = window.findChild<QTimer*>();
