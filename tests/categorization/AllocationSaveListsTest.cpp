@@ -120,26 +120,3 @@ TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
     EXPECT_EQ(split[1].allocationIds, "20");
     EXPECT_EQ(split[1].categoryIds, "1");
 }
-
-TEST(AllocationSaveLists, SaveCommandsOfBothVariants) {
-    const AllocationSaveCall call{"17,18", "4,0", "0,1"};
-    const db::Command event = allocationSaveCommand(kEventAllocation, call, 2);
-    EXPECT_EQ(event.type, db::CommandType::StoredProcedure);
-    EXPECT_EQ(event.text, "WMS_SP_REP_UpdateCategoryAllocation");
-    ASSERT_EQ(event.parameters.size(), 5u);
-    EXPECT_EQ(event.parameters[0].direction, db::ParameterDirection::ReturnValue);
-    EXPECT_EQ(event.parameters[1].name, "@CategoryAllocationIdList");
-    EXPECT_EQ(event.parameters[1].value.toString(), "17,18");
-    EXPECT_EQ(event.parameters[1].size, 8000);
-    EXPECT_EQ(event.parameters[2].name, "@ReportCategoryIdList");
-    EXPECT_EQ(event.parameters[2].value.toString(), "4,0");
-    EXPECT_EQ(event.parameters[3].name, "@CategoryAllocationDisabledList");
-    EXPECT_EQ(event.parameters[3].value.toString(), "0,1");
-    EXPECT_EQ(event.parameters[4].name, "@ReportCategorySetId");
-    EXPECT_EQ(event.parameters[4].value.toInt(), 2);
-
-    const db::Command derating = allocationSaveCommand(kDeratingAllocation, call, 2);
-    EXPECT_EQ(derating.text, "WMS_SP_REP_UpdateDerateCategoryAllocation");
-    ASSERT_EQ(derating.parameters.size(), 4u);
-    EXPECT_EQ(derating.parameters[3].name, "@CategoryAllocationDisabledList");
-}
