@@ -88,5 +88,4 @@ TEST(TFormManageCategorySet, EditsACopyUntilOk) {
     EXPECT_EQ(entries[2].sortOrder, 2);
     EXPECT_TRUE(entries[2].enabled);
     EXPECT_TRUE(entries[0].enabled);
-    EXPECT_TRUE(env.trace.contains("Enter Function: TFormManageCategorySet::BitBtnDownClick"));
 }
