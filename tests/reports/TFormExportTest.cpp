@@ -2,13 +2,13 @@
 // set and from a grid, and the messages of its failures.
 
 #include "MenuEnvironment.h"
+#include "ReportTestSupport.h"
 #include "db/DataSet.h"
 #include "reports/ReportTexts.h"
 #include "reports/TFormExport.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardItemModel>
 
 using namespace report_test;
@@ -29,17 +29,14 @@ db::ResultSet rows() {
 // Per file, as openpyxl reads it: the first sheet's name, its first cell and
 // cell B4, joined by "|".
 QStringList sheetsAndTitles(const QStringList& files) {
-    QProcess python;
-    python.start(QStringLiteral(PA_PYTHON3),
-                 QStringList{QStringLiteral("-c"),
-                             QStringLiteral("import sys, openpyxl\n"
-                                            "for f in sys.argv[1:]:\n"
-                                            "    b = openpyxl.load_workbook(f); s = b.worksheets[0]\n"
-                                            "    print(b.sheetnames[0] + '|' + str(s['A1'].value) + '|' + "
-                                            "str(s['B4'].value))")} +
-                     files);
-    python.waitForFinished(20000);
-    return QString::fromUtf8(python.readAllStandardOutput()).trimmed().split(u'\n');
+    const QString script = QStringLiteral(
+        "import sys, openpyxl\n"
+        "for f in sys.argv[1:]:\n"
+        "    b = openpyxl.load_workbook(f); s = b.worksheets[0]\n"
+        "    print(b.sheetnames[0] + '|' + str(s['A1'].value) + '|' + str(s['B4'].value))");
+    return runTool(QStringLiteral(PA_PYTHON3), QStringList{QStringLiteral("-c"), script} + files)
+        .trimmed()
+        .split(u'\n');
 }
 
 }  // namespace
