@@ -126,23 +126,17 @@ TEST(AllocationGrid, NormalOperationIsCorrectedOnLoading) {
         bool iec;
         int row;
     };
+    const GridRow stop{200, 3, 20, "Stop", 3, false, states("--K")};
+    const GridRow noise{4, 0, 41, "Noise", 0, false, states("---")};
     GridRow second = zero(2, "-K-");  // only the first code 0 counts
     second.allocationId = 22;
     GridRow mode0 = zero(2, "-K-");  // a derating mode 0 is found by its id
     mode0.number = 9;
     const Corrected corrected[] = {
-        {"code 0 elsewhere",
-         kEventAllocation,
-         {{200, 3, 20, "Stop", 3, false, states("--K")}, zero(2, "-K-"), second},
-         false,
-         1},
+        {"code 0 elsewhere", kEventAllocation, {stop, zero(2, "-K-"), second}, false, 1},
         {"category 1 without its cell", kEventAllocation, {zero(1, "---")}, false, 0},
         {"its cell with another category", kEventAllocation, {zero(3, "K--")}, false, 0},
-        {"derating, for IEC too",
-         kDeratingAllocation,
-         {{4, 0, 41, "Noise", 0, false, states("---")}, mode0},
-         true,
-         1},
+        {"derating, for IEC too", kDeratingAllocation, {noise, mode0}, true, 1},
     };
     for (const Corrected& c : corrected) {
         SCOPED_TRACE(c.what);
@@ -164,17 +158,12 @@ TEST(AllocationGrid, NormalOperationIsCorrectedOnLoading) {
         bool hasRow;
         QStringList titles = kTitles;
     };
+    const QStringList noNormal{"Utility", "Other"};
     const Kept kept[] = {
         {"correct already", kEventAllocation, zero(1, "K--"), false, true, true},
         {"IEC reporting", kEventAllocation, zero(2, "-K-"), true, true, false},
         {"read-only", kEventAllocation, zero(2, "-K-"), false, false, true},
-        {"no normal-operation column",
-         kEventAllocation,
-         zero(2, "K-"),
-         false,
-         true,
-         true,
-         {"Utility", "Other"}},
+        {"no normal-operation column", kEventAllocation, zero(2, "K-"), false, true, true, noNormal},
         {"derating, its cell set", kDeratingAllocation, zero(5, "K--"), false, true, true},
     };
     for (const Kept& c : kept) {

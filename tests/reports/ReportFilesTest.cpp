@@ -1,6 +1,7 @@
 // The files the reports write, read back by independent readers: the PDF of
 // a list (pages, header, captions, every row once, orientation), a PDF that
-// fails halfway, and the Excel workbook with its cell types and failures.
+// fails halfway, and the Excel workbook with its cell types (its failures
+// through the export dialog).
 
 #include "ReportTestSupport.h"
 #include "reports/TReportCompositeForm.h"
@@ -207,20 +208,4 @@ TEST(XlsxWorkbook, ReadBackWithTypedCells) {
     EXPECT_EQ(cell("E3")["type"].toString(), "bool");
     EXPECT_TRUE(cell("C4")["value"].isNull());
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"allocation.xlsx"});
-}
-
-TEST(XlsxWorkbook, FailuresLeaveTheNewWorkbookOrNothing) {
-    QTemporaryDir dir;
-    // A target that cannot be deleted: nothing is written.
-    const QString blocked = dir.filePath(QStringLiteral("blocked.xlsx"));
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("blocked.xlsx/inside")));
-    const WorkbookResult refused = writeWorkbook(blocked, "S", "T", typedTable());
-    EXPECT_EQ(refused.failure, WorkbookFailure::DeleteExisting);
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-
-    // A folder that does not exist: the write fails and leaves nothing.
-    const WorkbookResult missing =
-        writeWorkbook(dir.filePath(QStringLiteral("none/x.xlsx")), "S", "T", typedTable());
-    EXPECT_EQ(missing.failure, WorkbookFailure::Write);
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

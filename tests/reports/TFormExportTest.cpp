@@ -94,6 +94,7 @@ TEST(TFormExport, FailuresAreShownAndLeaveNoWorkbook) {
         EXPECT_EQ(shown[0].icon, ui::Icon::Error);
         EXPECT_EQ(shown[0].text, c.message);
         EXPECT_EQ(shown[0].caption, texts.reportDialog(rt::kExportCaption));
-        EXPECT_FALSE(QFileInfo(c.file).isFile());
+        // Nothing is left behind, not even a temporary file.
+        EXPECT_TRUE(QDir(env.dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 }
