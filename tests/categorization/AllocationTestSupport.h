@@ -78,30 +78,19 @@ inline db::ResultSet sources(const std::vector<std::tuple<qlonglong, QString, in
     return set;
 }
 
-}  // namespace allocation_test
-
 // ---------------------------------------------------------------- windows on the demo database
-
-namespace allocation_test {
 
 using categorization_test::Environment;
 using categorization_test::profileInfo;
 using categorization_test::WrappedProcedure;
 using categorization_test::wrapProcedure;
 
-// A category set of the profile and an event list its units report from:
-// the one with the most codes, or the first by title as the choice lists it.
-inline categorization::CategorySelection selectionFor(const Environment& env, int profileId, int setId = 1,
+// Set 1 of the profile and an event list its units report from: the one
+// with the most codes, or the first by title as the choice lists it.
+inline categorization::CategorySelection selectionFor(const Environment& env, int profileId,
                                                       bool firstByTitle = false) {
     categorization::CategorySelection selection;
-    selection.ReportCategorySetId = setId;
-    selection.ReportCategorySetTitle =
-        env.scalar(
-               QStringLiteral("SELECT ReportCategorySetTitle FROM TReportCategorySet WHERE ReportProfileId = "
-                              "%1 AND ReportCategorySetId = %2")
-                   .arg(profileId)
-                   .arg(setId))
-            .toString();
+    selection.ReportCategorySetId = 1;
     const db::Result lists = env.exec(
         QStringLiteral("SELECT EL.EventListId, EL.EventListTitle FROM TEventList AS EL WHERE EL.EventListId "
                        "IN (SELECT UT.EventListId FROM TParkUnit_TReportProfile AS PUP INNER JOIN "

@@ -37,7 +37,7 @@ TEST(TFormCatagorySelect, ChoosesASetAndAnEventList) {
             .arg(kProfile));
     ASSERT_GE(sets.resultSets.at(0).rows.size(), 2u);
     const db::Row second = sets.resultSets[0].rows[1];
-    const categorization::CategorySelection first = selectionFor(d.env, kProfile, 1, true);
+    const categorization::CategorySelection first = selectionFor(d.env, kProfile, true);
     WhenShown choose(d.dialog, [&] {
         d.dialog.findChild<QComboBox*>("ComboBoxCategorySet")->setCurrentIndex(1);
         d.dialog.findChild<QPushButton*>("ButtonOK")->click();
