@@ -321,12 +321,20 @@ TEST(OvcDbTableCategory, TwoSidesThatScrollTogether) {
         return view->visualRect(index).center();
     };
 
-    // Category cells on the right only, number and title on the left only.
-    for (int c = 0; c < model.columnCount(); ++c) {
-        const bool category = AllocationGrid::isCategoryField(model.fieldAt(c));
-        EXPECT_EQ(table.fixedView()->isColumnHidden(c), category) << c;
-        EXPECT_EQ(table.cellView()->isColumnHidden(c), !category) << c;
-    }
+    // One model and one selection on both sides: category cells on the
+    // right only, number and title on the left only, also after a filter.
+    EXPECT_EQ(table.fixedView()->selectionModel(), table.cellView()->selectionModel());
+    const auto split = [&] {
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const bool category = AllocationGrid::isCategoryField(model.fieldAt(c));
+            EXPECT_EQ(table.fixedView()->isColumnHidden(c), category) << c;
+            EXPECT_EQ(table.cellView()->isColumnHidden(c), !category) << c;
+        }
+    };
+    split();
+    g.grid.setCollapsed(true);
+    split();
+    g.grid.setCollapsed(false);
     // A quick second click counts as well; the title does not allocate.
     const QPoint cell = center(table.cellView(), 2, U);
     QTest::mouseClick(table.cellView()->viewport(), Qt::LeftButton, {}, cell);

@@ -1,7 +1,6 @@
 // The save lists of the changed allocation rows and their split into calls.
 
 #include "AllocationTestSupport.h"
-#include "categorization/AllocationGrid.h"
 #include "categorization/AllocationSaveLists.h"
 #include "db/DataSet.h"
 
@@ -61,21 +60,6 @@ TEST(AllocationSaveLists, ChangedRowsGiveThreeLists) {
     EXPECT_EQ(allocationListText(true), "1");
     EXPECT_EQ(allocationListText(false), "0");
     EXPECT_EQ(allocationListText(qlonglong(12345)), "12345");
-}
-
-TEST(AllocationSaveLists, RowsChangedByLoadingAreSent) {
-    db::DataSet dataSet;
-    AllocationGrid grid(dataSet, kEventAllocation);
-    grid.setEditable(true);
-    dataSet.setRows(gridRows(kEventAllocation, {{1, 0, 30, "System OK", 2, false, {0, 3, 0}},
-                                                {2, 5, 31, "Grid stop", 0, false, {0, 0, 0}},
-                                                {3, 6, 32, "Plain", 0, false, {0, 0, 0}}}));
-    ASSERT_TRUE(grid.prepare(categories(), sources({{31, "Grid operator", 1}}), false));
-    const auto calls = buildAllocationSaveCalls(dataSet);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].allocationIds, "30,31");
-    EXPECT_EQ(calls[0].categoryIds, "1,0");
-    EXPECT_EQ(calls[0].disabledFlags, "0,0");
 }
 
 TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {

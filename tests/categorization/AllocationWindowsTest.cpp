@@ -150,6 +150,9 @@ TEST(TFormCatagoryAllocation, ClicksAreHeldAcrossARestoreAndARefusedSaveUntilApp
                 }),
         0);
     EXPECT_FALSE(w.button("ApplyButton")->isEnabled());
+    // The keyboard starts on the first category cell.
+    EXPECT_EQ(window.table()->currentRow(), 0);
+    EXPECT_EQ(window.table()->currentField(), af::kFirstCategory);
 
     const int field = af::kFirstCategory + 1;
     const int row = codeRow(window, false);
@@ -192,6 +195,9 @@ TEST(TFormCatagoryAllocation, ClicksAreHeldAcrossARestoreAndARefusedSaveUntilApp
     EXPECT_FALSE(w.button("ApplyButton")->isEnabled());
     EXPECT_EQ(window.table()->currentRow(), rowAfter);
     EXPECT_EQ(window.table()->currentField(), field);
+    // Nothing left to send: nothing marked again.
+    EXPECT_TRUE(window.save());
+    EXPECT_EQ(w.marks, 1);
 
     // Space works the current cell: off and on again leaves nothing to ask about.
     QTest::keyClick(window.table()->cellView(), Qt::Key_Space);
@@ -200,6 +206,7 @@ TEST(TFormCatagoryAllocation, ClicksAreHeldAcrossARestoreAndARefusedSaveUntilApp
     EXPECT_EQ(state(window, rowAfter, field), State::Kept);
     w.button("CancelButton")->click();
     EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.dataSet().isOpen());
     EXPECT_TRUE(w.env.prompts.recorded().empty());
 }
 

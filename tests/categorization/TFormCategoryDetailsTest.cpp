@@ -159,6 +159,7 @@ TEST(TFormCategoryDetails, EachSetTakesItsOwnMarksAndOkWritesEverySet) {
     ASSERT_TRUE(w.open(kProfile));
     ASSERT_EQ(w.combo()->count(), 2);  // the disabled set is not offered
     EXPECT_EQ(w.checked(), (Rows{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(w.list()->currentRow(), 0);
     // Selecting an item shows its description and changes nothing.
     w.list()->setCurrentRow(2);
     EXPECT_EQ(w.child<QPlainTextEdit>("Memo1")->toPlainText(),
@@ -286,6 +287,11 @@ TEST(TFormCategoryDetails, RefusedSavesKeepTheWindowAndTheChanges) {
         {"lists too long", QString(8001, u'x'), 0, 3104, false},
         {"a title holding a list separator", separated, 0, 9010, false},
     };
+    // Normal operation taken out of the disabled set behind the window's back.
+    const Rows third = w.members(3);
+    w.env.exec(
+        QStringLiteral("DELETE FROM TReportCategorySet_TReportCategory WHERE ReportProfileId = 4 AND "
+                       "ReportCategorySetId = 3 AND ReportCategoryId = 1"));
     auto& texts = w.env.context.texts();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -328,6 +334,7 @@ TEST(TFormCategoryDetails, RefusedSavesKeepTheWindowAndTheChanges) {
     EXPECT_TRUE(w.env.prompts.take().empty());
     EXPECT_FALSE(w.details.isVisible());
     EXPECT_EQ(w.setRow(3), "Owner by site weekly|3|0");
+    EXPECT_EQ(w.members(3), third);  // the fixed item is sent with every set
     EXPECT_EQ(w.members(1), (Rows{1, 2, 3, 4, 5, 7, 8}));
     EXPECT_EQ(w.marks, 1);
 }
