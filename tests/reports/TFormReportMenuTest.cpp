@@ -175,7 +175,6 @@ TEST(TFormReportMenu, AFileThatCannotBeWrittenGivesThePdfCreateError) {
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].kind, RecordedPrompt::Kind::Message);
     EXPECT_EQ(shown[1].text, env.context.texts().window(rt::kPdfCreateError));
-    EXPECT_EQ(shown[1].caption, env.context.texts().window(rt::kPdfCreateErrorCaption));
     EXPECT_FALSE(QDir(env.file(QStringLiteral("no such folder"))).exists());
     // A cancelled save dialog writes nothing and says nothing.
     env.prompts.answerFile(QString());
