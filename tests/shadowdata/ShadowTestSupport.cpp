@@ -7,50 +7,31 @@
 
 namespace shadow_test {
 
-using db::FieldType;
-using reportdb::Arguments;
-using reportdb::ProcedureContext;
-using reportdb::ProcedureResult;
+namespace {
 
-std::shared_ptr<reportdb::ProcedureRegistry> testRegistry(const std::shared_ptr<Controls>& controls,
-                                                          bool fakeLimits) {
+// The standard procedures and TEST_SP_Hold. It is read-only, so the test can
+// update the profile row meanwhile, and keeps a statement running all the
+// time: an interrupt only stops a statement that runs.
+std::shared_ptr<reportdb::ProcedureRegistry> withHold(std::shared_ptr<std::atomic<bool>> release) {
     auto registry = reportdb::standardRegistry();
-    if (fakeLimits) {
-        registry->add(
-            "DCE_SP_GetPcTimeStampLimits", {},
-            [controls](ProcedureContext&, const Arguments&) {
-                if (controls->limitsFail) return ProcedureResult::failure("Raw data is not reachable");
-                db::ResultSet rows;
-                rows.columns = {{"MinPcTimeStamp", FieldType::DateTime, 0},
-                                {"MaxPcTimeStamp", FieldType::DateTime, 0}};
-                if (controls->limits)
-                    rows.rows.push_back({controls->limits->minimum, controls->limits->maximum});
-                ProcedureResult result;
-                result.resultSets.push_back(rows);
-                return result;
-            },
-            true);
-    }
-    // Read-only, so the test can update the profile row meanwhile. It keeps a
-    // statement running all the time: an interrupt only stops a statement
-    // that runs.
     registry->add(
         "TEST_SP_Hold", {},
-        [controls](ProcedureContext& context, const Arguments&) {
+        [release](reportdb::ProcedureContext& context, const reportdb::Arguments&) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-            while (!controls->release && std::chrono::steady_clock::now() < end)
+            while (!*release && std::chrono::steady_clock::now() < end)
                 context.query(
                     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 20000) "
                     "SELECT count(*) FROM c");
-            return ProcedureResult();
+            return reportdb::ProcedureResult();
         },
         true);
     return registry;
 }
 
-Environment::Environment(const QString& version, bool fakeLimits)
-    : database(version, testRegistry(controls, fakeLimits)),
-      context(prompts, trace.log(), database.factory()) {
+}  // namespace
+
+Environment::Environment(const QString& version)
+    : database(version, withHold(release)), context(prompts, trace.log(), database.factory()) {
     context.session().DBVersion = version;
     context.session().OnlineConnection.Catalog = "Reporting";
     context.session().OnlineConnection.UserName = "report_admin";
@@ -58,6 +39,10 @@ Environment::Environment(const QString& version, bool fakeLimits)
     context.Database2().setConnectionString(database.connectionString());
     context.texts().setLocation(PA_LANG_DIR, "UK");
     EXPECT_TRUE(context.texts().load(text::Slot::Profile, text::kProfileFile));
+    database.exec(
+        "INSERT INTO TUnitType (UnitTypeId, UnitTypeTitle, UnitTypeDevice, UnitTypeCapacity) VALUES (900, "
+        "'Mast', 'MET', 0); INSERT INTO TParkUnit (ParkUnitId, ParkUnitTitle, UnitTypeId) VALUES (900, 'MM', "
+        "900)");
 }
 
 int Environment::addProfile(const QString& title, int status, int pendingFlag) {
@@ -66,11 +51,7 @@ int Environment::addProfile(const QString& title, int status, int pendingFlag) {
                       .arg(title)
                       .arg(status)
                       .arg(pendingFlag));
-    return database.exec("SELECT max(ReportProfileId) FROM TReportProfile")
-        .resultSets.at(0)
-        .rows.at(0)
-        .at(0)
-        .toInt();
+    return scalar("SELECT max(ReportProfileId) FROM TReportProfile").toInt();
 }
 
 void Environment::setStatus(int profileId, int status) {
@@ -86,17 +67,12 @@ int Environment::status(int profileId) {
         .toInt();
 }
 
-int Environment::pendingFlag(int profileId) {
-    return scalar(QStringLiteral("SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE "
-                                 "ReportProfileId = %1")
-                      .arg(profileId))
-        .toInt();
-}
-
-QVariant Environment::scalar(const QString& sql) {
-    const db::Result result = database.exec(sql);
-    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return {};
-    return result.resultSets[0].rows[0].at(0);
+void Environment::setLimits(const std::optional<shadowdata::DataLimits>& limits) {
+    database.exec("DELETE FROM TRawDataTimeLimits WHERE ParkUnitId = 900");
+    if (limits)
+        database.exec(QStringLiteral("INSERT INTO TRawDataTimeLimits VALUES (900, '%1', '%2')")
+                          .arg(limits->minimum.toString("yyyy-MM-dd hh:mm:ss"),
+                               limits->maximum.toString("yyyy-MM-dd hh:mm:ss")));
 }
 
 }  // namespace shadow_test
