@@ -13,9 +13,12 @@
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "support/WhenShown.h"
+#include "ui/Waiting.h"
 
 #include <QCheckBox>
 #include <QDate>
+#include <QDateEdit>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,68 +30,142 @@ namespace {
 
 QPushButton* button(QWidget& window, const char* name) { return window.findChild<QPushButton*>(name); }
 
-// Runs the regeneration command; the period dialog is accepted for the whole
-// period (or cancelled), the progress window ticked until it ends and closed.
-void regenerate(MainWindowFixture& f, bool accept) {
-    TFormRGSDialog& period = *f.windows.rgsDialog;
-    TFormProgresser& progress = *f.windows.progresser;
-    WhenShown choose(period, [&] {
-        if (!accept) return period.reject();
-        period.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(true);
-        button(period, "ButtonOK")->click();
-    });
-    WhenShown close(
-        progress, [&] { button(progress, "Button2")->click(); },
-        [&] {
-            if (progress.isRunning()) progress.TimerTimer();
-            return !progress.isRunning();
-        });
-    f.window.ActionRegenerateShadowDataExecute();
-    EXPECT_TRUE(choose.fired());
-    EXPECT_EQ(close.fired(), accept);
-}
-
 }  // namespace
 
-// Whatever came of a regeneration, the list follows the profiles' status for
-// a while, and for as long as one of them regenerates.
-TEST(MainWindowRegeneration, TheListIsWatchedAfterEveryRegeneration) {
+// The command from the period dialog through the progress window to the
+// list, which follows the profiles' status for a while after every
+// regeneration, and for as long as one of them regenerates.
+TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
+    auto fail = std::make_shared<bool>(false);
     auto registry = reportdb::standardRegistry();
-    reportdb::ProcedureDefinition failing = *registry->find("DCE_SP_UpdateShadowDataForParkUnitsInProfile");
-    failing.body = [](reportdb::ProcedureContext& c, const reportdb::Arguments& args) {
+    reportdb::ProcedureDefinition direct = *registry->find("DCE_SP_UpdateShadowDataForParkUnitsInProfile");
+    direct.body = [fail, standard = direct.body](reportdb::ProcedureContext& c,
+                                                 const reportdb::Arguments& a) {
+        if (!*fail) return standard(c, a);
         c.step([&] {
             c.exec("UPDATE TReportProfile SET ReportProfileStatus = -1 WHERE ReportProfileId = ?",
-                   {args.toInt("@ReportProfileId")});
+                   {a.toInt("@ReportProfileId")});
         });
         return reportdb::ProcedureResult::failure("The disk is full");
     };
-    registry->add(failing);
+    registry->add(direct);
     MainWindowSetup setup;
-    setup.version = "2.29.0.0";
     setup.registry = registry;
     MainWindowFixture f(setup);
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kPhase2));
-    const auto status = [&f] { return f.gridText(2, "StatusText"); };
     auto& texts = f.context.texts();
+    auto& database = f.context.Database();
+    TFormRGSDialog& period = *f.windows.rgsDialog;
+    TFormProgresser& progress = *f.windows.progresser;
+    const QDate lastDay = reportdb::demo::lastDataDay();
 
-    regenerate(f, false);
-    EXPECT_TRUE(f.window.isWatching());
-    regenerate(f, true);
-    EXPECT_EQ(f.prompts.take().size(), 1u);  // the database's reason
-    EXPECT_TRUE(f.window.isWatching());
+    enum Answer { Cancel, WholePeriod, LastDay };
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        Answer answer;
+        std::vector<ui::Icon> prompts;
+        QString outcome;  // empty: no progress window
+        int statusText;   // the list's after a round of the watch
+    } runs[] = {
+        {"cancelled", [] {}, Cancel, {}, {}, 295},
+        // Without raw data there is no whole period; unset dates are not sent.
+        {"whole period without raw data",
+         [&] {
+             f.database.exec(
+                 "CREATE TABLE Kept AS SELECT * FROM TRawDataTimeLimits; DELETE FROM TRawDataTimeLimits");
+         },
+         WholePeriod,
+         {ui::Icon::Warning},
+         {},
+         295},
+        // The dialog cannot read the limits, and the start cannot connect.
+        {"no database",
+         [&] {
+             f.database.exec("INSERT INTO TRawDataTimeLimits SELECT * FROM Kept");
+             database.close();
+             database.setConnectionString("Provider=Embedded;Data Source=/no/such.db");
+         },
+         LastDay,
+         {ui::Icon::Error, ui::Icon::Error},
+         {},
+         0},
+        // The last day of data is regenerated in the call; the list is
+        // refreshed then.
+        {"direct",
+         [&] {
+             database.setConnectionString(f.database.connectionString());
+             f.context.session().DBVersion = "2.29.0.0";
+         },
+         LastDay,
+         {},
+         TFormProgresser::kRegenerated,
+         290},
+        {"failed in the database",
+         [&] { *fail = true; },
+         WholePeriod,
+         {ui::Icon::Error},
+         TFormProgresser::kNotRegenerated,
+         297},
+        // A job database queues a job and returns; the job runs on.
+        {"job",
+         [&] { f.context.session().DBVersion = "3.28.0.0"; },
+         LastDay,
+         {},
+         TFormProgresser::kJobStarted,
+         0},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        run.before();
+        WhenShown choose(period, [&] {
+            if (run.answer == Cancel) return period.reject();
+            period.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(run.answer == WholePeriod);
+            period.findChild<QDateEdit*>("DatePickerStart")->setDate(lastDay);
+            period.findChild<QDateEdit*>("DatePickerStop")->setDate(lastDay);
+            button(period, "ButtonOK")->click();
+        });
+        // Ticks as often as the test polls, rather than once a second.
+        QString outcome;
+        WhenShown close(
+            progress,
+            [&] {
+                outcome = progress.findChild<QLabel*>("Label2")->text();
+                button(progress, "Button2")->click();
+            },
+            [&] {
+                if (progress.isRunning()) progress.TimerTimer();
+                return !progress.isRunning();
+            });
+        f.window.ActionRegenerateShadowDataExecute();
+        EXPECT_TRUE(choose.fired());
+        EXPECT_EQ(outcome, run.outcome);
+        std::vector<ui::Icon> icons;
+        for (const auto& prompt : f.prompts.take()) icons.push_back(prompt.icon);
+        EXPECT_EQ(icons, run.prompts);
+        EXPECT_TRUE(f.window.isWatching());
+        if (run.statusText == 0) continue;
+        f.window.TimerRegenationStatusTimer();
+        EXPECT_EQ(f.gridText(2, "StatusText"), texts.profile(run.statusText));
+    }
+    // The watch shows the job's end.
+    ASSERT_TRUE(ui::waitUntil(
+        [&] {
+            return f.database.scalar("SELECT count(*) FROM TJob WHERE FinishedAt IS NOT NULL").toInt() > 0;
+        },
+        10, 20000));
     f.window.TimerRegenationStatusTimer();
-    EXPECT_EQ(status(), texts.profile(297));
+    EXPECT_EQ(f.gridText(2, "StatusText"), texts.profile(290));
 
     // Another regeneration runs meanwhile: the watch goes on past its rounds.
     f.database.exec("UPDATE TReportProfile SET ReportProfileStatus = 3 WHERE ReportProfileId = 3");
     for (int round = 0; round < 12; ++round) f.window.TimerRegenationStatusTimer();
     EXPECT_TRUE(f.window.isWatching());
-    EXPECT_TRUE(status().startsWith(texts.profile(296)));
+    EXPECT_TRUE(f.gridText(2, "StatusText").startsWith(texts.profile(296)));
     f.database.exec("UPDATE TReportProfile SET ReportProfileStatus = 0 WHERE ReportProfileId = 3");
     f.window.TimerRegenationStatusTimer();
     EXPECT_FALSE(f.window.isWatching());
-    EXPECT_EQ(status(), texts.profile(295));
 }
 
 TEST(MainWindowCategorization, EachPathOpensItsWindowsAndMarksTheCommandsProfile) {
