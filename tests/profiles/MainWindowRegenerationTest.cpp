@@ -60,6 +60,22 @@ TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
     TFormProgresser& progress = *f.windows.progresser;
     const QDate lastDay = reportdb::demo::lastDataDay();
 
+    const auto nothing = [] {};
+    const auto noRawData = [&] {
+        f.database.exec(
+            "CREATE TABLE Kept AS SELECT * FROM TRawDataTimeLimits; DELETE FROM TRawDataTimeLimits");
+    };
+    const auto noDatabase = [&] {
+        f.database.exec("INSERT INTO TRawDataTimeLimits SELECT * FROM Kept");
+        database.close();
+        database.setConnectionString("Provider=Embedded;Data Source=/no/such.db");
+    };
+    const auto oldDatabase = [&] {
+        database.setConnectionString(f.database.connectionString());
+        f.context.session().DBVersion = "2.29.0.0";
+    };
+    const auto failing = [&] { *fail = true; };
+    const auto jobDatabase = [&] { f.context.session().DBVersion = "3.28.0.0"; };
     enum Answer { Cancel, WholePeriod, LastDay };
     const struct {
         const char* name;
@@ -67,54 +83,23 @@ TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
         Answer answer;
         std::vector<ui::Icon> prompts;
         QString outcome;  // empty: no progress window
-        int statusText;   // the list's after a round of the watch
+        int statusText;   // the list's after a round of the watch (0: not looked at)
     } runs[] = {
-        {"cancelled", [] {}, Cancel, {}, {}, 295},
+        {"cancelled", nothing, Cancel, {}, {}, 295},
         // Without raw data there is no whole period; unset dates are not sent.
-        {"whole period without raw data",
-         [&] {
-             f.database.exec(
-                 "CREATE TABLE Kept AS SELECT * FROM TRawDataTimeLimits; DELETE FROM TRawDataTimeLimits");
-         },
-         WholePeriod,
-         {ui::Icon::Warning},
-         {},
-         295},
+        {"whole period without raw data", noRawData, WholePeriod, {ui::Icon::Warning}, {}, 295},
         // The dialog cannot read the limits, and the start cannot connect.
-        {"no database",
-         [&] {
-             f.database.exec("INSERT INTO TRawDataTimeLimits SELECT * FROM Kept");
-             database.close();
-             database.setConnectionString("Provider=Embedded;Data Source=/no/such.db");
-         },
-         LastDay,
-         {ui::Icon::Error, ui::Icon::Error},
-         {},
-         0},
-        // The last day of data is regenerated in the call; the list is
-        // refreshed then.
-        {"direct",
-         [&] {
-             database.setConnectionString(f.database.connectionString());
-             f.context.session().DBVersion = "2.29.0.0";
-         },
-         LastDay,
-         {},
-         TFormProgresser::kRegenerated,
-         290},
+        {"no database", noDatabase, LastDay, {ui::Icon::Error, ui::Icon::Error}, {}, 0},
+        // Regenerated in the call; the list is refreshed then.
+        {"direct", oldDatabase, LastDay, {}, TFormProgresser::kRegenerated, 290},
         {"failed in the database",
-         [&] { *fail = true; },
+         failing,
          WholePeriod,
          {ui::Icon::Error},
          TFormProgresser::kNotRegenerated,
          297},
         // A job database queues a job and returns; the job runs on.
-        {"job",
-         [&] { f.context.session().DBVersion = "3.28.0.0"; },
-         LastDay,
-         {},
-         TFormProgresser::kJobStarted,
-         0},
+        {"job", jobDatabase, LastDay, {}, TFormProgresser::kJobStarted, 0},
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.name);

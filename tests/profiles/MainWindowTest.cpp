@@ -177,8 +177,7 @@ TEST(MainWindowCommands, RemovalNeedsBothConfirmationsAndSaysWhyItFailed) {
     // The removal procedure answers as the row says, or as the database does.
     struct Answer {
         bool standard = true;
-        int returnValue = 0;
-        bool withTitle = false;
+        int returnValue = 0;  // with no export job's title
         QString error;
     };
     auto answer = std::make_shared<Answer>();
@@ -190,7 +189,6 @@ TEST(MainWindowCommands, RemovalNeedsBothConfirmationsAndSaysWhyItFailed) {
         if (!answer->error.isEmpty()) return reportdb::ProcedureResult::failure(answer->error);
         reportdb::ProcedureResult r;
         r.returnValue = answer->returnValue;
-        r.outputs["@ExportjobTitle"] = answer->withTitle ? QVariant(QStringLiteral("Job")) : QVariant();
         return r;
     };
     registry->add(removal);
@@ -212,14 +210,9 @@ TEST(MainWindowCommands, RemovalNeedsBothConfirmationsAndSaysWhyItFailed) {
         {"no to the question", kNorthRow, ui::Button::No, nullptr, {}, None},
         {"lower-case word", kNorthRow, ui::Button::Yes, "yes", {}, None},
         {"used by an export job", kExportProfile, ui::Button::Yes, "YES", {}, ExportJob},
-        {"refused with a code", kNorthRow, ui::Button::Yes, "YES", {false, 7, false, {}}, Refusal},
-        {"export job code without a title",
-         kNorthRow,
-         ui::Button::Yes,
-         "YES",
-         {false, 1001, false, {}},
-         Refusal},
-        {"failed", kNorthRow, ui::Button::Yes, "YES", {false, 0, false, "The disk is full"}, Failure},
+        {"refused with a code", kNorthRow, ui::Button::Yes, "YES", {false, 7, {}}, Refusal},
+        {"export job code without a title", kNorthRow, ui::Button::Yes, "YES", {false, 1001, {}}, Refusal},
+        {"failed", kNorthRow, ui::Button::Yes, "YES", {false, 0, "The disk is full"}, Failure},
         {"removed", kNorthRow, ui::Button::Yes, "YES", {}, None},
     };
     for (const auto& row : rows) {

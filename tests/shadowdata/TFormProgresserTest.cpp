@@ -15,7 +15,6 @@
 #include <QPushButton>
 
 using shadow_test::Environment;
-using shadow_test::WhenShown;
 
 namespace {
 
@@ -97,24 +96,13 @@ TEST(TFormProgresser, FollowsTheRegenerationToItsOutcomeWhileTheHostWaits) {
     EXPECT_EQ(window.form.result(), QDialog::Accepted);
     EXPECT_FALSE(env.context.isBusy());
 
-    // Prepared again, on a job database, opened modally as the command does:
-    // the queued job counts as started at the first tick; the list is the
-    // caller's to watch.
-    env.context.session().DBVersion = "2.30.0.0";
-    bool busyWhileOpen = false;
-    WhenShown tickAndClose(window.form, [&] {
-        busyWhileOpen = env.context.isBusy();
-        EXPECT_TRUE(window.outcome().isEmpty());
-        EXPECT_EQ(window.gauge()->value(), 0);
-        window.form.TimerTimer();
-        EXPECT_EQ(window.outcome(), TFormProgresser::kJobStarted);
-        window.close()->click();
-    });
-    EXPECT_TRUE(window.form.Execute(id, "period", nullptr, [&] { ++refreshed; }));
-    EXPECT_TRUE(tickAndClose.fired());
-    EXPECT_TRUE(busyWhileOpen);
-    EXPECT_EQ(refreshed, 1);
-    EXPECT_FALSE(env.context.isBusy());
+    // Prepared again, the next show starts a new run.
+    window.form.setRegeneration(id, "period", nullptr, {});
+    window.form.show();
+    EXPECT_TRUE(window.form.isRunning());
+    EXPECT_TRUE(window.outcome().isEmpty());
+    EXPECT_EQ(window.gauge()->value(), 0);
+    window.form.reject();
 }
 
 TEST(TFormProgresser, CancelCloseEscapeOrAVanishedRowStopTheStatement) {
