@@ -153,7 +153,7 @@ TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
     EXPECT_FALSE(f.window.isWatching());
 }
 
-TEST(MainWindowCategorization, EachPathOpensItsWindowsAndMarksTheCommandsProfile) {
+TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarksTheCommandsProfile) {
     MainWindowFixture f;
     ASSERT_TRUE(f.start());
     auto& w = f.windows;
@@ -162,7 +162,6 @@ TEST(MainWindowCategorization, EachPathOpensItsWindowsAndMarksTheCommandsProfile
     const auto onLoaded = [&loaded](bool ok) { loaded = ok; };
     QObject::connect(w.categoryAllocation.get(), &categorization::CategoryAllocationWindow::loaded, onLoaded);
     QObject::connect(w.deratingAllocation.get(), &categorization::CategoryAllocationWindow::loaded, onLoaded);
-    QObject::connect(w.categoryDetails.get(), &TFormCategoryDetails::loaded, onLoaded);
     const auto isLoaded = [&loaded] { return loaded; };
 
     {
@@ -218,25 +217,28 @@ TEST(MainWindowCategorization, EachPathOpensItsWindowsAndMarksTheCommandsProfile
         EXPECT_TRUE(cancelType.fired());
         EXPECT_TRUE(cancelChoice.fired());
     }
-    {
-        SCOPED_TRACE("the category configuration saves a change and marks its profile");
-        ASSERT_TRUE(f.select(kNorthRow));
-        loaded = false;
-        WhenShown accept(
-            *w.categoryDetails,
-            [&] {
-                w.categoryDetails->findChild<QListWidget*>("CheckListBoxCategory")
-                    ->item(5)
-                    ->setCheckState(Qt::Unchecked);
-                ASSERT_TRUE(f.select(kWholePark));
-                button(*w.categoryDetails, "OkButton")->click();
-            },
-            isLoaded);
-        f.window.ActionCategoryConfigurationExecute();
-        ASSERT_TRUE(accept.fired());
-        EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kNorthRow).toInt(), 1);
-        EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt(), wholeParkFlag);
-    }
+}
+
+TEST(MainWindowCategorization, TheCategoryConfigurationMarksTheCommandsProfile) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    TFormCategoryDetails& details = *f.windows.categoryDetails;
+    const int wholeParkFlag = f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt();
+    bool loaded = false;
+    QObject::connect(&details, &TFormCategoryDetails::loaded, [&loaded](bool ok) { loaded = ok; });
+    ASSERT_TRUE(f.select(kNorthRow));
+    WhenShown accept(
+        details,
+        [&] {
+            details.findChild<QListWidget*>("CheckListBoxCategory")->item(5)->setCheckState(Qt::Unchecked);
+            ASSERT_TRUE(f.select(kWholePark));
+            button(details, "OkButton")->click();
+        },
+        [&loaded] { return loaded; });
+    f.window.ActionCategoryConfigurationExecute();
+    ASSERT_TRUE(accept.fired());
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kNorthRow).toInt(), 1);
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt(), wholeParkFlag);
 }
 
 TEST(MainWindowPrint, HandsTheWindowAndTheProfileListToTheReportMenu) {
