@@ -3,18 +3,16 @@
 // statement runs; terminating the process stops it and rolls back the step
 // it had not finished.
 
-#include "reportdb/EmbeddedConnection.h"
+#include "ReportDbTestSupport.h"
 #include "reportdb/ProcedureRegistry.h"
-#include "support/Gate.h"
-#include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
 #include <thread>
 
+using namespace reportdb_tests;
 using db::FieldType;
-using db::ParameterDirection;
 using reportdb::Arguments;
 using reportdb::ProcedureContext;
 using reportdb::ProcedureParameter;
@@ -52,45 +50,8 @@ std::shared_ptr<reportdb::ProcedureRegistry> gatedRegistry(Gate& gate) {
     return registry;
 }
 
-db::Parameter param(const QString& name, ParameterDirection direction, const QVariant& value = {}) {
-    db::Parameter p;
-    p.name = name;
-    p.type = FieldType::Integer;
-    p.direction = direction;
-    p.value = value;
-    return p;
-}
-
-int createProcess(db::Connection& connection, const QString& name) {
-    db::Command command;
-    command.text = QStringLiteral("WMS_SP_UTL_CreateDataCalcProcess '%1', :ProcessId OUTPUT").arg(name);
-    command.parameters = {param("ProcessId", ParameterDirection::Output)};
-    const db::Result result = connection.execute(command);
-    EXPECT_TRUE(result.ok()) << result.error.toStdString();
-    return command.parameters[0].value.toInt();
-}
-
-// The status as the progress dialog reads it: the output value, NULL when unknown.
-QVariant processStatus(db::Connection& connection, int id) {
-    db::Command command;
-    command.text =
-        QStringLiteral("EXEC WMS_SP_UTL_GetDataCalcProcessStatus %1, :DataCalcProcessStatus OUTPUT").arg(id);
-    command.parameters = {param("DataCalcProcessStatus", ParameterDirection::InputOutput)};
-    const db::Result result = connection.execute(command);
-    EXPECT_TRUE(result.ok()) << result.error.toStdString();
-    return command.parameters[0].value;
-}
-
-db::Result run(db::Connection& connection, const QString& text) {
-    db::Command command;
-    command.text = text;
-    return connection.execute(command);
-}
-
 int userCount(db::Connection& connection) {
-    const db::Result result = run(connection, "SELECT count(*) FROM TUser WHERE UserInitials LIKE 'S%'");
-    EXPECT_TRUE(result.ok()) << result.error.toStdString();
-    return result.resultSets.at(0).rows.at(0).at(0).toInt();
+    return scalar(connection, "SELECT count(*) FROM TUser WHERE UserInitials LIKE 'S%'").toInt();
 }
 
 }  // namespace
@@ -181,8 +142,6 @@ TEST(DataCalcProcess, TerminatingStopsTheStatementAndRollsBackItsUnfinishedStep)
                     .error.contains("does not exist"));
 
     // A process is named after its step.
-    db::Command unnamed;
-    unnamed.text = "WMS_SP_UTL_CreateDataCalcProcess '', :ProcessId OUTPUT";
-    unnamed.parameters = {param("ProcessId", ParameterDirection::Output)};
-    EXPECT_FALSE(status->execute(unnamed).ok());
+    EXPECT_FALSE(
+        run(*status, "WMS_SP_UTL_CreateDataCalcProcess '', :ProcessId OUTPUT", {output("ProcessId")}).ok());
 }
