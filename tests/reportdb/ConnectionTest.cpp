@@ -212,29 +212,75 @@ TEST(EmbeddedDatabase, CreateDatabaseRecordsItsVersionAndRefusesToOverwrite) {
     EXPECT_EQ(reportdb::Server::open(defaulted, &error)->versionText(), "3.28.0.0");
 }
 
+// Date-times in every shape the database may hold: as this program writes
+// them (and its heartbeats in UTC), as SQLite's date functions write them
+// (datetime(), date(), strftime with %f), as ISO 8601 writers do with a "T"
+// and as the server's unseparated form; read as such from a DATETIME
+// column. Anything else is no date (and such a column gives back its text).
 TEST(DateTimeText, TheStoredShapesAndTheRest) {
     using reportdb::sqlite::parseDateTime;
     const QDate day(2024, 2, 29);
-    EXPECT_EQ(parseDateTime("2024-02-29"), day.startOfDay());
-    EXPECT_EQ(parseDateTime("2024-02-29 07:05"), QDateTime(day, QTime(7, 5)));
-    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09"), QDateTime(day, QTime(7, 5, 9)));
-    EXPECT_EQ(parseDateTime("2024-02-29T07:05:09"), QDateTime(day, QTime(7, 5, 9)));
-    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09.250"), QDateTime(day, QTime(7, 5, 9, 250)));
-    EXPECT_EQ(parseDateTime(" 2024-02-29 07:05:09 "), QDateTime(day, QTime(7, 5, 9)));
-    EXPECT_EQ(parseDateTime("20240229 07:05:09"), QDateTime(day, QTime(7, 5, 9)));
+    const struct {
+        const char* text;
+        QDateTime expected;  // invalid: no date
+    } cases[] = {
+        {"2024-02-29 07:05:09", QDateTime(day, QTime(7, 5, 9))},
+        {"2024-02-29 07:05:09.250", QDateTime(day, QTime(7, 5, 9, 250))},
+        {"2024-02-29 07:05:09.250Z", QDateTime(day, QTime(7, 5, 9, 250), Qt::UTC)},
+        {"2024-02-29", day.startOfDay()},
+        {"2024-02-29 07:05", QDateTime(day, QTime(7, 5))},
+        {"2024-02-29T07:05", QDateTime(day, QTime(7, 5))},
+        {"2024-02-29T07:05:09", QDateTime(day, QTime(7, 5, 9))},
+        {"2024-02-29T07:05:09.007", QDateTime(day, QTime(7, 5, 9, 7))},
+        {"2024-02-29T07:05:09Z", QDateTime(day, QTime(7, 5, 9), Qt::UTC)},
+        {"20240229 07:05:09", QDateTime(day, QTime(7, 5, 9))},
+        {" 2024-02-29 07:05:09 ", QDateTime(day, QTime(7, 5, 9))},
+        {"1900-01-01 00:00:00", QDate(1900, 1, 1).startOfDay()},
+        {"9999-12-31 23:59:59.999", QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999))},
+        {"2023-02-29", {}},
+        {"2024-13-01", {}},
+        {"2024-04-31", {}},
+        {"2024-00-10", {}},
+        {"2024-02-29 24:00", {}},
+        {"2024-02-29 07:60:00", {}},
+        {"2024-02-29 07:05:60", {}},
+        {"2024-02-29 07:05:09x", {}},
+        {"2024-02-29 7:05", {}},
+        {"2024-2-29", {}},
+        {"2024/02/29", {}},
+        {"29.02.2024", {}},
+        {"02/29/2024", {}},
+        {"Turbine 2024-02-29", {}},
+        {"", {}},
+        {"Z", {}},
+        {"2024-02-29 07:05:09ZZ", {}},
+        {"2024-02-29 25:05:09Z", {}},
+    };
+    TempDatabase database;
+    auto connection = database.connect();
+    ASSERT_TRUE(run(*connection, "CREATE TABLE TDates (Id INTEGER PRIMARY KEY, Stamp DATETIME)").ok());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QDateTime parsed = parseDateTime(QString::fromLatin1(c.text));
+        EXPECT_EQ(parsed, c.expected);
+        EXPECT_EQ(parsed.timeSpec(), c.expected.timeSpec());
+        ASSERT_TRUE(run(*connection, "DELETE FROM TDates; INSERT INTO TDates VALUES (1, ?)",
+                        {param("", QString::fromLatin1(c.text))})
+                        .ok());
+        const QVariant read = run(*connection, "SELECT Stamp FROM TDates").resultSets.at(0).rows.at(0).at(0);
+        EXPECT_EQ(read, c.expected.isValid() ? QVariant(c.expected) : QVariant(QString::fromLatin1(c.text)));
+    }
+
+    // The server's unseparated date, as call texts give it (a DATETIME
+    // column would keep it as a number).
     EXPECT_EQ(parseDateTime("20240229"), day.startOfDay());
-    // A trailing Z marks UTC (heartbeats are written so).
-    const QDateTime utc(day, QTime(7, 5, 9, 250), Qt::UTC);
-    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09.250Z"), utc);
-    EXPECT_EQ(parseDateTime("2024-02-29 07:05:09.250Z").timeSpec(), Qt::UTC);
-    EXPECT_EQ(reportdb::sqlite::utcDateTimeText(utc), "2024-02-29 07:05:09.250Z");
+
+    // The forms this program writes, read back; instants in UTC.
+    for (const QDateTime& value : {QDateTime(day, QTime(7, 5, 9)), QDateTime(day, QTime(7, 5, 9, 250))})
+        EXPECT_EQ(parseDateTime(reportdb::sqlite::dateTimeText(value)), value);
+    EXPECT_EQ(reportdb::sqlite::dateTimeText(QDateTime(day, QTime(7, 5, 9, 250))), "2024-02-29 07:05:09.250");
     EXPECT_EQ(reportdb::sqlite::utcDateTimeText(QDateTime(day, QTime(3, 0, 10), QTimeZone(2 * 3600))),
               "2024-02-29 01:00:10.000Z");
-    // Impossible dates and times, and text that only starts like a date.
-    for (const char* text : {"2023-02-29", "2024-13-01", "2024-02-29 24:00", "2024-02-29 07:60:00",
-                             "2024-02-29 07:05:09x", "2024-02-29 7:05", "2024/02/29", "Turbine 2024-02-29",
-                             "", "Z", "2024-02-29 07:05:09ZZ", "2024-02-29 25:05:09Z"})
-        EXPECT_FALSE(parseDateTime(QString::fromLatin1(text)).isValid()) << text;
 }
 
 // A text run again reuses its prepared statement: the new values must count,
