@@ -288,38 +288,31 @@ TEST(CategoryAllocation, TheLastUnitOfAnEventListTakesTheProfilesAllocationAlong
     addUnits(connection, park.other, {1});
     for (int profileId : {park.profile, park.other})
         for (int listId : {1, 2}) selectAllocation(connection, profileId, listId, 2, 1);
-    auto rowsOfList = [&](int profileId, int listId) {
-        return scalar(connection,
-                      QStringLiteral("SELECT count(*) FROM TCategoryAllocation CA JOIN TEventCode EC "
-                                     "USING (EventCodeId) WHERE CA.ReportProfileId = %1 AND "
-                                     "EC.EventListId = %2")
-                          .arg(profileId)
-                          .arg(listId))
-            .toInt();
+    // Units A1, A2 (type T-A) and B1 (T-B) report from the turbine list, M1 from the mast list; the
+    // other profile keeps its own rows. Rows: profile|list|count.
+    const struct {
+        int unit;
+        QStringList rows;
+    } removals[] = {
+        {1, {"1|1|4", "1|2|2", "2|1|4", "2|2|2"}},
+        {2, {"1|1|4", "1|2|2", "2|1|4", "2|2|2"}},
+        {3, {"1|2|2", "2|1|4", "2|2|2"}},
+        {4, {"2|1|4", "2|2|2"}},
     };
-    auto removeUnit = [&](int unitId) {
-        db::Command command;
-        command.text =
-            QStringLiteral("DCE_SP_DeleteParkUnitsWithProfileId '%1', %2").arg(unitId).arg(park.profile);
-        ASSERT_TRUE(connection.execute(command).ok());
-    };
-    ASSERT_EQ(rowsOfList(park.profile, 1), 4);
-    ASSERT_EQ(rowsOfList(park.profile, 2), 2);
-
-    removeUnit(1);  // A2 is of the same type
-    removeUnit(2);  // B1's type reports from the same list
-    EXPECT_EQ(rowsOfList(park.profile, 1), 4);
-    removeUnit(3);
-    EXPECT_EQ(rowsOfList(park.profile, 1), 0);
-    EXPECT_EQ(rowsOfList(park.profile, 2), 2);
-    removeUnit(4);
-    EXPECT_EQ(rowsOfList(park.profile, 2), 0);
+    for (const auto& r : removals) {
+        ASSERT_TRUE(
+            run(connection,
+                QStringLiteral("DCE_SP_DeleteParkUnitsWithProfileId '%1', %2").arg(r.unit).arg(park.profile))
+                .ok());
+        EXPECT_EQ(lines(connection,
+                        "SELECT CA.ReportProfileId, EC.EventListId, count(*) FROM TCategoryAllocation CA "
+                        "JOIN TEventCode EC USING (EventCodeId) GROUP BY 1, 2"),
+                  r.rows)
+            << r.unit;
+    }
     EXPECT_EQ(scalar(connection,
                      "SELECT count(*) FROM TCategoryAllocation_TReportCategorySet WHERE "
                      "CategoryAllocationId IN (17, 18)")
                   .toInt(),
               0);
-    // The other profile keeps its own.
-    EXPECT_EQ(rowsOfList(park.other, 1), 4);
-    EXPECT_EQ(rowsOfList(park.other, 2), 2);
 }

@@ -86,27 +86,25 @@ TEST(CallParser, MalformedCallsSayWhatIsWrong) {
     const struct {
         std::string text;
         const char* error;
-    } cases[] = {
-        {"P 'abc", "Unclosed quotation mark"},
-        {"P 1,", "ends too early"},
-        {"P 1,,2", "near ',2'"},
-        {"P 1 2", "near '2'"},
-        {"P @A = 1, 2", "Must pass parameter number 2"},
-        {"P @A = ", "ends too early"},
-        {"P 12abc", "near '12abc'"},
-        {"P 1; P 2", "near 'P 2'"},
-        {"EXEC", "procedure name"},
-        {"EXEC [P", "bracket"},
-        {"EXEC @rc P", "near 'P'"},
-        {"P @ = 1", "near"},
-        {"P @A = 5 OUTPUT", "OUTPUT option"},
-        {"EXEC []", "position 6"},
-        {"EXEC [dbo].[] 1", "position 12"},
-        {"EXEC dbo. 1", "position 11"},
-        {"P 1e999", "'1e999' at position 3 is out of the range"},
-        {"P 1, -2e400", "'-2e400' at position 6 is out of the range"},
-        {"P " + std::string(400, '9'), "out of the range"},
-    };
+    } cases[] = {{"P 'abc", "Unclosed quotation mark"},
+                 {"P 1,", "ends too early"},
+                 {"P 1,,2", "near ',2'"},
+                 {"P 1 2", "near '2'"},
+                 {"P @A = 1, 2", "Must pass parameter number 2"},
+                 {"P @A = ", "ends too early"},
+                 {"P 12abc", "near '12abc'"},
+                 {"P 1; P 2", "near 'P 2'"},
+                 {"EXEC", "procedure name"},
+                 {"EXEC [P", "bracket"},
+                 {"EXEC @rc P", "near 'P'"},
+                 {"P @ = 1", "near"},
+                 {"P @A = 5 OUTPUT", "OUTPUT option"},
+                 {"EXEC []", "position 6"},
+                 {"EXEC [dbo].[] 1", "position 12"},
+                 {"EXEC dbo. 1", "position 11"},
+                 {"P 1e999", "'1e999' at position 3 is out of the range"},
+                 {"P 1, -2e400", "'-2e400' at position 6 is out of the range"},
+                 {"P " + std::string(400, '9'), "out of the range"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const CallParse parse = parseCallText(QString::fromStdString(c.text));

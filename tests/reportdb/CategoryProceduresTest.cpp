@@ -235,14 +235,11 @@ TEST(CategoryTitles, ModuleAccessIsReadFromTheUsersModules) {
     ASSERT_TRUE(connection);
     addSmallPark(*connection);
     query(*connection, "INSERT INTO TUserModuleAccess (UserId, ModuleId) VALUES (1, 1000000), (2, 7)");
-    auto access = [&](int moduleId, int userId) {
-        db::Parameter hasAccess{"@HasAccess", db::FieldType::Integer, 0, db::ParameterDirection::Output, {}};
-        const Call c = call(*connection, "WMS_SP_CRQ_HasModuleAccess",
-                            {integer("@ModuleId", moduleId), integer("@UserId", userId), hasAccess});
+    for (const auto& [moduleId, userId, access] : {std::tuple{1000000, 1, 1}, {1000000, 2, 0}, {7, 1, 0}}) {
+        const Call c =
+            call(*connection, "WMS_SP_CRQ_HasModuleAccess",
+                 {integer("@ModuleId", moduleId), integer("@UserId", userId), output("@HasAccess")});
         EXPECT_EQ(c.returnValue(), 0);
-        return c.command.parameters.back().value;
-    };
-    EXPECT_EQ(access(1000000, 1), QVariant(1));
-    EXPECT_EQ(access(1000000, 2), QVariant(0));
-    EXPECT_EQ(access(7, 1), QVariant(0));
+        EXPECT_EQ(c.command.parameters.back().value, QVariant(access)) << moduleId << "/" << userId;
+    }
 }

@@ -97,26 +97,6 @@ TEST(SelectProfiles, GatedColumnsFollowTheDatabaseVersion) {
     }
 }
 
-// The fallback select of the profile list, as the main window writes it.
-TEST(SelectProfiles, TheFallbackSelectRunsAsWritten) {
-    TempDatabase database("3.0.0.0");
-    addProfiles(database);
-    auto connection = database.connect();
-    ASSERT_TRUE(connection);
-    const db::ResultSet list = query(
-        *connection,
-        "SELECT RP.ReportProfileId, RP.ReportProfileTitle, RP.ReportProfileLocked, "
-        "RP.ReportProfileIdentifier, "
-        "RP.ReportProfileVersion, RP.ReportProfileJobScheduleEnabled, RP.ReportProfileStatus, "
-        "RP.ReportProfileRegeneratePendingFlag, RP.ReportProfileDescription, "
-        "RP.ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile AS RP INNER JOIN "
-        "TUser_TReportProfile "
-        "URP on RP.ReportProfileId=URP.ReportProfileId WHERE URP.UserId = 1 ORDER BY RP.[ReportProfileId]");
-    const db::ResultSet procedure = query(*connection, "DCE_SP_SelectProfiles 1, 3");
-    EXPECT_EQ(columnNames(list), columnNames(procedure));
-    EXPECT_EQ(list.rows, procedure.rows);
-}
-
 TEST(SelectUnitTypes, ListsTheTurbineTypesByTitle) {
     TempDatabase database;
     database.exec(

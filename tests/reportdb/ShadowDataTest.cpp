@@ -284,7 +284,7 @@ TEST(ShadowData, ASecondWorkerLeavesALiveJobToItsWorkerAcrossAClockChange) {
     // The first worker claims the job (reading 0), plans it (1) and waits
     // before its first step (2).
     GatedWorker first(database.path(), QDateTime(QDate(2024, 3, 31), QTime(1, 59, 50), QTimeZone(3600)));
-    first.runUntil(kWholePark, [&] { return first.readings == 3; });
+    first.runUntil(kWholePark, [&] { return first.held == 2; });
     const auto job = [&] {
         return lines(*first.watch, "SELECT State, Owner, Heartbeat, StepsDone FROM TJob");
     };
