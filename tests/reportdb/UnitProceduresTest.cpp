@@ -1,7 +1,7 @@
-// Adding units to a profile and removing them, run through data calculation
-// processes: the remaining work is the number of steps (the unit and a month
-// of shadow data each) and falls as they run; a terminated addition keeps
-// what it finished and marks the profile for regeneration.
+// The data calculation process protocol, on adding units to a profile and
+// removing them: the remaining work is the number of steps (the unit and a
+// month of shadow data each) and falls as they run; a terminated addition
+// keeps what it finished and marks the profile for regeneration.
 
 #include "ReportDbTestSupport.h"
 
@@ -109,30 +109,52 @@ TEST(ParkUnitProcedures, AddAndDeleteRunThroughAProcess) {
     EXPECT_FALSE(run(*units.worker, "DCE_SP_DeleteParkUnitsWithProfileId 'x', 6").ok());
 }
 
+// The process protocol: a process reports nothing until its statement
+// does; its status is read while a step holds the write lock, and each
+// finished step is visible at once. Terminated, the statement stops in the
+// step under way (rolled back), keeps the steps it finished and marks the
+// profile; the process runs nothing more. Dropped, it is forgotten.
 TEST(ParkUnitProcedures, ATerminatedAdditionKeepsItsFinishedStepsAndMarksTheProfile) {
     Units units;
     db::Connection& status = *units.status;
-    // Held in the third step (December): the unit and November are done.
     const int id = createProcess(status, "Add_Profile_Units");
-    auto call = std::async(std::launch::async, [&] {
-        return run(*units.worker,
-                   QStringLiteral("exec DCE_SP_AddParkUnitToProfile 2,6, @ProcessId = %1").arg(id));
-    });
+    EXPECT_NE(createProcess(status, "Delete_Profile_Units"), id);
+    EXPECT_TRUE(processStatus(status, id).isNull());
+    const auto add = [&](int unit) {
+        return QStringLiteral("exec DCE_SP_AddParkUnitToProfile %1,6, @ProcessId = %2").arg(unit).arg(id);
+    };
+    auto call = std::async(std::launch::async, [&] { return run(*units.worker, add(2)); });
+    // Held in the third step (December): the unit and November are done.
+    const QString months =
+        "SELECT group_concat(DISTINCT substr(ShadowDate, 1, 7)) FROM TShadowData WHERE "
+        "ReportProfileId = 6";
     units.gate.allow(2);
     ASSERT_TRUE(units.gate.waitReached(2));
     EXPECT_EQ(processStatus(status, id), QVariant(qlonglong(1)));
-    ASSERT_TRUE(
-        run(status,
-            QStringLiteral("EXEC WMS_SP_UTL_TerminateDataCalcProcess @DataCalcProcessId = %1").arg(id))
-            .ok());
+    EXPECT_EQ(scalar(status, months), QVariant("2024-11"));
+    const QString terminate =
+        QStringLiteral("EXEC WMS_SP_UTL_TerminateDataCalcProcess @DataCalcProcessId = %1").arg(id);
+    ASSERT_TRUE(run(status, terminate).ok());
     units.gate.allow(INT_MAX);
 
     EXPECT_TRUE(call.get().error.contains("terminated"));
+    EXPECT_FALSE(units.worker->inTransaction());
     EXPECT_EQ(processStatus(status, id), QVariant(qlonglong(1)));
     EXPECT_EQ(lines(status,
-                    "SELECT ParkUnitId, ReportProfileRegeneratePendingFlag, (SELECT group_concat(DISTINCT "
-                    "substr(ShadowDate, 1, 7)) FROM TShadowData WHERE ReportProfileId = 6) FROM "
-                    "TParkUnit_TReportProfile JOIN TReportProfile USING (ReportProfileId) WHERE "
-                    "ReportProfileId = 6"),
-              QStringList{"2|1|2024-11"});
+                    "SELECT ParkUnitId, ReportProfileRegeneratePendingFlag FROM TParkUnit_TReportProfile "
+                    "JOIN TReportProfile USING (ReportProfileId) WHERE ReportProfileId = 6"),
+              QStringList{"2|1"});
+    EXPECT_EQ(scalar(status, months), QVariant("2024-11"));
+    EXPECT_TRUE(run(*units.worker, add(3)).error.contains("terminated"));
+
+    const QString drop =
+        QStringLiteral("EXEC WMS_SP_UTL_DropDataCalcProcessTables @DataCalcProcessId = %1").arg(id);
+    ASSERT_TRUE(run(status, drop).ok());
+    EXPECT_TRUE(processStatus(status, id).isNull());
+    for (const QString& again : {drop, terminate})
+        EXPECT_TRUE(run(status, again).error.contains("does not exist"));
+    EXPECT_TRUE(run(*units.worker, add(3)).error.contains("does not exist"));
+    // A process is named after its step.
+    EXPECT_FALSE(
+        run(status, "WMS_SP_UTL_CreateDataCalcProcess '', :ProcessId OUTPUT", {output("ProcessId")}).ok());
 }
