@@ -204,29 +204,6 @@ TEST(CategoryAllocation, TheUpdateWritesTheListsOrRefusesThemWhole) {
     EXPECT_EQ(update(connection, QString::number(otherRow), "2", "0", 3), 0);
 }
 
-TEST(CategoryAllocation, UpdatesInOneCallerTransactionAreWrittenOrRolledBackTogether) {
-    Park park;
-    db::Connection& connection = *park.connection;
-    auto observer = park.database.connect();
-    ASSERT_TRUE(observer);
-    const QStringList before = allocations(connection, park.profile);
-    QString error;
-
-    ASSERT_TRUE(connection.beginTransaction(&error)) << error.toStdString();
-    EXPECT_EQ(update(connection, "17", "5", "0", 1), 0);
-    EXPECT_EQ(update(connection, "18", "6", "0", 2), 0);
-    EXPECT_EQ(allocations(connection, park.profile), (QStringList{"17|0|1:5,2:7", "18|0|2:6"}));
-    EXPECT_EQ(allocations(*observer, park.profile), before);
-    ASSERT_TRUE(connection.rollback(&error));
-    EXPECT_EQ(allocations(connection, park.profile), before);
-
-    ASSERT_TRUE(connection.beginTransaction(&error));
-    EXPECT_EQ(update(connection, "17", "5", "0", 1), 0);
-    EXPECT_EQ(update(connection, "18", "6", "0", 2), 0);
-    ASSERT_TRUE(connection.commit(&error));
-    EXPECT_EQ(allocations(*observer, park.profile), (QStringList{"17|0|1:5,2:7", "18|0|2:6"}));
-}
-
 TEST(DerateCategoryAllocation, EveryModeGetsARowThatTheUpdateAllocatesInTheMainSet) {
     Park park;
     db::Connection& connection = *park.connection;
