@@ -19,12 +19,8 @@ using testing_support::TempDatabase;
 
 namespace {
 
-std::vector<db::Row> shadowRows(db::Connection& connection, int profileId) {
-    return query(connection, QStringLiteral("SELECT * FROM TShadowData WHERE ReportProfileId = %1 "
-                                            "ORDER BY ParkUnitId, ShadowDate")
-                                 .arg(profileId))
-        .rows;
-}
+const QString kShadowRows =
+    "SELECT * FROM TShadowData WHERE ReportProfileId = 1 ORDER BY ParkUnitId, ShadowDate";
 
 int status(db::Connection& connection, int profileId) {
     return scalar(connection,
@@ -140,7 +136,7 @@ TEST(ShadowData, TimeStampLimitsAreOneRowOrNone) {
 
 TEST(ShadowData, TheJobCountsTheStatusDownRegeneratesThePeriodAndClearsTheMarker) {
     TempDatabase database(sharedDemo());
-    std::vector<db::Row> expected = shadowRows(*database.connect(), kWholePark);
+    std::vector<db::Row> expected = database.exec(kShadowRows).resultSets.at(0).rows;
     ASSERT_EQ(expected.size(), size_t(kParkUnits * 61));
     database.exec(
         "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
@@ -162,7 +158,7 @@ TEST(ShadowData, TheJobCountsTheStatusDownRegeneratesThePeriodAndClearsTheMarker
         scalar(watch,
                "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
         QVariant(qlonglong(0)));
-    EXPECT_EQ(shadowRows(watch, kWholePark), expected);
+    EXPECT_EQ(query(watch, kShadowRows).rows, expected);
     EXPECT_EQ(lines(watch, "SELECT DatabaseName, LoginName, StepsTotal, StepsDone FROM TJob"),
               QStringList{QStringLiteral("SkyloomDemo|hr_admin|%1|%1").arg(total)});
 
@@ -190,7 +186,7 @@ TEST(ShadowData, TheJobCountsTheStatusDownRegeneratesThePeriodAndClearsTheMarker
 
 TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
     TempDatabase database(sharedDemo());
-    const std::vector<db::Row> expected = shadowRows(*database.connect(), kWholePark);
+    const std::vector<db::Row> expected = database.exec(kShadowRows).resultSets.at(0).rows;
     database.exec("DELETE FROM TShadowData WHERE ReportProfileId = 1");
     database.close();
     const int total = kParkUnits * 2;
@@ -223,7 +219,7 @@ TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
     GatedWorker worker(database.path());
     EXPECT_EQ(worker.runUntil(kWholePark, [&] { return lastJobState(*worker.watch) == 2; }),
               countdown(statusAtClose));
-    EXPECT_EQ(shadowRows(*worker.watch, kWholePark), expected);
+    EXPECT_EQ(query(*worker.watch, kShadowRows).rows, expected);
 }
 
 TEST(ShadowData, AJobWhoseWorkerEndedWithoutStoppingIsTakenOver) {
