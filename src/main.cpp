@@ -44,10 +44,15 @@ int main(int argc, char** argv) {
             result = application.exec();
         } else {
             QString error;
-            if (!hostChannel.listen(context.session().SessionId, &error))
-                traceLog.Trace(app::TraceLevel::Error, QStringLiteral("Host channel: ") + error);
-            mainWindow.show();
-            result = application.exec();
+            const auto listened = hostChannel.listen(context.session().SessionId, &error);
+            if (listened != app::HostChannel::ListenResult::Listening) {
+                // Without its channel the host could never close the tool.
+                app::showHostChannelRefusal(context, listened, error);
+                result = 1;
+            } else {
+                mainWindow.show();
+                result = application.exec();
+            }
         }
         prompts.setParentWidget(nullptr);
     }

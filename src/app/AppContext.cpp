@@ -2,6 +2,9 @@
 
 #include "db/VersionGate.h"
 
+#include <QEvent>
+#include <QWidget>
+
 namespace app {
 
 AppContext::AppContext(ui::Prompts& prompts, TraceLog& trace, db::ConnectionFactory connectionFactory)
@@ -37,5 +40,30 @@ bool AppContext::IsDatabaseVersionAtLeast(const QString& threshold) const {
 }
 
 bool AppContext::HasFeature(int code) const { return app::HasFeature(session_, code); }
+
+BusyWhileOpen::BusyWhileOpen(AppContext& context, QWidget& window) : QObject(&window), context_(context) {
+    window.installEventFilter(this);
+    if (window.isVisible()) {
+        holding_ = true;
+        context_.beginBusy();
+    }
+}
+
+BusyWhileOpen::~BusyWhileOpen() {
+    if (holding_) context_.endBusy();
+}
+
+bool BusyWhileOpen::eventFilter(QObject* watched, QEvent* event) {
+    if (!event->spontaneous()) {
+        if (event->type() == QEvent::Show && !holding_) {
+            holding_ = true;
+            context_.beginBusy();
+        } else if (event->type() == QEvent::Hide && holding_) {
+            holding_ = false;
+            context_.endBusy();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 }  // namespace app

@@ -9,9 +9,14 @@
 #include "text/TextTables.h"
 #include "ui/Prompts.h"
 
+#include <QObject>
+
+class QWidget;
 class TFormStatus;
 class TOrinADOProgressDialog;
 class TFormUtil;
+class TFormReportMenu;
+class TFormExport;
 
 namespace app {
 
@@ -23,6 +28,8 @@ struct SharedWindows {
     TFormStatus* status = nullptr;
     TOrinADOProgressDialog* progress = nullptr;
     TFormUtil* util = nullptr;
+    TFormReportMenu* reportMenu = nullptr;
+    TFormExport* exportForm = nullptr;
     ActivityMonitor* activity = nullptr;
 };
 
@@ -85,6 +92,25 @@ public:
 
 private:
     AppContext& context_;
+};
+
+// Keeps the busy flag set while a window is open: from the program showing it
+// until the program hides it or it is destroyed. Minimising by the window
+// system (a spontaneous hide) does not end it, as the window is still open.
+// Progress windows that may be opened outside a command own one.
+class BusyWhileOpen : public QObject {
+public:
+    BusyWhileOpen(AppContext& context, QWidget& window);
+    ~BusyWhileOpen() override;
+    BusyWhileOpen(const BusyWhileOpen&) = delete;
+    BusyWhileOpen& operator=(const BusyWhileOpen&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    AppContext& context_;
+    bool holding_ = false;
 };
 
 }  // namespace app

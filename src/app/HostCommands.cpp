@@ -26,8 +26,8 @@ std::optional<int> HostCommandHandler::handle(int code, const std::function<bool
         case HostCloseA:
         case HostCloseB:
         case HostCloseC: actions_.close(); break;
-        case HostShowSessionLocked: actions_.showSessionLocked(); break;
-        case HostCloseSessionLocked: actions_.closeSessionLocked(); break;
+        case HostShowSessionLocked:
+        case HostCloseSessionLocked: queued_.push_back(code); break;
         case HostMinimise: actions_.minimise(); break;
         case HostRestore: actions_.restore(); break;
         case HostBringToFront:
@@ -41,6 +41,21 @@ std::optional<int> HostCommandHandler::handle(int code, const std::function<bool
 
     if (senderAlive()) return reply(answer, code);
     return std::nullopt;
+}
+
+void HostCommandHandler::runNextQueued(const std::function<void()>& restLater) {
+    if (queued_.empty()) return;
+    const int code = queued_.front();
+    queued_.pop_front();
+    if (restLater && !queued_.empty()) restLater();
+    if (code == HostShowSessionLocked)
+        actions_.showSessionLocked();
+    else
+        actions_.closeSessionLocked();
+}
+
+void HostCommandHandler::trace(int level, const QString& text) {
+    actions_.trace(level, text.toUtf8().constData());
 }
 
 }  // namespace app

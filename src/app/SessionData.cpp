@@ -78,6 +78,24 @@ std::vector<int> ParseFeatureCodes(const QString& text) {
     return codes;
 }
 
+qsizetype characterCount(const QString& text) {
+    qsizetype n = 0;
+    for (auto it = text.cbegin(); it != text.cend(); ++it) {
+        // A high surrogate followed by a low one is a single character.
+        if (it->isHighSurrogate() && it + 1 != text.cend() && (it + 1)->isLowSurrogate()) ++it;
+        ++n;
+    }
+    return n;
+}
+
+QByteArray seedBytes(const QString& text, qsizetype count) {
+    QByteArray out;
+    const QList<uint> characters = QStringView(text).toUcs4();
+    for (qsizetype i = 0; i < characters.size() && i < count; ++i)
+        out.append(characters[i] < 0x100 ? char(characters[i]) : '?');
+    return out;
+}
+
 int sessionNumber(const QString& text) {
     bool ok = false;
     const int value = text.toInt(&ok);

@@ -19,6 +19,18 @@ inline constexpr int kMaxScenarioParkUnits = 1000;
 inline constexpr int kMaxFeatureCodes = 1000;
 inline constexpr int kMaxSessionUnitTypes = 50;
 
+// Limits of a session file. Real ones are a few kilobytes and five levels
+// deep (root, Session, Park, ParkUnit; UserScenarios, Scenario, ParkUnit);
+// a full session has some 51,000 elements. A larger, deeper or busier file
+// is refused before it can hold the tool up.
+inline constexpr qint64 kMaxSessionFileBytes = 16 * 1024 * 1024;
+inline constexpr int kMaxSessionXmlDepth = 32;
+inline constexpr int kMaxSessionXmlElements = 500000;
+
+// HelpValue needs this many characters; ExtraHelpValue is used from this many.
+inline constexpr int kHelpValueCharacters = 4;
+inline constexpr int kExtraHelpValueCharacters = 2;
+
 // The parts of a connection string the tool uses.
 struct ConnectionParts {
     QString DataSource;  // "Data Source="
@@ -121,6 +133,14 @@ ConnectionParts SplitConnectionString(const QString& connection);
 // (blanks before them skipped; none, or too many for 32 bits, give 0); an
 // empty entry after the last comma adds nothing. At most kMaxFeatureCodes.
 std::vector<int> ParseFeatureCodes(const QString& text);
+
+// The number of characters of a text: one per code point, so a character
+// outside the Basic Multilingual Plane (an emoji) counts once.
+qsizetype characterCount(const QString& text);
+
+// The seed bytes of the first `count` characters of a text: a character's
+// Latin-1 byte, or '?' for a character beyond Latin-1.
+QByteArray seedBytes(const QString& text, qsizetype count);
 
 // A session number: decimal text as QString::toInt reads it; missing,
 // malformed or beyond 32 bits gives 0.

@@ -175,10 +175,21 @@ struct ScrambledAttributes {
     QString FeatureCode, UserType, UserTypeInfo, DataCode, CompleteDataCode, Online, Offline;
 };
 
+// The reasons the tool would refuse a session, or nothing.
+QString refusal(const SessionDescription& d) {
+    if (d.SessionId <= 0) return QStringLiteral("SessionId must be greater than 0");
+    if (characterCount(d.HelpValue) < kHelpValueCharacters)
+        return QStringLiteral("HelpValue needs at least %1 characters").arg(kHelpValueCharacters);
+    return {};
+}
+
 bool scrambleAll(const SessionDescription& d, ScrambledAttributes& out, QString* error) {
-    const QByteArray help = d.HelpValue.toLatin1();
+    // The seeds exactly as the reader takes them.
+    const QByteArray help = seedBytes(d.HelpValue, kHelpValueCharacters);
     // The reader uses the extra seeds only when ExtraHelpValue has two characters.
-    const QByteArray extra = d.ExtraHelpValue.size() >= 2 ? d.ExtraHelpValue.toLatin1() : QByteArray();
+    const QByteArray extra = characterCount(d.ExtraHelpValue) >= kExtraHelpValueCharacters
+                                 ? seedBytes(d.ExtraHelpValue, kExtraHelpValueCharacters)
+                                 : QByteArray();
     return scrambled("FeatureCode", d.FeatureCode, seedAt(help, 1), &out.FeatureCode, error) &&
            scrambled("UserType", d.UserType, seedAt(help, 1), &out.UserType, error) &&
            scrambled("UserTypeInfo", QString::number(d.UserTypeInfo), seedAt(extra, 0), &out.UserTypeInfo,
@@ -266,8 +277,8 @@ QJsonArray intsToJson(const std::vector<int>& values) {
 bool writeSessionFile(const QString& path, const QList<SessionDescription>& sessions, QString* error) {
     std::vector<ScrambledAttributes> scrambledSessions(std::size_t(sessions.size()));
     for (qsizetype i = 0; i < sessions.size(); ++i) {
-        QString why;
-        if (!scrambleAll(sessions[i], scrambledSessions[std::size_t(i)], &why)) {
+        QString why = refusal(sessions[i]);
+        if (!why.isEmpty() || !scrambleAll(sessions[i], scrambledSessions[std::size_t(i)], &why)) {
             if (error) *error = QStringLiteral("Session %1: %2").arg(sessions[i].SessionId).arg(why);
             return false;
         }
@@ -286,6 +297,11 @@ bool writeSessionFile(const QString& path, const QList<SessionDescription>& sess
         writeSession(w, sessions[i], scrambledSessions[std::size_t(i)]);
     w.writeEndElement();
     w.writeEndDocument();
+    if (!w.hasError() && file.pos() > kMaxSessionFileBytes) {
+        file.cancelWriting();
+        if (error) *error = QStringLiteral("The file would be larger than the tool reads (16 MB)");
+        return false;
+    }
     if (w.hasError() || !file.commit()) {
         if (error) *error = file.errorString();
         return false;

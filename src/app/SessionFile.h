@@ -65,8 +65,10 @@ struct SessionDescription {
 };
 
 // Writes all sessions into one file (replacing it only once fully written).
-// Fails, with a reason in `error`, when the file cannot be written or when a
-// text to be scrambled cannot be carried: a character outside Latin-1, a zero
+// Fails, with a reason in `error`, when the file cannot be written, when the
+// tool would refuse a session (SessionId not above 0, HelpValue shorter than
+// 4 characters, a file over the reader's size limit) or when a text to be
+// scrambled cannot be carried: a character outside Latin-1, a zero
 // character, or more bytes than the reader recovers (499).
 bool writeSessionFile(const QString& path, const QList<SessionDescription>& sessions, QString* error);
 

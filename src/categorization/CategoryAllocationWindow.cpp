@@ -5,6 +5,9 @@
 #include "categorization/AllocationGridModel.h"
 #include "categorization/AllocationSaveLists.h"
 #include "categorization/OvcDbTableCategory.h"
+#include "reports/TFormExport.h"
+#include "reports/TFormReportMenu.h"
+#include "ui/LoadOnFirstShow.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -42,6 +45,7 @@ void CategoryAllocationWindow::buildUi() {
     Timer->setSingleShot(true);
     Timer->setInterval(kLoadDelayMs);
     connect(Timer, &QTimer::timeout, this, &CategoryAllocationWindow::TimerStartTimer);
+    firstShow_ = new ui::LoadOnFirstShow(*this, [this] { FirstShow(); });
 
     const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
         auto* button = new QToolButton(this);
@@ -58,9 +62,8 @@ void CategoryAllocationWindow::buildUi() {
     Collapse = makeTool("Collapse", "view-list-details", QStyle::SP_ToolBarHorizontalExtensionButton);
     SpeedButtonImport = makeTool("SpeedButtonImport", "document-import", QStyle::SP_DialogOpenButton);
     SpeedButtonExport = makeTool("SpeedButtonExport", "document-export", QStyle::SP_DialogSaveButton);
-    // Their commands come with the allocation file and the printed reports.
-    for (QToolButton* later : {SpeedButtonCopy, SpeedButtonPrint, SpeedButtonImport, SpeedButtonExport})
-        later->setEnabled(false);
+    // Their commands come with the allocation file.
+    for (QToolButton* later : {SpeedButtonImport, SpeedButtonExport}) later->setEnabled(false);
     Expand->setCheckable(true);
     Collapse->setCheckable(true);
     auto* views = new QButtonGroup(this);
@@ -116,6 +119,8 @@ void CategoryAllocationWindow::buildUi() {
     layout->addLayout(buttons);
 
     connect(SpeedButtonClose, &QToolButton::clicked, this, &CategoryAllocationWindow::CancelButtonClick);
+    connect(SpeedButtonPrint, &QToolButton::clicked, this, &CategoryAllocationWindow::SpeedButtonPrintClick);
+    connect(SpeedButtonCopy, &QToolButton::clicked, this, &CategoryAllocationWindow::SpeedButtonCopyClick);
     connect(Expand, &QToolButton::clicked, this, &CategoryAllocationWindow::ExpandCollapseClick);
     connect(Collapse, &QToolButton::clicked, this, &CategoryAllocationWindow::ExpandCollapseClick);
     connect(OkButton, &QPushButton::clicked, this, &CategoryAllocationWindow::OkButtonClick);
@@ -167,6 +172,7 @@ void CategoryAllocationWindow::prepareWindow(const ProfileInfo& profile, Regener
     wrote_ = false;
     busy_ = false;
     Collapse->setChecked(true);
+    firstShow_->prepare();
 }
 
 int CategoryAllocationWindow::runModal() {
@@ -182,6 +188,9 @@ void CategoryAllocationWindow::showEvent(QShowEvent* event) {
 void CategoryAllocationWindow::FormShow() {
     trace("FormShow");
     setCaptions();
+}
+
+void CategoryAllocationWindow::FirstShow() {
     applyEditingRule();
     Timer->start();
 }
@@ -192,7 +201,8 @@ bool CategoryAllocationWindow::mayEdit() const {
 
 void CategoryAllocationWindow::applyEditingRule() {
     const bool editable = mayEdit();
-    ApplyButton->setEnabled(false);
+    // Held edits (a failed save keeps them) can still be saved.
+    ApplyButton->setEnabled(pendingEdits_);
     OkButton->setEnabled(editable);
     CancelButton->setText(caption(editable ? variant_.cancelEditable : variant_.cancelReadOnly));
     grid_.setEditable(editable);
@@ -260,7 +270,7 @@ bool CategoryAllocationWindow::load() {
     }
     status->StopStatusDialog();
     setBusy(false);
-    if (pendingEdits_) ApplyButton->setEnabled(true);
+    ApplyButton->setEnabled(pendingEdits_);
     if (ok) OvcDbTableCategory_->setFocus();
     return ok;
 }
@@ -342,6 +352,26 @@ void CategoryAllocationWindow::restoreGridPosition(const GridPosition& position)
     }
     OvcDbTableCategory_->setTopRow(position.topRow);
     OvcDbTableCategory_->setCurrentCell(row, position.field >= 0 ? position.field : af::kFirstCategory);
+}
+
+// ---------------------------------------------------------------- print and copy
+
+QStringList CategoryAllocationWindow::reportHeaderTexts() {
+    return {context_.texts().profile(kTextReportTitle)};
+}
+
+void CategoryAllocationWindow::SpeedButtonPrintClick() {
+    trace("SpeedButtonPrintClick");
+    TFormReportMenu* menu = context_.windows().reportMenu;
+    if (busy_ || !menu) return;
+    menu->Execute(reports::dataSetReport(dataSet_, this, reportHeaderTexts()));
+}
+
+void CategoryAllocationWindow::SpeedButtonCopyClick() {
+    trace("SpeedButtonCopyClick");
+    TFormExport* exporter = context_.windows().exportForm;
+    if (busy_ || !exporter) return;
+    exporter->CopyToClipboard(dataSet_);
 }
 
 // ---------------------------------------------------------------- saving

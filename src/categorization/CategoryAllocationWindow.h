@@ -9,6 +9,7 @@
 #include "db/DataSet.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QPushButton;
 class QTimer;
@@ -17,6 +18,10 @@ class QVBoxLayout;
 
 namespace app {
 class AppContext;
+}
+
+namespace ui {
+class LoadOnFirstShow;
 }
 
 namespace categorization {
@@ -36,6 +41,7 @@ public:
     static constexpr int kTextUnsavedChanges = 140;
     static constexpr int kTextLoading = 223;
     static constexpr int kTextRemap = 473;
+    static constexpr int kTextReportTitle = 475;
     static constexpr int kTextSaving = 480;
     static constexpr int kTextSaveFailed = 481;
     static constexpr int kTextLoadFailed = 483;
@@ -80,8 +86,13 @@ public:
     void OkButtonClick();
     void CancelButtonClick();
     void ExpandCollapseClick();
+    void SpeedButtonPrintClick();
+    void SpeedButtonCopyClick();
     void OvcDbTableCategoryCellActivated(int row, int field);
     void OvcDbTableCategoryRowIndicatorClick(int row);
+
+    // The printed list's header: its title, then the lines below it.
+    virtual QStringList reportHeaderTexts();
 
     // Writes the changed rows; true when they were written or there were none.
     bool save();
@@ -96,7 +107,8 @@ Q_SIGNALS:
 
 protected:
     // Every opening starts from here: the profile, the marker, and no state
-    // of the last opening.
+    // of the last opening. The next show loads the grid; later shows (a
+    // restore, a re-show) keep what the window holds.
     void prepareWindow(const ProfileInfo& profile, RegenerationMarker marker);
     // Shows the window modally; 1 when something was written, 2 otherwise.
     int runModal();
@@ -117,6 +129,9 @@ private:
     void buildUi();
     void setCaptions();
     void FormShow();
+    // The first show after prepareWindow(): the editing rule, then the load
+    // on the timer.
+    void FirstShow();
     void applyEditingRule();
     bool mayEdit() const;
     bool load();
@@ -148,6 +163,7 @@ private:
     bool wrote_ = false;
     bool busy_ = false;  // loading or saving
 
+    ui::LoadOnFirstShow* firstShow_ = nullptr;
     QTimer* Timer = nullptr;
     QToolButton* SpeedButtonCopy = nullptr;
     QToolButton* SpeedButtonPrint = nullptr;

@@ -180,19 +180,13 @@ std::vector<bool> lockedItems(const std::vector<ReportCategoryEntry>& categories
     return locked;
 }
 
-int categoryIdByTitle(const std::vector<ReportCategoryEntry>& categories, const QString& title) {
-    for (const ReportCategoryEntry& category : categories)
-        if (category.title == title) return category.id;
-    return -1;
-}
-
 std::vector<bool> checkMarksFor(const CategorySetEntry& set,
                                 const std::vector<ReportCategoryEntry>& categories,
                                 const std::vector<bool>& locked) {
     std::vector<bool> checked(categories.size(), false);
     for (size_t i = 0; i < categories.size(); ++i) {
         const bool isLocked = i < locked.size() && locked[i];
-        checked[i] = isLocked || contains(set.members, categoryIdByTitle(categories, categories[i].title));
+        checked[i] = isLocked || contains(set.members, categories[i].id);
     }
     return checked;
 }
@@ -201,11 +195,8 @@ std::vector<int> membersFromCheckMarks(const std::vector<ReportCategoryEntry>& c
                                        const std::vector<bool>& checked) {
     std::vector<int> members;
     for (size_t i = 0; i < categories.size() && i < checked.size(); ++i) {
-        if (!checked[i]) continue;
-        // Two items of the same title stand for the same (first) category:
-        // it is sent once, as the database keeps each member once.
-        const int id = categoryIdByTitle(categories, categories[i].title);
-        if (!contains(members, id)) members.push_back(id);
+        // The database keeps each member once.
+        if (checked[i] && !contains(members, categories[i].id)) members.push_back(categories[i].id);
     }
     return members;
 }
@@ -229,17 +220,34 @@ void addLockedMembers(std::vector<CategorySetEntry>& sets, const std::vector<Rep
     }
 }
 
-std::vector<QString> enabledSetTitles(const std::vector<CategorySetEntry>& sets) {
-    std::vector<QString> titles;
+std::vector<SetChoice> enabledSets(const std::vector<CategorySetEntry>& sets) {
+    std::vector<SetChoice> choices;
     for (const CategorySetEntry& set : sets)
-        if (set.enabled) titles.push_back(set.title);
-    return titles;
+        if (set.enabled) choices.push_back({set.id, set.title});
+    return choices;
 }
 
-int enabledSetByTitle(const std::vector<CategorySetEntry>& sets, const QString& title) {
+int setIndexById(const std::vector<CategorySetEntry>& sets, int id) {
     for (size_t i = 0; i < sets.size(); ++i)
-        if (sets[i].enabled && sets[i].title == title) return int(i);
+        if (sets[i].id == id) return int(i);
     return -1;
+}
+
+bool setsDiffer(const std::vector<CategorySetEntry>& current, const std::vector<CategorySetEntry>& loaded) {
+    if (current.size() != loaded.size()) return true;
+    const auto sorted = [](std::vector<int> ids) {
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        return ids;
+    };
+    for (size_t i = 0; i < current.size(); ++i) {
+        const CategorySetEntry& now = current[i];
+        const CategorySetEntry& then = loaded[i];
+        if (now.id != then.id || now.sortOrder != then.sortOrder || now.enabled != then.enabled ||
+            now.title != then.title || sorted(now.members) != sorted(then.members))
+            return true;
+    }
+    return false;
 }
 
 bool SaveTexts::fits() const {
@@ -258,6 +266,12 @@ SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets) {
         titles.push_back(set.title);
     }
     return {joinTexts(groups), joinTexts(ids), joinTexts(sortOrders), joinTexts(enabled), joinTexts(titles)};
+}
+
+int setWithSeparatorInTitle(const std::vector<CategorySetEntry>& sets) {
+    for (size_t i = 0; i < sets.size(); ++i)
+        if (sets[i].title.contains(u';') || sets[i].title.contains(u',')) return int(i);
+    return -1;
 }
 
 db::Command loadCommand(int profileId) {

@@ -68,17 +68,15 @@ bool readConfiguration(const std::vector<db::ResultSet>& resultSets, const ReadO
 std::vector<bool> lockedItems(const std::vector<ReportCategoryEntry>& categories, bool useIECReporting,
                               bool useEEGReporting);
 
-// The id of the first category with this title, or -1.
-int categoryIdByTitle(const std::vector<ReportCategoryEntry>& categories, const QString& title);
-
-// The check marks that show `set`: an item is checked when its category
-// (found by title) is a member; locked items are always checked.
+// The check marks that show `set`: an item is checked when its category is a
+// member; locked items are always checked. Items go by their category's id,
+// so two categories of the same title are told apart.
 std::vector<bool> checkMarksFor(const CategorySetEntry& set,
                                 const std::vector<ReportCategoryEntry>& categories,
                                 const std::vector<bool>& locked);
 
-// The members the check marks stand for: the ids of the checked items (found
-// by title) in list order, each once.
+// The members the check marks stand for: the ids of the checked items' own
+// categories, in list order, each once.
 std::vector<int> membersFromCheckMarks(const std::vector<ReportCategoryEntry>& categories,
                                        const std::vector<bool>& checked);
 
@@ -87,11 +85,21 @@ std::vector<int> membersFromCheckMarks(const std::vector<ReportCategoryEntry>& c
 void addLockedMembers(std::vector<CategorySetEntry>& sets, const std::vector<ReportCategoryEntry>& categories,
                       const std::vector<bool>& locked);
 
-// --- The set choice (the combo box offers the enabled sets by title) ---
+// --- The set choice (the combo box offers the enabled sets) ---
 
-std::vector<QString> enabledSetTitles(const std::vector<CategorySetEntry>& sets);
-// The index of the first enabled set with this title, or -1.
-int enabledSetByTitle(const std::vector<CategorySetEntry>& sets, const QString& title);
+// Sets are told apart by id: titles need not be unique.
+struct SetChoice {
+    int id = 0;
+    QString title;
+};
+// The enabled sets in set order.
+std::vector<SetChoice> enabledSets(const std::vector<CategorySetEntry>& sets);
+// The index of the set with this id, or -1.
+int setIndexById(const std::vector<CategorySetEntry>& sets, int id);
+
+// True when saving `current` would change what was loaded: a set's id,
+// position, enabled flag or title, or its members (their order aside).
+bool setsDiffer(const std::vector<CategorySetEntry>& current, const std::vector<CategorySetEntry>& loaded);
 
 // --- Saving ---
 
@@ -110,6 +118,11 @@ struct SaveTexts {
 };
 
 SaveTexts buildSaveTexts(const std::vector<CategorySetEntry>& sets);
+
+// A title holding a list separator (";" or ",") would shift every later
+// value of the lists; the index of the first set with such a title, or -1.
+// The text dialog keeps them out; other writers of the database may not.
+int setWithSeparatorInTitle(const std::vector<CategorySetEntry>& sets);
 
 // --- The database calls (stored procedures, "@ReturnValue" first) ---
 

@@ -71,3 +71,9 @@ db::Command TFormCatagoryAllocation::loadCommand() const {
     };
     return command;
 }
+
+QStringList TFormCatagoryAllocation::reportHeaderTexts() {
+    text::TextTables& texts = context_.texts();
+    return {texts.profile(kTextReportTitle), texts.profile(kTextProfile) + u' ' + profile().Title,
+            texts.profile(kTextEventList) + u' ' + selection_.EventListTitle};
+}

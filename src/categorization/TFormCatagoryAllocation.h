@@ -14,6 +14,7 @@ class TFormCatagoryAllocation : public categorization::CategoryAllocationWindow 
 public:
     static constexpr int kTextEventList = 471;
     static constexpr int kTextCategorySet = 472;
+    static constexpr int kTextProfile = 380;
 
     explicit TFormCatagoryAllocation(app::AppContext& context, QWidget* parent = nullptr);
 
@@ -28,6 +29,7 @@ public:
                 categorization::RegenerationMarker marker);
 
     const categorization::CategorySelection& selection() const { return selection_; }
+    QStringList reportHeaderTexts() override;
 
 protected:
     db::Command loadCommand() const override;

@@ -6,6 +6,7 @@
 #include "categorization/TFormManageCategorySet.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "text/TextTables.h"
+#include "ui/LoadOnFirstShow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,6 +43,7 @@ constexpr int kErrorRefusedSets = 3101;
 constexpr int kErrorNotSaved = 3102;
 constexpr int kErrorUnknownCategory = 3103;
 constexpr int kErrorTooLong = 3104;
+constexpr int kErrorSeparatorInTitle = 9010;
 
 constexpr int kFeatureEditConfiguration = 3;
 constexpr int kFeatureIECCategorization = 153;
@@ -176,6 +178,7 @@ void TFormCategoryDetails::buildUi() {
     TimerStart->setInterval(kLoadDelayMs);
 
     connect(TimerStart, &QTimer::timeout, this, &TFormCategoryDetails::TimerStartTimer);
+    firstShow_ = new ui::LoadOnFirstShow(*this, [this] { TimerStart->start(); });
     connect(ComboBoxCategorySet, &QComboBox::currentIndexChanged, this,
             &TFormCategoryDetails::ComboBoxCategorySetChange);
     connect(CheckListBoxCategory, &QListWidget::currentRowChanged, this,
@@ -222,10 +225,10 @@ void TFormCategoryDetails::Prepare(const ProfileInfo& profile, RegenerationMarke
     configuration_ = {};
     locked_.clear();
     selectedSet_ = -1;
-    modified_ = false;
+    loadedSets_.clear();
     editable_ = false;
     keptSets_.reset();
-    keptSetTitle_.clear();
+    keptSetId_ = -1;
     filling_ = true;
     ComboBoxCategorySet->clear();
     CheckListBoxCategory->clear();
@@ -237,11 +240,7 @@ void TFormCategoryDetails::Prepare(const ProfileInfo& profile, RegenerationMarke
     CheckListBoxCategory->setEnabled(false);
     ButtonManage->setEnabled(false);
     OkButton->setEnabled(!profile.Locked);
-    // Prepared again while open: loaded again (a first show starts the timer).
-    if (isVisible()) {
-        setCaptions();
-        TimerStart->start();
-    }
+    firstShow_->prepare();
 }
 
 int TFormCategoryDetails::Execute(const ProfileInfo& profile, RegenerationMarker marker) {
@@ -252,7 +251,6 @@ int TFormCategoryDetails::Execute(const ProfileInfo& profile, RegenerationMarker
 void TFormCategoryDetails::showEvent(QShowEvent* event) {
     trace(QStringLiteral("FormShow"));
     setCaptions();
-    TimerStart->start();
     QDialog::showEvent(event);
 }
 
@@ -300,6 +298,7 @@ bool TFormCategoryDetails::LoadCategoryInformation(QString* why) {
     options.eegCategories = profile_.UseEEGReporting;
     CategoryConfiguration read;
     if (!readConfiguration(results, options, &read, why)) return false;
+    loadedSets_ = read.sets;
     if (keptSets_ && keptSets_->size() == read.sets.size()) read.sets = std::move(*keptSets_);
     keptSets_.reset();
     configuration_ = std::move(read);
@@ -311,8 +310,8 @@ bool TFormCategoryDetails::LoadCategoryInformation(QString* why) {
     }
     selectedSet_ = -1;
     fillCheckList();
-    fillComboBox(keptSetTitle_);
-    keptSetTitle_.clear();
+    fillComboBox(keptSetId_);
+    keptSetId_ = -1;
     showCheckMarks();
     selectFirstCategory();
     applyEditingRule();
@@ -362,17 +361,22 @@ void TFormCategoryDetails::fillCheckList() {
     filling_ = false;
 }
 
-void TFormCategoryDetails::fillComboBox(const QString& selectTitle) {
+void TFormCategoryDetails::fillComboBox(int selectId) {
     filling_ = true;
     ComboBoxCategorySet->clear();
-    for (const QString& title : enabledSetTitles(configuration_.sets)) ComboBoxCategorySet->addItem(title);
-    const int keep = selectTitle.isEmpty() ? -1 : ComboBoxCategorySet->findText(selectTitle);
+    // Each item carries its set's id: two sets may share a title.
+    for (const SetChoice& set : enabledSets(configuration_.sets))
+        ComboBoxCategorySet->addItem(set.title, set.id);
+    const int keep = ComboBoxCategorySet->findData(selectId);
     ComboBoxCategorySet->setCurrentIndex(keep >= 0 ? keep : (ComboBoxCategorySet->count() > 0 ? 0 : -1));
     filling_ = false;
     // No enabled set: nothing is selected, and no set takes check marks.
-    selectedSet_ = ComboBoxCategorySet->currentIndex() < 0
-                       ? -1
-                       : enabledSetByTitle(configuration_.sets, ComboBoxCategorySet->currentText());
+    selectedSet_ = comboSetIndex(ComboBoxCategorySet->currentIndex());
+}
+
+int TFormCategoryDetails::comboSetIndex(int comboIndex) const {
+    if (comboIndex < 0) return -1;
+    return setIndexById(configuration_.sets, ComboBoxCategorySet->itemData(comboIndex).toInt());
 }
 
 std::vector<bool> TFormCategoryDetails::checkMarks() const {
@@ -434,8 +438,7 @@ void TFormCategoryDetails::ComboBoxCategorySetChange(int index) {
     if (filling_) return;
     trace(QStringLiteral("ComboBoxCategorySetChange"));
     storeCheckMarks();
-    selectedSet_ =
-        index < 0 ? -1 : enabledSetByTitle(configuration_.sets, ComboBoxCategorySet->itemText(index));
+    selectedSet_ = comboSetIndex(index);
     showCheckMarks();
     selectFirstCategory();
     CheckListBoxCategory->setEnabled(editable_ && selectedSet_ >= 0);
@@ -445,9 +448,16 @@ void TFormCategoryDetails::CheckListBoxCategoryClick(int row) {
     if (filling_ || row < 0 || size_t(row) >= configuration_.categories.size()) return;
     trace(QStringLiteral("CheckListBoxCategoryClick"));
     EditButton->setEnabled(false);
-    modified_ = true;
     Memo1->setPlainText(configuration_.categories[size_t(row)].description);
     refreshEditButton();
+}
+
+bool TFormCategoryDetails::isModified() const {
+    std::vector<CategorySetEntry> sets = configuration_.sets;
+    if (selectedSet_ >= 0 && size_t(selectedSet_) < sets.size())
+        sets[size_t(selectedSet_)].members = membersFromCheckMarks(configuration_.categories, checkMarks());
+    addLockedMembers(sets, configuration_.categories, locked_);
+    return setsDiffer(sets, loadedSets_);
 }
 
 void TFormCategoryDetails::refreshEditButton() {
@@ -462,12 +472,11 @@ void TFormCategoryDetails::ButtonManageClick() {
     trace(QStringLiteral("ButtonManageClick"));
     std::vector<CategorySetOrderEntry> entries = orderEntriesFrom(configuration_.sets);
     if (!manage_.Execute(entries)) return;
-    modified_ = true;
     // The marks belong to the set selected before; the sets keep their
     // array order, so its index still names it.
     storeCheckMarks();
     copyOrderEntriesBack(entries, configuration_.sets);
-    fillComboBox({});
+    fillComboBox(-1);
     showCheckMarks();
     selectFirstCategory();
     CheckListBoxCategory->setEnabled(editable_ && selectedSet_ >= 0);
@@ -510,7 +519,7 @@ void TFormCategoryDetails::saveManualTitle(int row, const QString& title) {
     // changed but has not saved yet are kept over the reload.
     storeCheckMarks();
     keptSets_ = configuration_.sets;
-    keptSetTitle_ = ComboBoxCategorySet->currentText();
+    keptSetId_ = ComboBoxCategorySet->currentData().toInt();
     TimerStart->start();
 }
 
@@ -519,6 +528,15 @@ bool TFormCategoryDetails::SaveCategoryConfiguration() {
     addLockedMembers(configuration_.sets, configuration_.categories, locked_);
     const SaveTexts texts = buildSaveTexts(configuration_.sets);
     auto& dialogTexts = context_.texts();
+    if (const int set = setWithSeparatorInTitle(configuration_.sets); set >= 0) {
+        // Sent, the title would shift the lists and the database would refuse
+        // them all; the user renames the set and keeps the other changes.
+        context_.prompts().message(
+            ui::Icon::Error,
+            dialogTexts.reportDialog(kErrorSeparatorInTitle).arg(configuration_.sets[size_t(set)].title),
+            dialogTexts.reportDialog(kErrorCaption));
+        return false;
+    }
     if (!texts.fits()) {
         // Sent cut short, the lists would no longer match: refused here, and
         // the user keeps the changes to shorten them.
@@ -567,8 +585,10 @@ void TFormCategoryDetails::OkButtonClick() {
         setControlsEnabled(true);
         return;
     }
-    if (modified_ && marker_) marker_();
-    modified_ = false;
+    // Only a change needs the shadow data regenerated; the sets now are
+    // what the database holds.
+    if (setsDiffer(configuration_.sets, loadedSets_) && marker_) marker_();
+    loadedSets_ = configuration_.sets;
     done(kResultSaved);
 }
 

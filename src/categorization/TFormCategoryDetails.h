@@ -25,6 +25,10 @@ namespace app {
 class AppContext;
 }
 
+namespace ui {
+class LoadOnFirstShow;
+}
+
 class TFormCategoryDetails : public QDialog {
     Q_OBJECT
 
@@ -37,8 +41,9 @@ public:
                          TFormRenameCategorySet& rename, QWidget* parent = nullptr);
 
     // Resets the window for `profile`: caption, OK enabling, empty lists.
-    // The load starts 50 ms after the window is shown and ends with loaded().
-    // `marker` is called after a successful save that changed something.
+    // The load starts 50 ms after the next show and ends with loaded(); later
+    // shows (a restore, a re-show) keep what the window holds. `marker` is
+    // called after a successful save that changed something.
     void Prepare(const categorization::ProfileInfo& profile, categorization::RegenerationMarker marker);
     // Prepare, then show modally; kResultSaved or kResultNotSaved.
     int Execute(const categorization::ProfileInfo& profile, categorization::RegenerationMarker marker);
@@ -46,7 +51,8 @@ public:
     // --- state, for the tests and the screenshot tool ---
     const categorization::CategoryConfiguration& configuration() const { return configuration_; }
     int selectedSetIndex() const { return selectedSet_; }
-    bool isModified() const { return modified_; }
+    // The sets as OK would save them differ from the sets as loaded.
+    bool isModified() const;
     // Found once per run; asked again at every load until then.
     bool manualTitlesAvailable() const { return manualTitlesAvailable_; }
     bool isBusy() const { return busy_; }
@@ -75,7 +81,10 @@ private:
     void loadFailed(const QString& reason);
     bool checkManualTitleAccess();
     void fillCheckList();
-    void fillComboBox(const QString& selectTitle);
+    // Offers the enabled sets and selects the one with `selectId` (the
+    // first when it is not offered).
+    void fillComboBox(int selectId);
+    int comboSetIndex(int comboIndex) const;
     void showCheckMarks();
     void storeCheckMarks();
     std::vector<bool> checkMarks() const;
@@ -98,7 +107,8 @@ private:
     categorization::CategoryConfiguration configuration_;
     std::vector<bool> locked_;  // per category: always checked, member of every set
     int selectedSet_ = -1;      // index into configuration_.sets
-    bool modified_ = false;
+    // The sets as the database gave them, to tell whether OK changes anything.
+    std::vector<categorization::CategorySetEntry> loadedSets_;
     bool manualTitlesAvailable_ = false;
     bool editable_ = false;
     bool busy_ = false;     // a database action runs: the window stays open
@@ -106,7 +116,7 @@ private:
     // The user's unsaved sets and selection, kept over the reload after a
     // manual title was saved.
     std::optional<std::vector<categorization::CategorySetEntry>> keptSets_;
-    QString keptSetTitle_;
+    int keptSetId_ = -1;
 
     QGroupBox* GroupBoxDetails = nullptr;
     QLabel* LabelCategorySet = nullptr;
@@ -120,4 +130,5 @@ private:
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
     QTimer* TimerStart = nullptr;
+    ui::LoadOnFirstShow* firstShow_ = nullptr;
 };

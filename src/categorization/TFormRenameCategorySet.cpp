@@ -99,7 +99,9 @@ void TFormRenameCategorySet::Edit1Edited(const QString& text) {
 std::optional<QString> TFormRenameCategorySet::ask(const QString& label, const QString& text) {
     setCaptions();
     Label1->setText(label);
-    Edit1->setText(text);
+    // A text written by other means may hold what typing cannot enter; it
+    // is offered without it, so OK never hands it back.
+    Edit1->setText(withoutRefused(text));
     Edit1->selectAll();
     Edit1->setFocus();
     const int result = exec();

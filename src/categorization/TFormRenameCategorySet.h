@@ -24,9 +24,9 @@ public:
 
     explicit TFormRenameCategorySet(app::AppContext& context, QWidget* parent = nullptr);
 
-    // Shows the dialog modally with `label` above the field and `text` in
-    // it; the entered text (unchanged, untrimmed) when it ended with OK. The
-    // label is "Category set" again afterwards.
+    // Shows the dialog modally with `label` above the field and `text`,
+    // without the refused characters, in it; the entered text (untrimmed)
+    // when it ended with OK. The label is "Category set" again afterwards.
     std::optional<QString> ask(const QString& label, const QString& text);
 
     // The characters that are kept out of the field.

@@ -2,13 +2,12 @@
 
 #include "db/Connection.h"
 
+#include <atomic>
+
 namespace db {
 
 namespace {
 constexpr int kDefaultTimeoutSeconds = 86400;
-// sqlite3_interrupt() and its kind only stop a statement that is running;
-// repeating it covers a cancel that arrives just before the statement starts.
-constexpr int kReinterruptMs = 50;
 }  // namespace
 
 struct AsyncExecutor::Job {
@@ -17,8 +16,18 @@ struct AsyncExecutor::Job {
     bool transaction = false;
     Result result;
     int failedIndex = -1;
+    // Set before the connection is interrupted; once set, no command of the
+    // run starts (the interrupt itself ends only the command it meets).
+    std::atomic<bool> cancelled{false};
 
     void run();
+    void cancel() {
+        cancelled = true;
+        connection->interrupt();
+    }
+    Result execute(Command& command) {
+        return cancelled ? Result::failure(QStringLiteral("interrupted")) : connection->execute(command);
+    }
 };
 
 namespace {
@@ -30,7 +39,7 @@ bool returnedNonZero(const Command& command) {
 
 void AsyncExecutor::Job::run() {
     if (!transaction) {
-        result = connection->execute(commands.front());
+        result = execute(commands.front());
         return;
     }
     QString error;
@@ -40,7 +49,7 @@ void AsyncExecutor::Job::run() {
         return;
     }
     for (size_t i = 0; i < commands.size(); ++i) {
-        result = connection->execute(commands[i]);
+        result = execute(commands[i]);
         if (!result.ok() || returnedNonZero(commands[i])) {
             failedIndex = int(i);
             break;
@@ -61,14 +70,10 @@ AsyncExecutor::AsyncExecutor(QObject* parent) : QObject(parent) {
         timedOut_ = true;
         cancel();
     });
-    reinterrupt_.setInterval(kReinterruptMs);
-    connect(&reinterrupt_, &QTimer::timeout, this, [this] {
-        if (job_) job_->connection->interrupt();
-    });
 }
 
 AsyncExecutor::~AsyncExecutor() {
-    if (job_) job_->connection->interrupt();
+    if (job_) job_->cancel();
     joinWorker();
 }
 
@@ -161,14 +166,12 @@ bool AsyncExecutor::start(const Connection& connection, std::vector<Command> com
 void AsyncExecutor::cancel() {
     if (!job_ || cancelRequested_) return;
     cancelRequested_ = true;
-    job_->connection->interrupt();
-    reinterrupt_.start();
+    job_->cancel();
 }
 
 void AsyncExecutor::complete(const std::shared_ptr<Job>& job) {
     if (job != job_) return;
     timeout_.stop();
-    reinterrupt_.stop();
     joinWorker();
     job_.reset();
     failedIndex_ = job->failedIndex;

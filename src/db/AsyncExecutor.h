@@ -26,7 +26,8 @@ public:
     enum class Outcome { None, Running, Completed, Failed, Cancelled, TimedOut };
 
     explicit AsyncExecutor(QObject* parent = nullptr);
-    // Interrupts a running statement and waits for the worker to end.
+    // Cancels a running execution and waits for the worker to end; a
+    // statement that had not started yet does not start.
     ~AsyncExecutor() override;
 
     // Starts `command` on a new connection to the database of `connection`.
@@ -82,7 +83,6 @@ private:
     std::shared_ptr<Job> job_;
     std::thread worker_;
     QTimer timeout_;
-    QTimer reinterrupt_;
     QElapsedTimer clock_;
     qint64 timeoutMs_ = 0;
     Outcome outcome_ = Outcome::None;

@@ -24,7 +24,10 @@ public:
     virtual bool rollback(QString* error = nullptr) = 0;
     virtual bool inTransaction() const = 0;
 
-    // Aborts the statement running on this connection. Safe from any thread.
+    // Aborts the statement running on this connection; given while none
+    // runs, it aborts the next one. It holds until the execute() it meets
+    // has returned, so one that comes just before a statement starts is not
+    // lost. Safe from any thread.
     virtual void interrupt() = 0;
 
     // A new, independent connection to the same database (for worker threads).

@@ -16,6 +16,8 @@
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
+#include "reports/TFormExport.h"
+#include "reports/TFormReportMenu.h"
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
@@ -37,12 +39,16 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
+    reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    exportForm = std::make_unique<TFormExport>(context, parent);
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
     context.windows().util = util.get();
     context.windows().status = status.get();
+    context.windows().reportMenu = reportMenu.get();
+    context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
     MainWindowDialogs dialogs;
@@ -65,10 +71,14 @@ ApplicationWindows::~ApplicationWindows() {
     if (monitor) monitor->setSessionLockedWindow(nullptr);
     context.windows().util = nullptr;
     context.windows().status = nullptr;
+    context.windows().reportMenu = nullptr;
+    context.windows().exportForm = nullptr;
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    exportForm.reset();
     progressDialog.reset();
+    reportMenu.reset();
     status.reset();
     closingWindow.reset();
     rgsDialog.reset();

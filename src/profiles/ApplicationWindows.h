@@ -26,6 +26,8 @@ class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
 class TFormSelectCategorizationType;
+class TFormReportMenu;
+class TFormExport;
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -50,7 +52,9 @@ struct ApplicationWindows {
     std::unique_ptr<TFormRGSDialog> rgsDialog;
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;
+    std::unique_ptr<TFormReportMenu> reportMenu;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
+    std::unique_ptr<TFormExport> exportForm;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

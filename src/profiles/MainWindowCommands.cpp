@@ -8,11 +8,14 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "reports/ReportJobs.h"
+#include "reports/TFormReportMenu.h"
 #include "shadowdata/ShadowDataRegeneration.h"
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QTimer>
 #include <QToolButton>
 
@@ -44,6 +47,9 @@ void TFormSQLProfileAdministrator::EndCommand() {
 }
 
 void TFormSQLProfileAdministrator::runCommand(const std::function<void()>& action) {
+    // Whatever window the command opens is modal: the host's reset and close
+    // wait until the command has ended.
+    app::BusyScope busy(context_);
     BeginCommand();
     SetCommandsEnabled(false);
     action();
@@ -85,16 +91,25 @@ void TFormSQLProfileAdministrator::Refresh() {
     refreshing_ = false;
 }
 
-void TFormSQLProfileAdministrator::MarkRegenerationPending() {
-    const int profileId = current_.ProfileId;
+void TFormSQLProfileAdministrator::MarkRegenerationPending(int profileId) {
+    const int selectedId = current_.ProfileId;
     TableReportProfile.close();
     if (!openProfileList()) return;
-    if (!TableReportProfile.locate(QStringLiteral("ReportProfileId"), profileId)) return;
-    TableReportProfile.edit();
-    TableReportProfile.setValue(QStringLiteral("ReportProfileRegeneratePendingFlag"), 1);
-    TableReportProfile.post();
-    writeBackProfileList();
+    const QString key = QStringLiteral("ReportProfileId");
+    if (TableReportProfile.locate(key, profileId)) {
+        TableReportProfile.edit();
+        TableReportProfile.setValue(QStringLiteral("ReportProfileRegeneratePendingFlag"), 1);
+        TableReportProfile.post();
+        writeBackProfileList();
+    }
+    if (selectedId != profileId) TableReportProfile.locate(key, selectedId);
     selectionChanged();
+}
+
+std::function<void()> TFormSQLProfileAdministrator::regenerationMarker(int profileId) {
+    // Bound when the command starts: the list may have moved by the time the
+    // window marks.
+    return [this, profileId] { MarkRegenerationPending(profileId); };
 }
 
 void TFormSQLProfileAdministrator::MarkAllRegenerationPending() {
@@ -115,24 +130,17 @@ void TFormSQLProfileAdministrator::MarkAllRegenerationPending() {
 void TFormSQLProfileAdministrator::ActionUnlockProfileExecute() {
     if (!hasRows() || !UnlockProfile.action->isEnabled()) return;
     runCommand([this] {
+        const int profileId = current_.ProfileId;
         const auto answer = context_.prompts().question(
             ui::Icon::Error, text::withLineBreaks(text(kTextUnlockQuestion)), text(kTextErrorCaption),
             ui::Button::Yes | ui::Button::No, ui::Button::No);
         if (answer != ui::Button::Yes) return;
+        if (!TableReportProfile.locate(QStringLiteral("ReportProfileId"), profileId)) return;
         TableReportProfile.edit();
         TableReportProfile.setValue(QStringLiteral("ReportProfileLocked"), 0);
         TableReportProfile.post();
         writeBackProfileList();
         selectionChanged();
-    });
-}
-
-void TFormSQLProfileAdministrator::ActionProfilePropertiesExecute() {
-    if (!hasRows() || !EditProfile.isEnabled()) return;
-    runCommand([this] {
-        // The properties window comes with profile creation; a locked
-        // profile is refused already here.
-        refuseLockedProfile();
     });
 }
 
@@ -152,7 +160,7 @@ void TFormSQLProfileAdministrator::ActionCategorizeEventsExecute() {
     if (!dialogs_.categorySelect || !dialogs_.categoryAllocation) return;
     runCommand([this] {
         const categorization::ProfileInfo profile = categorizationProfile();
-        const categorization::RegenerationMarker marker = [this] { MarkRegenerationPending(); };
+        const categorization::RegenerationMarker marker = regenerationMarker(profile.ReportProfileId);
         // Derating sources are a choice only where the profile categorises them.
         auto* type = dialogs_.categorizationType;
         if (type && dialogs_.deratingAllocation &&
@@ -172,7 +180,8 @@ void TFormSQLProfileAdministrator::ActionCategoryConfigurationExecute() {
     if (!hasRows() || !CategoryConfiguration.isEnabled() || !dialogs_.categoryDetails) return;
     runCommand([this] {
         // A successful save marks the profile, which reloads the list.
-        dialogs_.categoryDetails->Execute(categorizationProfile(), [this] { MarkRegenerationPending(); });
+        const categorization::ProfileInfo profile = categorizationProfile();
+        dialogs_.categoryDetails->Execute(profile, regenerationMarker(profile.ReportProfileId));
     });
 }
 
@@ -192,12 +201,13 @@ void TFormSQLProfileAdministrator::ActionRemoveProfileExecute() {
 void TFormSQLProfileAdministrator::ActionRegenerateShadowDataExecute() {
     if (!hasRows() || !RegenerateShadow.isEnabled()) return;
     if (!dialogs_.regenerationPeriod || !dialogs_.progresser) return;
-    bool started = false;
-    runCommand([this, &started] {
+    runCommand([this] {
         ShadowDataRegeneration regeneration(context_, *dialogs_.regenerationPeriod, *dialogs_.progresser);
-        started = regeneration.Run(current_.ProfileId, current_.Title, [this] { Refresh(); });
+        regeneration.Run(current_.ProfileId, current_.Title, [this] { Refresh(); });
     });
-    if (started) startRegenerationWatch(kRegenerationWatchRounds);
+    // Whatever the outcome, the list follows the profile's status for a
+    // while: a failed or cancelled regeneration shows as such.
+    startRegenerationWatch(kRegenerationWatchRounds);
 }
 
 void TFormSQLProfileAdministrator::SpeedButtonCloseClick() {
@@ -240,4 +250,15 @@ void TFormSQLProfileAdministrator::TimerRegenationStatusTimer() {
     }
     watchTickRunning_ = false;
     SetCommandsEnabled(!current_.Busy);
+}
+
+void TFormSQLProfileAdministrator::SpeedButtonPrintClick() {
+    TFormReportMenu* menu = context_.windows().reportMenu;
+    if (!menu) return;
+    // The commands stay as they are: the screen dump shows the window as the user sees it.
+    BeginCommand();
+    menu->Execute(reports::dataSetReport(
+        TableReportProfile, this,
+        {reports::applicationTitle(), QLocale().toString(QDate::currentDate(), QLocale::LongFormat)}));
+    EndCommand();
 }

@@ -86,10 +86,7 @@ CommandStates computeCommandStates(const EnablingInputs& in) {
 
     s.normCurve = s.userAccess = s.validation = s.freeWind = in.enable;
     s.createProfile = in.enable && in.F3;
-    if (in.Db230) {
-        s.windSectors = in.enable;
-        s.windSectorsTouched = true;
-    }
+    s.windSectors = in.Db230 && in.enable;
     s.importAndRemap = !locked;
     s.remove = canRemove;
 

@@ -92,8 +92,7 @@ struct EnablingInputs {
 struct CommandStates {
     bool normCurve = false, userAccess = false, validation = false, freeWind = false;
     bool createProfile = false;
-    bool windSectors = false;
-    bool windSectorsTouched = false;  // only databases from 2.30 change it
+    bool windSectors = false;  // only databases from 2.30 offer them
     bool unlockVisible = false, unlockEnabled = false, unlockAction = false;
     bool properties = false, units = false, categoryConfiguration = false, categorization = false;
     bool regenerate = false, remove = false;

@@ -38,6 +38,7 @@ enum CaptionText {
     TextDescription = 607,
     TextGroupOverall = 617,
     TextErrorCaption = 64,
+    TextNotAvailable = 9050,
 };
 
 // Hints.txt
@@ -48,6 +49,9 @@ constexpr int kHintRefresh = 39;
 const QStringList kListColumns = {QStringLiteral("ReportProfileTitle"), QStringLiteral("LockText"),
                                   QStringLiteral("ReportProfileShadowDataStartPCTimeStamp"),
                                   QStringLiteral("AutoGenerateText"), QStringLiteral("StatusText")};
+// Caption numbers of the list columns, in the order above.
+constexpr int kColumnTexts[] = {TextColumnTitle, TextColumnLocked, TextColumnStartDate,
+                                TextColumnAutoGenerate, TextColumnStatus};
 
 QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon) {
     auto* b = new QToolButton(parent);
@@ -85,6 +89,11 @@ TFormSQLProfileAdministrator::TFormSQLProfileAdministrator(app::AppContext& cont
         });
 
     buildUi();
+    // Until the texts are loaded the grid shows its columns under their
+    // design captions.
+    clearProfileList();
+    setColumnCaptions({QStringLiteral("Title"), QStringLiteral("Locked"), QStringLiteral("Start date"),
+                       QStringLiteral("Auto generate shadow data"), QStringLiteral("Shadow data status")});
 
     TimerStart = new QTimer(this);
     TimerStart->setSingleShot(true);
@@ -131,8 +140,8 @@ void TFormSQLProfileAdministrator::buildUi() {
     connect(SpeedButtonRefresh, &QToolButton::clicked, this, [this] { runCommand([this] { Refresh(); }); });
     connect(SpeedButtonClose, &QToolButton::clicked, this,
             &TFormSQLProfileAdministrator::SpeedButtonCloseClick);
-    // Printing comes with the report menu.
-    SpeedButtonPrint->setEnabled(false);
+    connect(SpeedButtonPrint, &QToolButton::clicked, this,
+            &TFormSQLProfileAdministrator::SpeedButtonPrintClick);
 
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
@@ -190,29 +199,47 @@ void TFormSQLProfileAdministrator::buildUi() {
         }
         grid->setRowStretch(row, 1);
     };
-    const auto make = [this](const char* button, const char* action, const char* icon) {
-        return ui::CommandLink::create(this, QLatin1String(button), QLatin1String(action),
-                                       QLatin1String(icon));
+    using Self = TFormSQLProfileAdministrator;
+    commands_ = {
+        {&EditProfile, "EditProfileButton", "ActionProfileProperties", "document-properties", 608,
+         "Profile &properties", nullptr},
+        {&EditUnits, "EditUnitsButton", "ActionSelectAndEditUnits", "view-list-details", 609,
+         "&Select and edit units", nullptr},
+        {&CategoryEvent, "CategoryEventButton", "ActionCategorizeEvents", "view-sort-ascending", 610,
+         "Categori&zation", &Self::ActionCategorizeEventsExecute},
+        {&RegenerateShadow, "RegenerateShadowButton", "ActionRegenerateShadowData", "view-refresh", 611,
+         "Regenerate shadow &data", &Self::ActionRegenerateShadowDataExecute},
+        {&RemoveProfile, "RemoveProfileButton", "ActionRemoveProfile", "edit-delete", 612, "&Remove profile",
+         &Self::ActionRemoveProfileExecute},
+        {&CreateProfile, "SpeedButtonCreateProfile", "ActionCreateNewProfile", "document-new", 613,
+         "Create &new profile", nullptr},
+        {&CategoryConfiguration, "SpeedButtonCategoryConfiguration", "ActionCategoryConfiguration",
+         "preferences-other", 614, "&Category configuration", &Self::ActionCategoryConfigurationExecute},
+        {&UnlockProfile, "UnlockProfileSpeddButton", "ActionUnlockProfile", "object-unlocked", 615,
+         "Un&lock profile", &Self::ActionUnlockProfileExecute},
+        {&ShadowDataLocks, "ShadowDataLocksSpeedButton", "ActionShadowDataLock", "object-locked", 616,
+         "Shado&w data sign-off", nullptr},
+        {&NormCurve, "SpeedButtonNormCurve", "ActionNormCurveEditor", "office-chart-line", 618,
+         "Reference curve edit&or", nullptr},
+        {&ValidationParameters, "SpeedButtonValidationParameters", "ActionValidationParameterEditor",
+         "games-config-options", 619, "&Validation parameter editor", nullptr},
+        {&UserAccess, "SpeedButtonUserAccess", "ActionUserAccessSetup", "system-users", 620,
+         "Profile and template &access", nullptr},
+        {&FreeWindParameters, "SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor",
+         "weather-windy", 621, "&Free wind parameter editor", nullptr},
+        {&WindSectorEditor, "SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm", 622,
+         "&Wind exclusion sector editor", nullptr},
+        {&ContractConfiguration, "SpeedButtonContractConfiguration", "ActionContractConfiguration",
+         "document-edit", 623, "&Contract configuration", nullptr},
     };
-    EditProfile = make("EditProfileButton", "ActionProfileProperties", "document-properties");
-    EditUnits = make("EditUnitsButton", "ActionSelectAndEditUnits", "view-list-details");
-    CategoryEvent = make("CategoryEventButton", "ActionCategorizeEvents", "view-sort-ascending");
-    RegenerateShadow = make("RegenerateShadowButton", "ActionRegenerateShadowData", "view-refresh");
-    RemoveProfile = make("RemoveProfileButton", "ActionRemoveProfile", "edit-delete");
-    CreateProfile = make("SpeedButtonCreateProfile", "ActionCreateNewProfile", "document-new");
-    CategoryConfiguration =
-        make("SpeedButtonCategoryConfiguration", "ActionCategoryConfiguration", "preferences-other");
-    UnlockProfile = make("UnlockProfileSpeddButton", "ActionUnlockProfile", "object-unlocked");
-    ShadowDataLocks = make("ShadowDataLocksSpeedButton", "ActionShadowDataLock", "object-locked");
-    NormCurve = make("SpeedButtonNormCurve", "ActionNormCurveEditor", "office-chart-line");
-    ValidationParameters =
-        make("SpeedButtonValidationParameters", "ActionValidationParameterEditor", "games-config-options");
-    UserAccess = make("SpeedButtonUserAccess", "ActionUserAccessSetup", "system-users");
-    FreeWindParameters =
-        make("SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor", "weather-windy");
-    WindSectorEditor = make("SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm");
-    ContractConfiguration =
-        make("SpeedButtonContractConfiguration", "ActionContractConfiguration", "document-edit");
+    for (const Command& command : commands_) {
+        *command.link =
+            ui::CommandLink::create(this, QLatin1String(command.buttonName),
+                                    QLatin1String(command.actionName), QLatin1String(command.iconName));
+        command.link->setCaption(QLatin1String(command.designCaption));
+        if (command.execute)
+            command.link->bindTo(this, [this, execute = command.execute] { (this->*execute)(); });
+    }
 
     auto* commandGrid = new QGridLayout;
     profileLayout->addLayout(commandGrid);
@@ -244,15 +271,6 @@ void TFormSQLProfileAdministrator::buildUi() {
     statusBar()->addWidget(StatusBarPanel, 1);
     statusBar()->hide();
 
-    // The commands this window carries out itself; the others get their
-    // windows from the subsystems that own them.
-    UnlockProfile.bindTo(this, [this] { ActionUnlockProfileExecute(); });
-    RemoveProfile.bindTo(this, [this] { ActionRemoveProfileExecute(); });
-    RegenerateShadow.bindTo(this, [this] { ActionRegenerateShadowDataExecute(); });
-    EditProfile.bindTo(this, [this] { ActionProfilePropertiesExecute(); });
-    CategoryEvent.bindTo(this, [this] { ActionCategorizeEventsExecute(); });
-    CategoryConfiguration.bindTo(this, [this] { ActionCategoryConfigurationExecute(); });
-
     resize(980, 620);
 }
 
@@ -260,18 +278,25 @@ void TFormSQLProfileAdministrator::setCaptions() {
     GroupBoxProfiles->setTitle(text(TextGroupProfiles));
     GroupBoxOverall->setTitle(text(TextGroupOverall));
     LabelDescription->setText(text(TextDescription));
-    int number = 608;
-    for (auto* link : {&EditProfile, &EditUnits, &CategoryEvent, &RegenerateShadow, &RemoveProfile,
-                       &CreateProfile, &CategoryConfiguration, &UnlockProfile, &ShadowDataLocks})
-        link->setCaption(text(number++));
-    number = 618;
-    for (auto* link : {&NormCurve, &ValidationParameters, &UserAccess, &FreeWindParameters, &WindSectorEditor,
-                       &ContractConfiguration})
-        link->setCaption(text(number++));
+    const QString notAvailable = text(TextNotAvailable);
+    for (const Command& command : commands_) {
+        const QString caption = text(command.captionText);
+        command.link->setCaption(caption);
+        // The version gates give their own hint where they disable a command.
+        command.link->setHint(command.execute ? QString(caption).remove(QLatin1Char('&')) : notAvailable);
+    }
+    QStringList columns;
+    for (const int number : kColumnTexts) columns << text(number);
+    setColumnCaptions(columns);
     auto& texts = context_.texts();
     SpeedButtonClose->setToolTip(texts.hint(kHintClose));
     SpeedButtonPrint->setToolTip(texts.hint(kHintPrint));
     SpeedButtonRefresh->setToolTip(texts.hint(kHintRefresh));
+}
+
+void TFormSQLProfileAdministrator::setColumnCaptions(const QStringList& captions) {
+    for (int i = 0; i < kListColumns.size() && i < captions.size(); ++i)
+        TableReportProfile.setDisplayLabel(kListColumns[i], captions[i]);
 }
 
 void TFormSQLProfileAdministrator::showEvent(QShowEvent* event) {
@@ -299,8 +324,12 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
     // 1. Start from closed connections.
     TimerStart->stop();
     started_ = false;
+    contractsGate_ = false;
     context_.closeConnections();
-    TableReportProfile.close();
+    clearProfileList();
+    current_ = {};
+    ProfileMemo->clear();
+    SetCommandsEnabled(false);
     showWait(QStringLiteral("Reading startup information"));
 
     // 2.-5. The session, the trace level, the language texts and captions.
@@ -365,19 +394,17 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
 }
 
 void TFormSQLProfileAdministrator::applyVersionGates() {
+    // Which commands the database offers; the enabling rules switch them.
     const auto hint = [](const char* threshold) { return db::versionGateHint(QLatin1String(threshold)); };
-    const bool contracts = context_.IsDatabaseVersionAtLeast(QStringLiteral("3.9.3.10"));
-    ContractConfiguration.setEnabled(contracts);
-    if (!contracts) ContractConfiguration.setHint(hint("3.9.3.10"));
+    contractsGate_ = context_.IsDatabaseVersionAtLeast(QStringLiteral("3.9.3.10"));
+    if (!contractsGate_) ContractConfiguration.setHint(hint("3.9.3.10"));
 
     const bool signOff =
         context_.IsDatabaseVersionAtLeast(QStringLiteral("3.7.0.0")) && context_.HasFeature(146);
-    ShadowDataLocks.setEnabled(signOff);
     if (!signOff) ShadowDataLocks.setHint(hint("3.7.0.0"));
 
-    const bool windSectors = context_.IsDatabaseVersionAtLeast(QStringLiteral("2.30.0.0"));
-    WindSectorEditor.setEnabled(windSectors);
-    if (!windSectors) WindSectorEditor.setHint(hint("2.30.0.0"));
+    if (!context_.IsDatabaseVersionAtLeast(QStringLiteral("2.30.0.0")))
+        WindSectorEditor.setHint(hint("2.30.0.0"));
 
     if (!context_.IsDatabaseVersionAtLeast(QStringLiteral("3.0.0.0"))) {
         CategoryConfiguration.setHint(hint("3.0.0.0"));
@@ -386,10 +413,6 @@ void TFormSQLProfileAdministrator::applyVersionGates() {
 }
 
 void TFormSQLProfileAdministrator::listOpened() {
-    const int columnTexts[] = {TextColumnTitle, TextColumnLocked, TextColumnStartDate, TextColumnAutoGenerate,
-                               TextColumnStatus};
-    for (int i = 0; i < kListColumns.size(); ++i)
-        TableReportProfile.setDisplayLabel(kListColumns[i], text(columnTexts[i]));
     for (int row = 0; row < TableReportProfile.recordCount(); ++row)
         statusTexts_.observe(
             TableReportProfile.rowView(row).value(QStringLiteral("ReportProfileStatus")).toInt());
@@ -425,10 +448,17 @@ bool TFormSQLProfileAdministrator::openProfileList() {
         return true;
     }
     const auto message = TableReportProfile.lastError();
-    TableReportProfile.close();
+    clearProfileList();
     hideWait();
     showError(message);
     return false;
+}
+
+void TFormSQLProfileAdministrator::clearProfileList() {
+    db::ResultSet empty;
+    empty.columns = {{QStringLiteral("ReportProfileTitle"), db::FieldType::String},
+                     {QStringLiteral("ReportProfileShadowDataStartPCTimeStamp"), db::FieldType::DateTime}};
+    TableReportProfile.setRows(std::move(empty));
 }
 
 bool TFormSQLProfileAdministrator::hasRows() const {
@@ -449,6 +479,12 @@ void TFormSQLProfileAdministrator::selectionChanged() {
 }
 
 void TFormSQLProfileAdministrator::SetCommandsEnabled(bool enable) {
+    if (!started_) {
+        // Starting, or start-up failed: nothing is offered.
+        for (const Command& command : commands_) command.link->setEnabled(false);
+        UnlockProfile.setVisible(true);
+        return;
+    }
     profiles::EnablingInputs in;
     in.enable = enable;
     in.F3 = context_.HasFeature(3);
@@ -459,11 +495,6 @@ void TFormSQLProfileAdministrator::SetCommandsEnabled(bool enable) {
     in.Db230 = context_.IsDatabaseVersionAtLeast(QStringLiteral("2.30.0.0"));
     in.Db300 = context_.IsDatabaseVersionAtLeast(QStringLiteral("3.0.0.0"));
     in.Db370 = context_.IsDatabaseVersionAtLeast(QStringLiteral("3.7.0.0"));
-    if (!started_) {
-        // Before the start-up sequence has run, nothing is offered.
-        in = profiles::EnablingInputs{};
-        in.enable = false;
-    }
     const auto s = profiles::computeCommandStates(in);
 
     NormCurve.setEnabled(s.normCurve);
@@ -471,7 +502,8 @@ void TFormSQLProfileAdministrator::SetCommandsEnabled(bool enable) {
     ValidationParameters.setEnabled(s.validation);
     FreeWindParameters.setEnabled(s.freeWind);
     CreateProfile.setEnabled(s.createProfile);
-    if (s.windSectorsTouched) WindSectorEditor.setEnabled(s.windSectors);
+    WindSectorEditor.setEnabled(s.windSectors);
+    ContractConfiguration.setEnabled(contractsGate_);
 
     UnlockProfile.setVisible(s.unlockVisible);
     UnlockProfile.setButtonAndLabelEnabled(s.unlockEnabled);
@@ -486,6 +518,10 @@ void TFormSQLProfileAdministrator::SetCommandsEnabled(bool enable) {
     for (auto* window : {static_cast<categorization::CategoryAllocationWindow*>(dialogs_.categoryAllocation),
                          static_cast<categorization::CategoryAllocationWindow*>(dialogs_.deratingAllocation)})
         if (window) window->setImportAndRemapAllowed(s.importAndRemap);
+
+    // A command whose window is not there yet stays off whatever the rules say.
+    for (const Command& command : commands_)
+        if (!command.execute) command.link->setEnabled(false);
 }
 
 void TFormSQLProfileAdministrator::closeEvent(QCloseEvent* event) {

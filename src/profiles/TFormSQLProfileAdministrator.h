@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -77,7 +78,9 @@ public:
     QTableView* grid() const { return DBGridReportProfile; }
     void SetCommandsEnabled(bool enable);
     void Refresh();
-    void MarkRegenerationPending();
+    // Marks one profile, named by id, for regeneration; the list stays on
+    // the profile the user has selected.
+    void MarkRegenerationPending(int profileId);
     void MarkAllRegenerationPending();
     // Writes the list's held changes (the current row's edits) back.
     bool writeBackProfileList();
@@ -88,10 +91,10 @@ public:
     void ActionUnlockProfileExecute();
     void ActionRemoveProfileExecute();
     void ActionRegenerateShadowDataExecute();
-    void ActionProfilePropertiesExecute();
     void ActionCategorizeEventsExecute();
     void ActionCategoryConfigurationExecute();
     void SpeedButtonCloseClick();
+    void SpeedButtonPrintClick();
 
     // --- the regeneration watch ---
     void startRegenerationWatch(int rounds);
@@ -119,10 +122,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // One command of the window. A command without a handler has no window
+    // yet: it stays disabled, with a hint saying it is not available yet;
+    // its window enables it by giving it its handler here.
+    struct Command {
+        ui::CommandLink* link;
+        const char* buttonName;
+        const char* actionName;
+        const char* iconName;
+        int captionText;
+        const char* designCaption;  // shown until the texts are loaded
+        void (TFormSQLProfileAdministrator::*execute)();
+    };
+
     void buildUi();
     void setCaptions();
+    void setColumnCaptions(const QStringList& captions);
     void applyVersionGates();
     bool openProfileList();
+    // Empties the list but keeps its columns, so the grid shows them.
+    void clearProfileList();
+    // A marker of one profile for the windows a command opens.
+    std::function<void()> regenerationMarker(int profileId);
     // Column captions and the status scale of a freshly read list.
     void listOpened();
     void selectionChanged();
@@ -154,6 +175,7 @@ private:
     QGroupBox* GroupBoxOverall = nullptr;
     ui::CommandLink NormCurve, ValidationParameters, UserAccess, FreeWindParameters, WindSectorEditor,
         ContractConfiguration;
+    std::vector<Command> commands_;
     QLabel* StatusBarPanel = nullptr;
 
     QTimer* TimerStart = nullptr;
@@ -167,6 +189,7 @@ private:
 
     bool firstShow_ = true;
     bool started_ = false;
+    bool contractsGate_ = false;  // the database offers contract configuration
     bool closed_ = false;
     bool refreshing_ = false;
     bool watchTickRunning_ = false;

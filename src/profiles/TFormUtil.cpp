@@ -150,17 +150,29 @@ db::DataSet* TFormUtil::OpenQuery(const QString& sql) {
     return &ADODataSet1;
 }
 
-bool TFormUtil::SetRegeneratePending(int flag) {
+bool TFormUtil::SetRegeneratePending(int profileId, int flag) {
     db::DataSet* list = profileList_;
     if (!list || !list->isOpen() || list->currentRow() < 0) return false;
-    if (!list->edit() || !list->setValue(kRegenerateFlag, flag)) {
-        const QString reason = list->lastError();
-        list->cancel();
+    // The profile is named by id; the list returns to the row the user has.
+    const int selectedRow = list->currentRow();
+    if (!list->locate(QStringLiteral("ReportProfileId"), profileId)) {
+        fail(QStringLiteral("Report profile %1 is not in the list").arg(profileId));
+        return false;
+    }
+    const bool ok = writeRegeneratePending(*list, flag);
+    if (list->currentRow() != selectedRow) list->moveTo(selectedRow);
+    return ok;
+}
+
+bool TFormUtil::writeRegeneratePending(db::DataSet& list, int flag) {
+    if (!list.edit() || !list.setValue(kRegenerateFlag, flag)) {
+        const QString reason = list.lastError();
+        list.cancel();
         fail(reason.isEmpty() ? QStringLiteral("The regeneration flag cannot be set") : reason);
         return false;
     }
-    if (!list->post()) {
-        fail(list->lastError());
+    if (!list.post()) {
+        fail(list.lastError());
         return false;
     }
     db::SharedConnection& connection = context_.Database();
@@ -169,9 +181,9 @@ bool TFormUtil::SetRegeneratePending(int flag) {
         fail(error);
         return false;
     }
-    if (!list->updateBatch(*connection.get(), QStringLiteral("TReportProfile"),
-                           {QStringLiteral("ReportProfileId")})) {
-        fail(list->lastError());
+    if (!list.updateBatch(*connection.get(), QStringLiteral("TReportProfile"),
+                          {QStringLiteral("ReportProfileId")})) {
+        fail(list.lastError());
         return false;
     }
     lastError_.clear();

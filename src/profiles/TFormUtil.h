@@ -1,7 +1,7 @@
 #pragma once
 // The wait window, and the small SQL helpers the profile windows share: a
 // synchronous command on Database2, an asynchronous command and a query on
-// Database, and the regeneration marker of the main window's current profile.
+// Database, and the regeneration marker of a profile in the main window's list.
 
 #include "db/AsyncExecutor.h"
 #include "db/DataSet.h"
@@ -44,14 +44,15 @@ public:
     // returned at least one row, otherwise null (lastError() is set when it failed).
     db::DataSet* OpenQuery(const QString& sql);
 
-    // The main window's profile list, whose current row carries the
-    // regeneration marker; null while the list does not exist.
+    // The main window's profile list, which carries the regeneration
+    // marker; null while the list does not exist.
     void setProfileList(db::DataSet* list) { profileList_ = list; }
-    // Sets ReportProfileRegeneratePendingFlag of the list's current row to
-    // `flag` and writes the row to TReportProfile. Does nothing (false)
-    // without a list or a current row; false with lastError() when the
-    // write failed, the change then stays held in the list.
-    bool SetRegeneratePending(int flag);
+    // Sets ReportProfileRegeneratePendingFlag of the profile `profileId` to
+    // `flag` and writes its row to TReportProfile; the list keeps its
+    // current row. Does nothing (false) without a list or with an empty one;
+    // false with lastError() when the profile is not listed or the write
+    // failed, the change then stays held in the list.
+    bool SetRegeneratePending(int profileId, int flag);
 
     const QString& lastError() const { return lastError_; }
 
@@ -61,6 +62,7 @@ Q_SIGNALS:
 private:
     void buildUi();
     void fail(const QString& message);
+    bool writeRegeneratePending(db::DataSet& list, int flag);
     void setWaitCursor();
     void restoreCursor();
 

@@ -1,6 +1,7 @@
 #include "reportdb/CallParser.h"
 
 #include <QStringList>
+#include <cmath>
 
 namespace reportdb {
 
@@ -19,6 +20,7 @@ bool isSqlStatementWord(const QString& word) {
     return false;
 }
 
+bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 bool isIdentifierStart(QChar c) { return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#'); }
 bool isIdentifierPart(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('$');
@@ -69,10 +71,15 @@ public:
                 const qsizetype close = (*text_).indexOf(QLatin1Char(']'), pos_ + 1);
                 if (close < 0) return fail(QStringLiteral("Unclosed bracket in the procedure name"));
                 part = (*text_).mid(pos_ + 1, close - pos_ - 1);
+                if (part.isEmpty())
+                    return fail(
+                        QStringLiteral("The procedure name at position %1 is empty ('[]').").arg(position()));
                 pos_ = close + 1;
             } else {
                 part = word();
-                if (part.isEmpty()) return fail(QStringLiteral("A procedure name was expected"));
+                if (part.isEmpty())
+                    return fail(
+                        QStringLiteral("A procedure name was expected at position %1.").arg(position()));
             }
         } while (pos_ < (*text_).size() && (*text_)[pos_] == QLatin1Char('.') && (++pos_, true));
         return part;
@@ -119,11 +126,11 @@ public:
             ++pos_;
         const qsizetype digitsStart = pos_;
         bool decimal = false;
-        while (pos_ < (*text_).size() && (*text_)[pos_].isDigit()) ++pos_;
+        while (pos_ < (*text_).size() && isAsciiDigit((*text_)[pos_])) ++pos_;
         if (pos_ < (*text_).size() && (*text_)[pos_] == QLatin1Char('.')) {
             decimal = true;
             ++pos_;
-            while (pos_ < (*text_).size() && (*text_)[pos_].isDigit()) ++pos_;
+            while (pos_ < (*text_).size() && isAsciiDigit((*text_)[pos_])) ++pos_;
         }
         if (pos_ == digitsStart || (decimal && pos_ == digitsStart + 1)) {
             pos_ = start;
@@ -134,10 +141,10 @@ public:
             qsizetype p = pos_ + 1;
             if (p < (*text_).size() && ((*text_)[p] == QLatin1Char('-') || (*text_)[p] == QLatin1Char('+')))
                 ++p;
-            if (p < (*text_).size() && (*text_)[p].isDigit()) {
+            if (p < (*text_).size() && isAsciiDigit((*text_)[p])) {
                 decimal = true;
                 pos_ = p;
-                while (pos_ < (*text_).size() && (*text_)[pos_].isDigit()) ++pos_;
+                while (pos_ < (*text_).size() && isAsciiDigit((*text_)[pos_])) ++pos_;
             }
         }
         if (pos_ < (*text_).size() && isIdentifierPart((*text_)[pos_])) {
@@ -153,9 +160,19 @@ public:
                 return true;
             }
         }
-        *value = literal.toDouble(&ok);  // also integers too large for 64 bits
-        return ok;
+        const double number = literal.toDouble(&ok);  // also integers too large for 64 bits
+        if (!ok || !std::isfinite(number)) {
+            fail(QStringLiteral("The number '%1' at position %2 is out of the range of numbers.")
+                     .arg(literal)
+                     .arg(start + 1));
+            return false;
+        }
+        *value = number;
+        return true;
     }
+
+    // 1-based, as a user counts the characters of the text.
+    qsizetype position() const { return pos_ + 1; }
 
     QString rest() {
         skipSpace();
@@ -221,6 +238,7 @@ bool readValue(Reader& in, CallArgument* argument) {
         return true;
     }
     if (in.number(&argument->value)) return true;
+    if (!in.error.isEmpty()) return false;
     const QString word = in.word();
     if (word.isEmpty()) {
         in.syntaxError();

@@ -17,36 +17,49 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 
-// Aborts a statement that runs past the command's time-out.
-struct Deadline {
+// Ends a statement that runs past the command's time-out, or once the
+// connection was interrupted: sqlite3_interrupt() alone misses a statement
+// that starts just after it.
+struct Watch {
     std::chrono::steady_clock::time_point end;
+    bool hasDeadline = false;
     bool expired = false;
+    const std::atomic<bool>* interrupted = nullptr;
+    const EmbeddedConnection::Clock* clock = nullptr;
 
+    std::chrono::steady_clock::time_point now() const {
+        return *clock ? (*clock)() : std::chrono::steady_clock::now();
+    }
     static int check(void* self) {
-        auto* deadline = static_cast<Deadline*>(self);
-        if (std::chrono::steady_clock::now() < deadline->end) return 0;
-        deadline->expired = true;
+        auto* watch = static_cast<Watch*>(self);
+        if (*watch->interrupted) return 1;
+        if (!watch->hasDeadline || watch->now() < watch->end) return 0;
+        watch->expired = true;
         return 1;
     }
 };
 
-class DeadlineGuard {
+class WatchGuard {
 public:
-    DeadlineGuard(sqlite3* db, int timeoutSeconds) : db_(db) {
-        if (timeoutSeconds <= 0) return;
-        deadline_.end = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-        sqlite3_progress_handler(db_, 1000, &Deadline::check, &deadline_);
-        active_ = true;
+    WatchGuard(sqlite3* db, int timeoutSeconds, const std::atomic<bool>* interrupted,
+               const EmbeddedConnection::Clock* clock)
+        : db_(db) {
+        watch_.interrupted = interrupted;
+        watch_.clock = clock;
+        if (timeoutSeconds > 0) {
+            watch_.hasDeadline = true;
+            watch_.end = watch_.now() + std::chrono::seconds(timeoutSeconds);
+        }
+        sqlite3_progress_handler(db_, 1000, &Watch::check, &watch_);
     }
-    ~DeadlineGuard() {
-        if (active_) sqlite3_progress_handler(db_, 0, nullptr, nullptr);
-    }
-    bool expired() const { return deadline_.expired; }
+    ~WatchGuard() { sqlite3_progress_handler(db_, 0, nullptr, nullptr); }
+    WatchGuard(const WatchGuard&) = delete;
+    WatchGuard& operator=(const WatchGuard&) = delete;
+    bool expired() const { return watch_.expired; }
 
 private:
     sqlite3* db_;
-    Deadline deadline_;
-    bool active_ = false;
+    Watch watch_;
 };
 
 db::Parameter* parameterForSqlName(db::Parameters& parameters, const char* sqlName) {
@@ -59,13 +72,20 @@ db::Parameter* parameterForSqlName(db::Parameters& parameters, const char* sqlNa
 
 }  // namespace
 
-sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error) {
-    if (!create && !QFileInfo::exists(path)) {
+sqlite3* openDatabaseHandle(const QString& path, OpenMode mode, QString* error) {
+    const bool exists = QFileInfo::exists(path);
+    if (mode != OpenMode::New && !exists) {
         if (error) *error = QStringLiteral("The database file '%1' does not exist").arg(path);
         return nullptr;
     }
+    if (mode == OpenMode::New && exists) {
+        if (error) *error = QStringLiteral("The database file '%1' already exists").arg(path);
+        return nullptr;
+    }
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY
+                      : mode == OpenMode::New    ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                 : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
         if (error)
             *error =
@@ -76,8 +96,13 @@ sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error) {
     sqlite3_extended_result_codes(db, 0);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     QString message;
-    if (!sqlite::execSql(db, QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;"),
-                         &message)) {
+    if (mode != OpenMode::New && !isReportingDatabase(db, &message)) {
+        if (error)
+            *error = QStringLiteral("The file '%1' is not a reporting database: %2").arg(path, message);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    if (!sqlite::execSql(db, QStringLiteral("PRAGMA foreign_keys = ON"), &message)) {
         if (error) *error = QStringLiteral("The database '%1' cannot be opened: %2").arg(path, message);
         sqlite3_close_v2(db);
         return nullptr;
@@ -110,11 +135,14 @@ EmbeddedConnection::~EmbeddedConnection() {
 }
 
 db::Result EmbeddedConnection::execute(db::Command& command) {
-    interruptRequested_ = false;
-    DeadlineGuard deadline(db_, command.timeoutSeconds);
+    // An interrupt holds until the command it meets has returned, also when
+    // it came before the command started.
+    const auto consumeInterrupt = qScopeGuard([this] { interruptRequested_ = false; });
+    if (interruptRequested_) return db::Result::failure(QStringLiteral("interrupted"));
+    WatchGuard watch(db_, command.timeoutSeconds, &interruptRequested_, &timeOutClock_);
     db::Result result = command.type == db::CommandType::StoredProcedure ? executeStoredProcedure(command)
                                                                          : executeText(command);
-    if (!result.ok() && deadline.expired()) result.error = QStringLiteral("Query timeout expired");
+    if (!result.ok() && watch.expired()) result.error = QStringLiteral("Query timeout expired");
     return result;
 }
 

@@ -21,9 +21,18 @@ class Server;
 struct ProcedureDefinition;
 struct BoundCall;
 
-// Opens a SQLite handle on an existing file with the settings every
-// connection uses (WAL, busy time-out, foreign keys).
-sqlite3* openDatabaseHandle(const QString& path, bool create, QString* error);
+enum class OpenMode {
+    Existing,  // a reporting database that exists, to read and write
+    ReadOnly,  // a reporting database that exists, only to read
+    New,       // a file that does not exist yet: createDatabase writes its schema
+};
+
+// Opens a SQLite handle with the settings every connection uses (busy
+// time-out, foreign keys). An existing file must already be a reporting
+// database; any other file is refused before anything in it changes. The
+// journal mode stays as the file has it (the server and createDatabase
+// choose it).
+sqlite3* openDatabaseHandle(const QString& path, OpenMode mode, QString* error);
 
 class EmbeddedConnection : public db::Connection {
 public:
@@ -44,6 +53,11 @@ public:
     sqlite3* handle() const { return db_; }
     const std::shared_ptr<Server>& server() const { return server_; }
 
+    // The clock that command time-outs are measured by: the steady clock,
+    // unless a test hands in one that runs faster.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    void setTimeOutClock(Clock clock) { timeOutClock_ = std::move(clock); }
+
 private:
     db::Result executeText(db::Command& command);
     db::Result executeStoredProcedure(db::Command& command);
@@ -59,9 +73,12 @@ private:
     sqlite3* db_ = nullptr;
     int savepointCounter_ = 0;
     std::chrono::steady_clock::time_point busySince_;
-    // Set by interrupt() for the command that runs: it also ends a wait
-    // for the write lock and stops stepwise work before its next step
-    // (SQLite drops an interrupt that comes between two statements).
+    Clock timeOutClock_;
+    // Set by interrupt() for the command that runs, or the next one when
+    // none runs; cleared when that command returns. It also ends a wait for
+    // the write lock, a statement between SQLite's own interrupt checks and
+    // stepwise work before its next step (SQLite drops an interrupt that
+    // comes between two statements).
     std::atomic<bool> interruptRequested_{false};
     // Actions of procedure calls made inside the caller's transaction, run
     // once it commits.

@@ -71,14 +71,11 @@ bool createDatabase(const QString& path, const QString& versionText, QString* er
         if (error) *error = QStringLiteral("'%1' is not a database version").arg(version);
         return false;
     }
-    if (QFileInfo::exists(path)) {
-        if (error) *error = QStringLiteral("The database file '%1' already exists").arg(path);
-        return false;
-    }
-    sqlite3* db = openDatabaseHandle(path, true, error);
+    sqlite3* db = openDatabaseHandle(path, OpenMode::New, error);
     if (!db) return false;
     QString message;
-    const bool ok = applyMigrations(db, &message) && writeVersionText(db, version, &message);
+    const bool ok = applyMigrations(db, &message) && writeVersionText(db, version, &message) &&
+                    useWriteAheadLog(db, &message);
     sqlite3_close_v2(db);
     if (!ok) {
         QFile::remove(path);

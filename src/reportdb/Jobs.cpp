@@ -18,16 +18,15 @@ constexpr auto kBusyTimeout = std::chrono::seconds(10);
 // (that worker may end without releasing it).
 constexpr auto kRecheckInterval = std::chrono::seconds(5);
 
-QString nowText() { return sqlite::dateTimeText(QDateTime::currentDateTime()); }
-
 enum JobState { Queued = 0, Running = 1, Done = 2, Failed = 3 };
 
 }  // namespace
 
-JobRunner::JobRunner(QString path, Server& server)
+JobRunner::JobRunner(QString path, Server& server, JobClock clock)
     : path_(std::move(path)),
       server_(server),
-      owner_(QString::number(QRandomGenerator::global()->generate64(), 16)) {}
+      owner_(QString::number(QRandomGenerator::global()->generate64(), 16)),
+      clock_(clock ? std::move(clock) : JobClock([] { return QDateTime::currentDateTimeUtc(); })) {}
 
 JobRunner::~JobRunner() { stop(); }
 
@@ -76,7 +75,7 @@ int JobRunner::busyHandler(void* self, int count) {
 
 void JobRunner::run() {
     QString error;
-    sqlite3* db = openDatabaseHandle(path_, false, &error);
+    sqlite3* db = openDatabaseHandle(path_, OpenMode::Existing, &error);
     if (!db) return;  // the database went away; nothing to run
     sqlite3_busy_handler(db, &JobRunner::busyHandler, this);
     {
@@ -112,26 +111,36 @@ void JobRunner::run() {
 
 bool JobRunner::runNextJob(bool* othersRunning) {
     ProcedureContext context(db_, QString(), nullptr);
-    const QString staleLimit = sqlite::dateTimeText(QDateTime::currentDateTime().addSecs(
-        -std::chrono::duration_cast<std::chrono::seconds>(kStaleAfter).count()));
+    // The clock is read outside the transaction, here and before each step.
+    const QDateTime now = clock_();
+    const QDateTime staleBefore = now.addSecs(-kStaleAfter.count());
     long long jobId = 0;
     context.step([&] {
-        const QVariant next = context.scalar(
-            QStringLiteral("SELECT JobId FROM TJob WHERE State = 0 OR (State = 1 AND (Owner IS NULL OR "
-                           "Owner = ? OR Heartbeat IS NULL OR Heartbeat < ?)) ORDER BY JobId LIMIT 1"),
-            {owner_, staleLimit});
-        if (next.isNull()) {
-            *othersRunning =
-                !context.scalar(QStringLiteral("SELECT 1 FROM TJob WHERE State = 1 LIMIT 1")).isNull();
-            return;
+        // Heartbeats compare as instants: the UTC ones, and the local
+        // wall-clock texts of older programs read as local time.
+        const db::ResultSet queue = context.query(QStringLiteral(
+            "SELECT JobId, State, Owner, Heartbeat FROM TJob WHERE State IN (0, 1) ORDER BY JobId"));
+        for (const db::Row& row : queue.rows) {
+            const QDateTime heartbeat = row[3].toDateTime();
+            if (row[1].toInt() == Queued || row[2].isNull() || row[2].toString() == owner_ ||
+                !heartbeat.isValid() || heartbeat < staleBefore) {
+                jobId = row[0].toLongLong();
+                break;
+            }
+            *othersRunning = true;  // a live job of another worker
         }
-        jobId = next.toLongLong();
+        if (jobId == 0) return;
         context.exec(QStringLiteral("UPDATE TJob SET State = 1, Owner = ?, Heartbeat = ? WHERE JobId = ?"),
-                     {owner_, nowText(), jobId});
+                     {owner_, sqlite::utcDateTimeText(now), jobId});
     });
     if (jobId == 0) return false;
     runJob(jobId);
     return true;
+}
+
+JobRunner::Stamp JobRunner::stamp() const {
+    const QDateTime now = clock_();
+    return {sqlite::utcDateTimeText(now), sqlite::dateTimeText(now.toLocalTime())};
 }
 
 void JobRunner::runJob(long long jobId) {
@@ -170,6 +179,7 @@ void JobRunner::runJob(long long jobId) {
         if (job[7].isNull()) {
             // First run: plan the work and fix the plan in the job, so that a
             // resumed run does the same steps.
+            const Stamp now = stamp();
             runStep([&] {
                 regeneration =
                     shadow::Regeneration::plan(context, profileId, sqlite::parseDateTime(job[2].toString()),
@@ -182,8 +192,8 @@ void JobRunner::runJob(long long jobId) {
                     {shadow::idList(regeneration.parkUnitIds()),
                      days.isEmpty() ? QVariant() : shadow::dayText(days.first),
                      days.isEmpty() ? QVariant() : shadow::dayText(days.last), regeneration.stepCount(),
-                     nowText(), regeneration.stepCount() == 0 ? Done : Running,
-                     regeneration.stepCount() == 0 ? QVariant(nowText()) : QVariant(), jobId});
+                     now.heartbeat, regeneration.stepCount() == 0 ? Done : Running,
+                     regeneration.stepCount() == 0 ? QVariant(now.local) : QVariant(), jobId});
             });
             done = 0;
         } else {
@@ -196,26 +206,28 @@ void JobRunner::runJob(long long jobId) {
         }
         for (int index = done; index < regeneration.stepCount(); ++index) {
             if (stopping()) break;
+            const Stamp now = stamp();
             runStep([&] {
                 regeneration.runStep(context, index);
                 const bool last = index + 1 == regeneration.stepCount();
                 context.exec(QStringLiteral("UPDATE TJob SET StepsDone = ?, Heartbeat = ?, State = ?, "
                                             "FinishedAt = ? WHERE JobId = ?"),
-                             {index + 1, nowText(), last ? Done : Running,
-                              last ? QVariant(nowText()) : QVariant(), jobId});
+                             {index + 1, now.heartbeat, last ? Done : Running,
+                              last ? QVariant(now.local) : QVariant(), jobId});
             });
         }
     } catch (const SqlError& e) {
         if (!stopping()) {
             // The job failed: the profile shows it through a negative status.
             try {
+                const Stamp now = stamp();
                 runStep([&] {
                     context.exec(QStringLiteral("UPDATE TReportProfile SET ReportProfileStatus = ? "
                                                 "WHERE ReportProfileId = ?"),
                                  {shadow::kFailedStatus, profileId});
                     context.exec(QStringLiteral("UPDATE TJob SET State = 3, ErrorText = ?, FinishedAt = ? "
                                                 "WHERE JobId = ?"),
-                                 {e.message(), nowText(), jobId});
+                                 {e.message(), now.local, jobId});
                 });
             } catch (const SqlError&) {
                 // Left running: a later worker takes it over once it is stale.

@@ -7,9 +7,11 @@
 
 #include <sqlite3.h>
 
+#include <QDateTime>
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -20,10 +22,14 @@ class Server;
 // The job type that regenerates a profile's shadow data.
 inline constexpr const char* kGenerateShadowDataJob = "GenerateShadowData";
 
+// The time by which a worker writes and judges heartbeats: the system
+// clock (UTC), unless a test hands in its own.
+using JobClock = std::function<QDateTime()>;
+
 class JobRunner {
 public:
     // `server` notes waiting writers; it owns the runner and outlives it.
-    JobRunner(QString path, Server& server);
+    JobRunner(QString path, Server& server, JobClock clock = {});
     ~JobRunner();
     JobRunner(const JobRunner&) = delete;
     JobRunner& operator=(const JobRunner&) = delete;
@@ -39,6 +45,15 @@ public:
     static constexpr std::chrono::seconds kStaleAfter{30};
 
 private:
+    // One reading of the clock as the job table keeps it: the heartbeat in
+    // UTC, so that a change of the local clock (daylight saving) does not
+    // make a live job look abandoned; the times people read in local time.
+    struct Stamp {
+        QString heartbeat;
+        QString local;
+    };
+    Stamp stamp() const;
+
     void run();
     // Claims the next job and runs it; false when there was none to claim.
     bool runNextJob(bool* othersRunning);
@@ -49,6 +64,7 @@ private:
     QString path_;
     Server& server_;
     QString owner_;  // identifies this worker in TJob.Owner
+    JobClock clock_;
 
     mutable std::mutex mutex_;
     std::condition_variable wakeUp_;

@@ -2,6 +2,9 @@
 
 #include "reportdb/SqliteUtil.h"
 
+#include <cmath>
+#include <limits>
+
 namespace reportdb {
 
 namespace {
@@ -17,6 +20,25 @@ bool isNumber(const QVariant& v) {
         case QMetaType::Bool: return true;
         default: return false;
     }
+}
+
+constexpr qlonglong kIntMin = std::numeric_limits<qint32>::min();
+constexpr qlonglong kIntMax = std::numeric_limits<qint32>::max();
+
+bool fitsInt(qlonglong value) { return value >= kIntMin && value <= kIntMax; }
+
+// [+-]digits: a whole number, however large.
+bool isIntegerText(const QString& text) {
+    qsizetype i = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9')) return false;
+    return true;
+}
+
+bool overflow(QString* error) {
+    if (error) *error = QStringLiteral("Arithmetic overflow error converting expression to data type int.");
+    return false;
 }
 
 QString typeName(db::FieldType type) {
@@ -100,12 +122,32 @@ bool convertArgument(const QVariant& value, db::FieldType type, QVariant* conver
     bool ok = true;
     switch (type) {
         case db::FieldType::Integer:
+            // The server's int: 32 bits. A value beyond it is an error, never
+            // wrapped onto another row's id; a decimal loses its fraction.
             if (text) {
                 const qlonglong number = trimmed.isEmpty() ? 0 : trimmed.toLongLong(&ok);
-                if (!ok) return fail(QStringLiteral("the value '%1'").arg(value.toString()));
+                if (!ok && !isIntegerText(trimmed))
+                    return fail(QStringLiteral("the value '%1'").arg(value.toString()));
+                if (!ok || !fitsInt(number)) {
+                    if (error)
+                        *error = QStringLiteral(
+                                     "The conversion of the nvarchar value '%1' overflowed an int "
+                                     "column.")
+                                     .arg(value.toString());
+                    return false;
+                }
                 *converted = number;
-            } else if (isNumber(value)) {
+            } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+                const double number = std::trunc(value.toDouble());
+                if (!(number >= kIntMin && number <= kIntMax)) return overflow(error);
+                *converted = qlonglong(number);
+            } else if (value.typeId() == QMetaType::ULongLong) {
+                if (value.toULongLong() > qulonglong(kIntMax)) return overflow(error);
                 *converted = value.toLongLong();
+            } else if (isNumber(value)) {
+                const qlonglong number = value.toLongLong();
+                if (!fitsInt(number)) return overflow(error);
+                *converted = number;
             } else {
                 return fail(QStringLiteral("a value"));
             }

@@ -310,6 +310,34 @@ int schemaVersion(sqlite3* db) {
     return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int(raw, 0) : -1;
 }
 
+bool isReportingDatabase(sqlite3* db, QString* error) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(
+            db,
+            "SELECT (SELECT user_version FROM pragma_user_version) > 0 OR EXISTS (SELECT 1 FROM "
+            "sqlite_master WHERE type = 'table' AND name = 'TDatabaseVersion' COLLATE NOCASE), "
+            "(SELECT page_count FROM pragma_page_count)",
+            -1, &raw, nullptr) != SQLITE_OK) {
+        if (error) *error = sqlite::errorMessage(db);  // not a SQLite file at all, or unreadable
+        return false;
+    }
+    sqlite::Statement statement(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW) {
+        if (error) *error = sqlite::errorMessage(db);
+        return false;
+    }
+    if (sqlite3_column_int(raw, 0) != 0) return true;
+    if (error)
+        *error = sqlite3_column_int(raw, 1) == 0
+                     ? QStringLiteral("the file is empty")
+                     : QStringLiteral("it records no schema step and has no version table");
+    return false;
+}
+
+bool useWriteAheadLog(sqlite3* db, QString* error) {
+    return sqlite::execSql(db, QStringLiteral("PRAGMA journal_mode = WAL"), error);
+}
+
 bool applyMigrations(sqlite3* db, QString* error) { return applyMigrations(db, migrationSteps(), error); }
 
 bool applyMigrations(sqlite3* db, std::span<const MigrationStep> steps, QString* error) {

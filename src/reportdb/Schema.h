@@ -27,6 +27,14 @@ bool applyMigrations(sqlite3* db, std::span<const MigrationStep> steps, QString*
 
 int schemaVersion(sqlite3* db);
 
+// Whether the file open on `db` is a reporting database: it records a
+// migration step or has the version table. Only reads; `error` says what the
+// file is instead.
+bool isReportingDatabase(sqlite3* db, QString* error);
+
+// Switches the file to the write-ahead log that concurrent readers rely on.
+bool useWriteAheadLog(sqlite3* db, QString* error);
+
 // The version text the database records in TDatabaseVersion.
 QString readVersionText(sqlite3* db, QString* error = nullptr);
 bool writeVersionText(sqlite3* db, const QString& versionText, QString* error);

@@ -22,9 +22,10 @@ size_t currentThreadKey() { return std::hash<std::thread::id>{}(std::this_thread
 
 }  // namespace
 
-Server::Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry)
+Server::Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry,
+               JobClock clock)
     : path_(std::move(path)), versionText_(std::move(versionText)), registry_(std::move(registry)) {
-    jobs_ = std::make_unique<JobRunner>(path_, *this);
+    jobs_ = std::make_unique<JobRunner>(path_, *this, std::move(clock));
 }
 
 Server::~Server() { jobs_->stop(); }
@@ -48,19 +49,29 @@ void Server::yieldToWaitingWriters() {
 }
 
 std::shared_ptr<Server> Server::open(const QString& path, QString* error,
-                                     std::shared_ptr<const ProcedureRegistry> registry) {
-    sqlite3* db = openDatabaseHandle(path, false, error);
+                                     std::shared_ptr<const ProcedureRegistry> registry, JobClock clock) {
+    sqlite3* db = openDatabaseHandle(path, OpenMode::Existing, error);
     if (!db) return nullptr;
     QString message;
     QString version;
-    if (applyMigrations(db, &message)) version = readVersionText(db, &message);
+    bool ready = false;
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        // A file we may not write is used as it is, if it needs no upgrade.
+        const auto steps = migrationSteps();
+        ready = schemaVersion(db) == steps.back().number;
+        if (!ready) message = QStringLiteral("the file is read-only and its schema needs an upgrade");
+    } else {
+        // The log only once the file has proved to be ours and is up to date.
+        ready = applyMigrations(db, &message) && useWriteAheadLog(db, &message);
+    }
+    if (ready) version = readVersionText(db, &message);
     sqlite3_close_v2(db);
     if (version.isEmpty()) {
         if (error) *error = QStringLiteral("The database '%1' cannot be used: %2").arg(path, message);
         return nullptr;
     }
     if (!registry) registry = standardRegistry();
-    std::shared_ptr<Server> server(new Server(path, version, std::move(registry)));
+    std::shared_ptr<Server> server(new Server(path, version, std::move(registry), std::move(clock)));
     server->jobs_->start();
     return server;
 }
@@ -68,7 +79,7 @@ std::shared_ptr<Server> Server::open(const QString& path, QString* error,
 std::unique_ptr<db::Connection> Server::connect(QString* error) { return connectEmbedded(error); }
 
 std::unique_ptr<EmbeddedConnection> Server::connectEmbedded(QString* error) {
-    sqlite3* db = openDatabaseHandle(path_, false, error);
+    sqlite3* db = openDatabaseHandle(path_, OpenMode::Existing, error);
     if (!db) return nullptr;
     return std::make_unique<EmbeddedConnection>(shared_from_this(), db);
 }

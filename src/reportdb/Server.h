@@ -3,6 +3,7 @@
 // procedures it offers and the connections opened on it.
 
 #include "db/Connection.h"
+#include "reportdb/Jobs.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/Processes.h"
 
@@ -13,16 +14,18 @@
 namespace reportdb {
 
 class EmbeddedConnection;
-class JobRunner;
 
 class Server : public std::enable_shared_from_this<Server> {
 public:
-    // Opens an existing database file and brings its schema up to date. A
-    // missing file is an error (nothing is created). Without a registry the
-    // standard procedures are used. The server's worker starts at once and
-    // resumes the database jobs that were left unfinished.
+    // Opens an existing reporting database and brings its schema up to
+    // date. A missing file is an error (nothing is created); any other file
+    // is refused unchanged. Without a registry the standard procedures are
+    // used. The server's worker starts at once and resumes the database jobs
+    // that were left unfinished.
+    // `clock` stands in for the system clock of the worker (tests).
     static std::shared_ptr<Server> open(const QString& path, QString* error,
-                                        std::shared_ptr<const ProcedureRegistry> registry = nullptr);
+                                        std::shared_ptr<const ProcedureRegistry> registry = nullptr,
+                                        JobClock clock = {});
 
     // Stops the worker: a job step under way is rolled back and the job is
     // left queued for the next time the database is opened.
@@ -50,7 +53,8 @@ public:
     void yieldToWaitingWriters();
 
 private:
-    Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry);
+    Server(QString path, QString versionText, std::shared_ptr<const ProcedureRegistry> registry,
+           JobClock clock);
 
     QString path_;
     QString versionText_;

@@ -61,6 +61,10 @@ QString dateTimeText(const QDateTime& value) {
                                     : value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+QString utcDateTimeText(const QDateTime& value) {
+    return value.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QLatin1Char('Z');
+}
+
 namespace {
 
 // The decimal number of `count` digits at `at`, or -1.
@@ -110,6 +114,10 @@ QDateTime parseDateTime(const QString& text) {
     const QString trimmed = text.trimmed();
     const QDateTime fast = parseIsoDateTime(trimmed);
     if (fast.isValid()) return fast;
+    if (trimmed.endsWith(QLatin1Char('Z'))) {
+        const QDateTime utc = parseIsoDateTime(QStringView(trimmed).chopped(1));
+        return utc.isValid() ? QDateTime(utc.date(), utc.time(), Qt::UTC) : QDateTime();
+    }
     for (const char* format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
                                "yyyy-MM-ddTHH:mm:ss.zzz", "yyyy-MM-dd HH:mm", "yyyyMMdd HH:mm:ss"}) {
         const QDateTime parsed = QDateTime::fromString(trimmed, QLatin1String(format));

@@ -61,6 +61,9 @@ QVariant nullValue(db::FieldType type);
 // Date-times are stored as text in this one form, so that they sort and
 // compare as text.
 QString dateTimeText(const QDateTime& value);
+// An instant that processes compare (a heartbeat): the same form in UTC,
+// marked with a trailing "Z", which parseDateTime reads back as UTC.
+QString utcDateTimeText(const QDateTime& value);
 QDateTime parseDateTime(const QString& text);
 
 // Binds one value (1-based index). A null QVariant binds SQL NULL; booleans

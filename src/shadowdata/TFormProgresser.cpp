@@ -25,6 +25,9 @@ TFormProgresser::TFormProgresser(app::AppContext& context, QWidget* parent)
     : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("TFormProgresser"));
     buildUi();
+    // The host's reset and close wait while a regeneration is followed here,
+    // however the window was opened.
+    new app::BusyWhileOpen(context_, *this);
 }
 
 void TFormProgresser::buildUi() {
@@ -83,6 +86,7 @@ void TFormProgresser::setRegeneration(int profileId, const QString& periodText, 
     periodText_ = periodText;
     statement_ = statement;
     refresh_ = std::move(refresh);
+    prepared_ = true;
 }
 
 bool TFormProgresser::Execute(int profileId, const QString& periodText, db::AsyncExecutor* statement,
@@ -93,7 +97,12 @@ bool TFormProgresser::Execute(int profileId, const QString& periodText, db::Asyn
 }
 
 void TFormProgresser::showEvent(QShowEvent* event) {
-    FormShow();
+    // A run starts on the first show after it was prepared; restoring or
+    // showing the window again keeps the run and its outcome.
+    if (prepared_) {
+        prepared_ = false;
+        FormShow();
+    }
     QDialog::showEvent(event);
 }
 

@@ -38,7 +38,8 @@ public:
 
     explicit TFormProgresser(app::AppContext& context, QWidget* parent = nullptr);
 
-    // Prepares the window for one regeneration; the next show starts it.
+    // Prepares the window for one regeneration; the next show starts it (and
+    // only that one).
     // `statement` is the running start statement (may be null), `refresh`
     // reloads the main window's profile data after a finished regeneration.
     void setRegeneration(int profileId, const QString& periodText, db::AsyncExecutor* statement,
@@ -79,6 +80,7 @@ private:
     db::AsyncExecutor* statement_ = nullptr;
     std::function<void()> refresh_;
     bool asJob_ = false;
+    bool prepared_ = false;
     bool running_ = false;
     bool succeeded_ = false;
     shadowdata::GaugeState gauge_;

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "shadowdata/DataLimits.h"
+#include "ui/LoadOnFirstShow.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -21,6 +22,7 @@ TFormRGSDialog::TFormRGSDialog(app::AppContext& context, QWidget* parent)
     : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("TFormRGSDialog"));
     buildUi();
+    firstShow_ = new ui::LoadOnFirstShow(*this, [this] { FormShow(); });
 }
 
 void TFormRGSDialog::buildUi() {
@@ -106,18 +108,22 @@ void TFormRGSDialog::setCaptions() {
     ButtonCancel->setText(texts.profile(kTextCancel));
 }
 
+void TFormRGSDialog::Prepare(const QString& title) {
+    title_ = title;
+    firstShow_->prepare();
+}
+
 int TFormRGSDialog::Execute(const QString& title) {
-    setProfileTitle(title);
+    Prepare(title);
     return exec();
 }
 
 void TFormRGSDialog::showEvent(QShowEvent* event) {
-    FormShow();
+    setCaptions();
     QDialog::showEvent(event);
 }
 
 void TFormRGSDialog::FormShow() {
-    setCaptions();
     QString error;
     limits_ = shadowdata::readDataLimits(context_.Database(), &error);
     if (!error.isEmpty()) {

@@ -17,6 +17,10 @@ namespace app {
 class AppContext;
 }
 
+namespace ui {
+class LoadOnFirstShow;
+}
+
 class TFormRGSDialog : public QDialog {
     Q_OBJECT
 
@@ -34,9 +38,10 @@ public:
 
     explicit TFormRGSDialog(app::AppContext& context, QWidget* parent = nullptr);
 
-    // The profile title for the caption; takes effect at the next show.
-    void setProfileTitle(const QString& title) { title_ = title; }
-    // Shows the dialog modally for a profile; QDialog::Accepted on OK.
+    // Sets the dialog up for a profile: the next show reads the limits and
+    // presets the pickers; later shows (a restore) keep the user's choice.
+    void Prepare(const QString& title);
+    // Prepare, then show modally; QDialog::Accepted on OK.
     int Execute(const QString& title);
 
     // The dialog's state after it was shown.
@@ -54,13 +59,14 @@ protected:
 private:
     void buildUi();
     void setCaptions();
-    // What every show does: read the limits and preset the pickers.
+    // The first show after Prepare: read the limits and preset the pickers.
     void FormShow();
     static void markPicker(QDateEdit* picker, bool invalid);
 
     app::AppContext& context_;
     QString title_;
     std::optional<shadowdata::DataLimits> limits_;
+    ui::LoadOnFirstShow* firstShow_ = nullptr;
 
     QGroupBox* GroupBoxPeriod = nullptr;
     QCheckBox* CheckBoxWholePeriod = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "shadowdata/DataLimits.h"
+#include "ui/LoadOnFirstShow.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
@@ -19,6 +20,7 @@ TFormRegenerateShadowData::TFormRegenerateShadowData(app::AppContext& context, Q
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), context_(context) {
     setObjectName(QStringLiteral("TFormRegenerateShadowData"));
     buildUi();
+    firstShow_ = new ui::LoadOnFirstShow(*this, [this] { FormShow(); });
 }
 
 void TFormRegenerateShadowData::buildUi() {
@@ -75,13 +77,14 @@ void TFormRegenerateShadowData::setCaptions() {
     ButtonOK->setText(texts.profile(kTextOK));
 }
 
+void TFormRegenerateShadowData::Prepare() { firstShow_->prepare(); }
+
 void TFormRegenerateShadowData::showEvent(QShowEvent* event) {
-    FormShow();
+    setCaptions();
     QDialog::showEvent(event);
 }
 
 void TFormRegenerateShadowData::FormShow() {
-    setCaptions();
     QString error;
     limits_ = shadowdata::readDataLimits(context_.Database(), &error);
     if (!error.isEmpty()) {

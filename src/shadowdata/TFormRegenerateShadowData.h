@@ -17,6 +17,10 @@ namespace app {
 class AppContext;
 }
 
+namespace ui {
+class LoadOnFirstShow;
+}
+
 class TFormRegenerateShadowData : public QDialog {
     Q_OBJECT
 
@@ -29,8 +33,14 @@ public:
 
     explicit TFormRegenerateShadowData(app::AppContext& context, QWidget* parent = nullptr);
 
-    // Shows the dialog modally; always ends with QDialog::Accepted.
-    int Execute() { return exec(); }
+    // Sets the dialog up: the next show reads the limits and presets the
+    // day; later shows (a restore) keep the user's choice.
+    void Prepare();
+    // Prepare, then show modally; always ends with QDialog::Accepted.
+    int Execute() {
+        Prepare();
+        return exec();
+    }
 
     // After OK: the chosen day (within the limits when there were any) and
     // the lower data limit read on show (invalid when there was none); its
@@ -51,12 +61,14 @@ protected:
 private:
     void buildUi();
     void setCaptions();
+    // The first show after Prepare.
     void FormShow();
     bool insideLimits(const QDate& day) const;
 
     app::AppContext& context_;
     std::optional<shadowdata::DataLimits> limits_;
     bool closingByOK_ = false;
+    ui::LoadOnFirstShow* firstShow_ = nullptr;
 
     QLabel* Label1 = nullptr;  // prompt
     QLabel* Label4 = nullptr;  // "First data:"

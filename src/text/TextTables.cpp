@@ -116,12 +116,12 @@ QString TextTables::text(Slot slot, int number) {
     Table& t = table(slot);
     const auto it = t.texts.find(number);
     if (it != t.texts.end()) return it->second;
-    QString placeholder = u'(' + QString::number(number) + QStringLiteral("): '") + t.fileName + u'\'';
-    t.texts.emplace(number, placeholder);
-    return placeholder;
+    // Not stored: a file loaded later may still define the number, and the
+    // placeholder names the slot's file as it is then.
+    return u'(' + QString::number(number) + QStringLiteral("): '") + t.fileName + u'\'';
 }
 
-bool TextTables::hasPrinterText(int number) const { return table(Slot::Printer).texts.count(number) != 0; }
+bool TextTables::has(Slot slot, int number) const { return table(slot).texts.count(number) != 0; }
 
 QString TextTables::fileName(Slot slot) const { return table(slot).fileName; }
 
@@ -135,12 +135,18 @@ bool TextTables::loadInitial() {
 
 bool TextTables::loadStartup() {
     // One message is enough: the start-up ends at the first file that fails.
-    return load(Slot::Hints, QString::fromLatin1(kHintsFile)) &&
-           load(Slot::Printer, QString::fromLatin1(kPrinterFile)) &&
-           load(Slot::Messages, QString::fromLatin1(kMessageFile)) &&
-           load(Slot::ReportDialog, QString::fromLatin1(kReportDialogFile)) &&
-           load(Slot::Profile, QString::fromLatin1(kProfileFile)) &&
-           load(Slot::Window, QString::fromLatin1(kUserManagementFile));
+    const bool ok = load(Slot::Hints, QString::fromLatin1(kHintsFile)) &&
+                    load(Slot::Printer, QString::fromLatin1(kPrinterFile)) &&
+                    load(Slot::Messages, QString::fromLatin1(kMessageFile)) &&
+                    load(Slot::ReportDialog, QString::fromLatin1(kReportDialogFile)) &&
+                    load(Slot::Profile, QString::fromLatin1(kProfileFile)) &&
+                    load(Slot::Window, QString::fromLatin1(kUserManagementFile));
+    // The lock texts belong to the tables from their creation, but the
+    // folder is known only once the session is read: they come now. Only
+    // the session-locked window needs them, so their loss (shown like any
+    // other) does not end the start-up.
+    if (ok) load(Slot::Lock, QString::fromLatin1(kLockFile));
+    return ok;
 }
 
 }  // namespace text

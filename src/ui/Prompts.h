@@ -42,6 +42,10 @@ public:
     virtual void setClipboardText(const QString& text) = 0;
     // Opens a file with the desktop's default program; false when it could not.
     virtual bool openWithDesktop(const QString& path) = 0;
+    // Opens a web address in the desktop's browser; false when it could not.
+    virtual bool openUrl(const QString& address) = 0;
+    // The name of the default printer; empty when no printer is installed.
+    virtual QString defaultPrinterName() = 0;
 
     // Windows register their parent for dialogs; null means no parent.
     void setParentWidget(QWidget* parent) { parent_ = parent; }
@@ -61,6 +65,8 @@ public:
     QString saveFileName(const QString& caption, const QString& directory, const QString& filter) override;
     void setClipboardText(const QString& text) override;
     bool openWithDesktop(const QString& path) override;
+    bool openUrl(const QString& address) override;
+    QString defaultPrinterName() override;
 };
 
 }  // namespace ui

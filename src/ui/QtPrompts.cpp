@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrinterInfo>
 #include <QUrl>
 
 namespace ui {
@@ -69,6 +70,15 @@ void QtPrompts::setClipboardText(const QString& text) { QApplication::clipboard(
 
 bool QtPrompts::openWithDesktop(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtPrompts::openUrl(const QString& address) { return QDesktopServices::openUrl(QUrl(address)); }
+
+QString QtPrompts::defaultPrinterName() {
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (!printer.isNull()) return printer.printerName();
+    const QStringList names = QPrinterInfo::availablePrinterNames();
+    return names.isEmpty() ? QString() : names.front();
 }
 
 }  // namespace ui

@@ -1,13 +1,8 @@
 #include "app/HostChannel.h"
-#include "app/HostClient.h"
 #include "app/HostCommands.h"
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QStringList>
-#include <atomic>
-#include <thread>
 
 namespace {
 
@@ -17,10 +12,14 @@ class RecordingActions : public app::HostActions {
 public:
     QStringList calls;
     bool active = false;
+    std::function<void()> whileLocked;  // runs inside "lock", as its modal loop would
 
     void reset() override { calls << "reset"; }
     void close() override { calls << "close"; }
-    void showSessionLocked() override { calls << "lock"; }
+    void showSessionLocked() override {
+        calls << "lock";
+        if (whileLocked) whileLocked();
+    }
     void closeSessionLocked() override { calls << "unlock"; }
     void minimise() override { calls << "minimise"; }
     void restore() override { calls << "restore"; }
@@ -34,118 +33,127 @@ public:
 
 const auto alive = [] { return true; };
 
-TEST(HostCommandHandler, CarriesOutEachCodeAndAcknowledgesWithAnswerZero) {
-    RecordingActions actions;
-    HostCommandHandler handler(actions, [] { return false; });
-
+TEST(HostCommandHandler, CarriesOutEachCodeUnlessBusyRefusesIt) {
     const struct {
         int code;
         QStringList calls;
+        bool whileBusy;
     } table[] = {
-        {1, {"trace 1 Reset application", "reset"}},
-        {4, {"trace 1 Reset application", "reset"}},
-        {2, {"close"}},
-        {3, {"close"}},
-        {5, {"close"}},
-        {6, {"minimise"}},
-        {7, {"restore"}},
-        {9, {"minimise", "restore"}},
-        {10, {"lost"}},
-        {11, {"lock"}},
-        {12, {"unlock"}},
-        {8, {}},
-        {99, {}},
+        {1, {"trace 1 Reset application", "reset"}, false},
+        {4, {"trace 1 Reset application", "reset"}, false},
+        {2, {"close"}, false},
+        {3, {"close"}, false},
+        {5, {"close"}, false},
+        {6, {"minimise"}, true},
+        {7, {"restore"}, true},
+        {9, {"minimise", "restore"}, true},
+        {10, {"lost"}, true},
+        {11, {"lock"}, false},
+        {12, {"unlock"}, false},
+        {20, {"active?"}, false},
+        {8, {}, false},
+        {99, {}, false},
     };
-    for (const auto& row : table) {
-        actions.calls.clear();
-        EXPECT_EQ(handler.handle(row.code, alive), row.code) << "code " << row.code;
-        EXPECT_EQ(actions.calls, row.calls) << "code " << row.code;
+    for (const bool busy : {false, true}) {
+        RecordingActions actions;
+        HostCommandHandler handler(actions, [busy] { return busy; });
+        for (const auto& row : table) {
+            SCOPED_TRACE(testing::Message() << "code " << row.code << (busy ? " while busy" : ""));
+            actions.calls.clear();
+            const bool refused = busy && !row.whileBusy;
+            EXPECT_EQ(handler.handle(row.code, alive), refused ? 65536 + row.code : row.code);
+            handler.runNextQueued();
+            EXPECT_EQ(actions.calls, refused ? QStringList() : row.calls);
+        }
     }
+    // The activity query answers 20 when the user was active.
+    RecordingActions actions;
+    actions.active = true;
+    EXPECT_EQ(HostCommandHandler(actions, [] { return false; }).handle(20, alive), 20 * 65536 + 20);
 }
 
-TEST(HostCommandHandler, ActivityQueryAnswersTwentyOnlyWhenActive) {
+TEST(HostCommandHandler, AnswersTheLockCodesFirstAndRunsThemInOrder) {
     RecordingActions actions;
     HostCommandHandler handler(actions, [] { return false; });
-    actions.active = true;
-    EXPECT_EQ(handler.handle(20, alive), 20 * 65536 + 20);
-    actions.active = false;
-    EXPECT_EQ(handler.handle(20, alive), 20);
-}
+    // The window waits for the user: the answer must not wait with it.
+    EXPECT_EQ(handler.handle(11, alive), 11);
+    EXPECT_EQ(handler.handle(12, alive), 12);
+    EXPECT_TRUE(actions.calls.isEmpty());
 
-TEST(HostCommandHandler, BusyRefusesAllButMinimiseRestoreFrontAndConnectionLost) {
-    RecordingActions actions;
-    HostCommandHandler handler(actions, [] { return true; });
-    for (int code : {1, 2, 3, 4, 5, 11, 12, 20, 42}) {
-        actions.calls.clear();
-        EXPECT_EQ(handler.handle(code, alive), 65536 + code) << "code " << code;
-        EXPECT_TRUE(actions.calls.isEmpty()) << "code " << code << " was carried out while busy";
-    }
-    for (int code : {6, 7, 9, 10}) {
-        actions.calls.clear();
-        EXPECT_EQ(handler.handle(code, alive), code) << "code " << code;
-        EXPECT_FALSE(actions.calls.isEmpty()) << "code " << code;
-    }
-}
+    // Showing the window runs a modal loop: the rest is handed over before
+    // it runs, so that closing runs from inside that loop.
+    int handedOver = 0;
+    actions.whileLocked = [&] {
+        EXPECT_EQ(handedOver, 1);
+        EXPECT_EQ(handler.handle(20, alive), 20);
+        handler.runNextQueued([&] { ++handedOver; });
+    };
+    handler.runNextQueued([&] { ++handedOver; });
+    EXPECT_EQ(actions.calls, (QStringList{"lock", "active?", "unlock"}));
+    EXPECT_EQ(handedOver, 1) << "nothing was left to hand over after closing";
+    EXPECT_FALSE(handler.hasQueued());
 
-TEST(HostCommandHandler, NoReplyWhenTheSenderIsGone) {
-    RecordingActions actions;
-    bool busy = false;
-    HostCommandHandler handler(actions, [&] { return busy; });
-    const auto gone = [] { return false; };
-    EXPECT_FALSE(handler.handle(7, gone).has_value());
+    // Refused while busy: nothing is queued.
+    HostCommandHandler busy(actions, [] { return true; });
+    EXPECT_EQ(busy.handle(11, alive), 65536 + 11);
+    EXPECT_FALSE(busy.hasQueued());
+
+    // No reply when the sender is gone; the command is still carried out.
+    actions.calls.clear();
+    EXPECT_FALSE(handler.handle(7, [] { return false; }).has_value());
     EXPECT_EQ(actions.calls, QStringList{"restore"});
-    busy = true;
-    EXPECT_FALSE(handler.handle(2, gone).has_value());
+    EXPECT_FALSE(busy.handle(2, [] { return false; }).has_value());
 }
 
 TEST(HostMessage, ParsesOnlyWellFormedAppMessages) {
-    auto m = app::parseHostMessage("32768 77 65538\n");
+    const auto m = app::parseHostMessage("32768 77 65538\n");
     ASSERT_TRUE(m.has_value());
     EXPECT_EQ(m->wParam, 77);
     EXPECT_EQ(m->lParam, 65538);
-    EXPECT_FALSE(app::parseHostMessage("32769 1 2").has_value());
-    EXPECT_FALSE(app::parseHostMessage("32768 1").has_value());
-    EXPECT_FALSE(app::parseHostMessage("32768 a 2").has_value());
-    EXPECT_FALSE(app::parseHostMessage("").has_value());
+    for (const char* line : {"32769 1 2", "32768 1", "32768 a 2", ""})
+        EXPECT_FALSE(app::parseHostMessage(line).has_value()) << line;
     EXPECT_EQ(app::formatHostMessage(5, 65536 + 20), QByteArray("32768 5 65556\n"));
 }
 
-TEST(HostChannel, AnswersOverTheLocalSocketWithTheProcessIdAsHandle) {
-    RecordingActions actions;
-    actions.active = true;
-    bool busy = false;
-    HostCommandHandler handler(actions, [&] { return busy; });
-    app::HostChannel channel(handler);
-    const int sessionId = 900000 + int(QCoreApplication::applicationPid() % 10000);
-    ASSERT_TRUE(channel.listen(sessionId));
-
-    std::vector<std::optional<app::HostReply>> replies;
-    std::atomic<bool> done{false};
-    std::thread host([&] {
-        app::HostClient client;
-        if (client.connectToTool(sessionId, 5000)) {
-            replies.push_back(client.send(20, 5000));
-            replies.push_back(client.send(7, 5000));
-            replies.push_back(client.send(0x10000 + 2, 5000));  // high bits of lParam are ignored
-        }
-        done = true;
-    });
-    QElapsedTimer timer;
-    timer.start();
-    while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    host.join();
-
-    ASSERT_EQ(replies.size(), 3u);
-    for (const auto& r : replies) {
-        ASSERT_TRUE(r.has_value());
-        EXPECT_EQ(r->toolHandle, QCoreApplication::applicationPid());
+TEST(HostLineBuffer, CutsLinesAndRefusesOneLongerThanTheLimit) {
+    const struct {
+        const char* name;
+        std::vector<QByteArray> chunks;
+        QList<QByteArray> lines;  // taken after all chunks
+        bool refused;
+    } table[] = {
+        {"one line in pieces", {"1 2", " 3", "\n"}, {"1 2 3"}, false},
+        {"several lines in one piece", {"a\nbb\r\n\nccc"}, {"a", "bb\r", ""}, false},
+        {"eight bytes fit", {"12345678\n"}, {"12345678"}, false},
+        {"eight bytes in pieces fit", {"1234", "5678", "\n", "12345678"}, {"12345678"}, false},
+        {"nine bytes do not", {"123456789"}, {}, true},
+        {"nine bytes across pieces", {"1234\n1234", "56789\n"}, {}, true},
+        {"a long line between short ones", {"ok\n123456789\nok\n"}, {}, true},
+        {"refused stays refused", {"123456789", "\nok\n"}, {}, true},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        app::HostLineBuffer buffer(8);
+        bool accepted = true;
+        for (const QByteArray& chunk : row.chunks) accepted = buffer.append(chunk) && accepted;
+        EXPECT_EQ(!accepted, row.refused);
+        EXPECT_EQ(buffer.refused(), row.refused);
+        QList<QByteArray> lines;
+        while (const auto line = buffer.takeLine()) lines << *line;
+        EXPECT_EQ(lines, row.lines);
     }
-    EXPECT_EQ(replies[0]->code, 20);
-    EXPECT_EQ(replies[0]->answer, 20);
-    EXPECT_EQ(replies[1]->code, 7);
-    EXPECT_EQ(replies[1]->answer, 0);
-    EXPECT_EQ(replies[2]->code, 2);
-    EXPECT_EQ(actions.calls, (QStringList{"active?", "restore", "close"}));
+
+    // Many short lines at once are all taken, and what was taken is let go.
+    app::HostLineBuffer buffer;
+    QByteArray burst;
+    for (int i = 0; i < 5000; ++i) burst += "32768 1 " + QByteArray::number(i) + "\n";
+    ASSERT_TRUE(buffer.append(burst + "32768"));
+    int taken = 0;
+    while (const auto line = buffer.takeLine()) EXPECT_EQ(*line, "32768 1 " + QByteArray::number(taken++));
+    EXPECT_EQ(taken, 5000);
+    ASSERT_TRUE(buffer.append(" 1 9\n"));
+    EXPECT_EQ(buffer.takeLine(), QByteArray("32768 1 9"));
+    EXPECT_EQ(buffer.heldBytes(), 0);
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -60,10 +63,15 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     ASSERT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
 
     const QString traceFolder = dir.filePath(QStringLiteral("logs"));
+    // The channel's socket goes into a folder of the test's own, so nothing
+    // is left behind whatever happens to the tool.
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
     QProcess host;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("PA_TRACE_DIR"), traceFolder);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     host.setProcessEnvironment(environment);
     host.start(QStringLiteral(PA_HOST_PATH), {QStringLiteral("start"), sessionFile, QStringLiteral("4242"),
                                               QStringLiteral("--tool"), QStringLiteral(PA_TOOL_PATH)});
@@ -73,7 +81,7 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     // The profile list has loaded when the tool says so in its trace log.
     QDeadlineTimer loaded(30000);
     while (!traceContains(traceFolder, QStringLiteral("Start-up finished")) && !loaded.hasExpired())
-        QThread::msleep(100);
+        QThread::msleep(20);
     ASSERT_TRUE(traceContains(traceFolder, QStringLiteral("Start-up finished")));
 
     const struct {
@@ -90,13 +98,69 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
         EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QLatin1String(step.answer))
             << step.command;
     }
-    host.write("close\n");
-    EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QStringLiteral("code=2 answer=0"));
+    // Every command is answered while the session-locked window is up, and
+    // the host can close the tool while it is locked.
+    host.write("lock\nactive?\nunlock\nlock\nclose\n");
+    for (const char* answer :
+         {"code=11 answer=0", "code=20 answer=20", "code=12 answer=0", "code=11 answer=0", "code=2 answer=0"})
+        EXPECT_EQ(readLineStartingWith(host, QStringLiteral("code="), 15000), QLatin1String(answer));
     EXPECT_EQ(readLineStartingWith(host, QStringLiteral("the tool ended"), 20000),
               QStringLiteral("the tool ended with exit code 0"));
     host.closeWriteChannel();
     EXPECT_TRUE(host.waitForFinished(10000));
     EXPECT_EQ(host.exitCode(), 0);
+    EXPECT_TRUE(traceContains(traceFolder, QStringLiteral("Session unlocked")));
+    EXPECT_TRUE(QDir(runtime.path()).isEmpty()) << "the tool left its socket behind";
+}
+
+// The stand-in host writes session files as the host does and shows them as
+// the tool reads them.
+TEST(ToolEndToEnd, HostWritesAndShowsSessions) {
+    QTemporaryDir dir;
+    const QString desc = dir.filePath(QStringLiteral("desc.json"));
+    const QString file = dir.filePath(QStringLiteral("session.xml"));
+    {
+        QFile f(desc);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"([{"SessionId": 2, "UserInit": "TWO"},
+                    {"SessionId": 5, "UserInit": "FIVE", "ParkUnits": [{"SParkUnitId": 8, "UnitTypeTitle": "V90"}],
+                     "Scenarios": [{"SScenarioId": 1, "ScenarioName": "All", "ParkUnitIds": [8]}]}])");
+    }
+    const auto run = [](const QStringList& args, QByteArray* out = nullptr) {
+        QProcess p;
+        p.start(QStringLiteral(PA_HOST_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        if (out) *out = p.readAllStandardOutput() + p.readAllStandardError();
+        return p.exitCode();
+    };
+    QByteArray out;
+    ASSERT_EQ(run({"session", "write", file, "--json", desc, "--features", "3,146", "--online", "NO",
+                   "--online-connection", "Data Source=on;User ID=sa;Password=pw", "--offline-connection",
+                   "Data Source=off", "--user-type", "Korvane", "--trace-level", "4"},
+                  &out),
+              0)
+        << out.toStdString();
+    ASSERT_EQ(run({"session", "show", file, "5"}, &out), 0) << out.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(out).object();
+    const QJsonObject expected = QJsonDocument::fromJson(R"({
+        "UserInit": "FIVE", "FeatureCodes": [3, 146], "OnlineFlag": false, "KorvaneUser": true, "TraceLevel": 4,
+        "OnlineConnection": {"DataSource": "on", "Catalog": "", "UserName": "sa", "Password": "pw"},
+        "OfflineConfiguration": "Data Source=off", "Scenarios": [{"SScenarioId": 1, "ScenarioName": "All",
+        "ParkUnitIds": [8]}], "Loaded": true})")
+                                     .object();
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        EXPECT_EQ(json[it.key()], it.value()) << it.key().toStdString();
+    EXPECT_EQ(json[u"UnitTypes"][0][u"UnitTypeTitle"].toString(), QStringLiteral("V90"));
+    ASSERT_EQ(run({"session", "show", file, "2"}, &out), 0);
+    EXPECT_EQ(QJsonDocument::fromJson(out).object()[u"UserInit"].toString(), QStringLiteral("TWO"));
+
+    EXPECT_EQ(run({"session", "show", file, "4"}, &out), 1);
+    EXPECT_TRUE(out.contains("Session was not found in XML file (SessionId = 4)")) << out.toStdString();
+    // Usage errors: a flag that would give both sessions one id, an unknown flag, a missing id.
+    for (const QStringList& args :
+         {QStringList{"session", "write", file, "--json", desc, "--session-id", "3"},
+          QStringList{"session", "write", file, "--colour", "red"}, QStringList{"session", "show", file}})
+        EXPECT_EQ(run(args), 2) << args.join(u' ').toStdString();
 }
 
 }  // namespace

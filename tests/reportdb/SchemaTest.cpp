@@ -1,32 +1,62 @@
-// Migration steps: applied once, in order, each atomically; newer databases
-// are refused; the core tables carry the names the tool uses.
+// Migration steps: applied once, in order, each atomically; an older
+// database is upgraded, a newer one and any other file refused unchanged;
+// references follow what they refer to.
 
+#include "ReportDbTestSupport.h"
 #include "reportdb/EmbeddedConnection.h"
 #include "reportdb/EmbeddedDatabase.h"
 #include "reportdb/Schema.h"
 #include "reportdb/Server.h"
-#include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 
 using reportdb::MigrationStep;
 using testing_support::TempDatabase;
 
 namespace {
 
-QStringList columnsOf(db::Connection& connection, const QString& table) {
-    db::Command command;
-    command.text = QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table);
-    QStringList names;
-    const db::Result result = connection.execute(command);
-    EXPECT_TRUE(result.ok()) << result.error.toStdString();
-    for (const auto& row : result.resultSets.at(0).rows) names << row[0].toString();
-    return names;
-}
-
 bool addMarker(sqlite3* db, QString* error) {
     return reportdb::sqlite::execSql(db, "INSERT INTO TMarker VALUES (42)", error);
+}
+
+// A file as it lies on disk: its bytes, its time and the files beside it.
+struct FileState {
+    QByteArray bytes;
+    QDateTime modified;
+    QStringList neighbours;
+
+    static FileState of(const QString& path) {
+        QFile file(path);
+        FileState state;
+        if (file.open(QIODevice::ReadOnly)) state.bytes = file.readAll();
+        state.modified = QFileInfo(path).lastModified();
+        state.neighbours = QFileInfo(path).dir().entryList(QDir::Files, QDir::Name);
+        return state;
+    }
+    bool operator==(const FileState&) const = default;
+};
+
+// Writes `sql` into a new SQLite file of its own, as another program would.
+void writeSqliteFile(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+        SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close_v2(db);
+}
+
+// A reporting database with the rollback journal, so that a switch to the
+// write-ahead log would show in its bytes.
+void writeReportingFile(const QString& path, const char* sql = "") {
+    QString error;
+    ASSERT_TRUE(reportdb::createDatabase(path, QString(), &error)) << error.toStdString();
+    writeSqliteFile(path, (std::string("PRAGMA journal_mode = DELETE;") + sql).c_str());
 }
 
 }  // namespace
@@ -35,13 +65,10 @@ TEST(Schema, StepsAreAppliedOnceInOrderAndAtomically) {
     QTemporaryDir dir;
     const QString path = dir.filePath("steps.db");
     QString error;
-    sqlite3* db = reportdb::openDatabaseHandle(path, true, &error);
+    sqlite3* db = reportdb::openDatabaseHandle(path, reportdb::OpenMode::New, &error);
     ASSERT_TRUE(db) << error.toStdString();
 
     const auto standard = reportdb::migrationSteps();
-    ASSERT_FALSE(standard.empty());
-    EXPECT_EQ(standard.front().number, 1);
-    for (size_t i = 1; i < standard.size(); ++i) EXPECT_EQ(standard[i].number, standard[i - 1].number + 1);
 
     // An older database gets the steps it has not seen.
     ASSERT_TRUE(reportdb::applyMigrations(db, standard.first(1), &error)) << error.toStdString();
@@ -53,11 +80,8 @@ TEST(Schema, StepsAreAppliedOnceInOrderAndAtomically) {
     EXPECT_EQ(reportdb::schemaVersion(db), next);
     // Again: nothing runs twice.
     ASSERT_TRUE(reportdb::applyMigrations(db, steps, &error)) << error.toStdString();
-    sqlite3_stmt* raw = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM TMarker", -1, &raw, nullptr), SQLITE_OK);
-    reportdb::sqlite::Statement count(raw);
-    ASSERT_EQ(sqlite3_step(raw), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(raw, 0), 1);
+    EXPECT_EQ(reportdb::ProcedureContext(db, QString(), nullptr).scalar("SELECT count(*) FROM TMarker"),
+              QVariant(qlonglong(1)));
 
     // A failing step leaves no trace and the version where it was.
     steps.push_back(
@@ -75,45 +99,13 @@ TEST(Schema, StepsAreAppliedOnceInOrderAndAtomically) {
         reportdb::sqlite::execSql(db, QStringLiteral("PRAGMA user_version = %1").arg(next - 1), &error));
     EXPECT_FALSE(reportdb::applyMigrations(db, gap, &error));
     EXPECT_TRUE(error.contains("cannot follow")) << error.toStdString();
-    count = reportdb::sqlite::Statement();
     sqlite3_close_v2(db);
 }
 
-TEST(Schema, ADatabaseNewerThanTheProgramIsRefused) {
+// Removing a profile removes what hangs on it; a removed neighbour leaves
+// an empty reference.
+TEST(Schema, ReferencesFollowWhatTheyReferTo) {
     TempDatabase database;
-    ASSERT_TRUE(database.isValid());
-    database.exec("PRAGMA user_version = 999");
-    QString error;
-    EXPECT_FALSE(reportdb::Server::open(database.path(), &error));
-    EXPECT_TRUE(error.contains("newer than this program")) << error.toStdString();
-    EXPECT_FALSE(reportdb::makeConnectionFactory()(database.connectionString(), &error));
-}
-
-TEST(Schema, CoreTablesCarryTheInterfaceNames) {
-    TempDatabase database;
-    auto connection = database.connect();
-    ASSERT_TRUE(connection);
-
-    EXPECT_EQ(columnsOf(*connection, "TReportProfile"),
-              (QStringList{
-                  "ReportProfileId", "ReportProfileTitle", "ReportProfileLocked", "ReportProfileIdentifier",
-                  "ReportProfileVersion", "ReportProfileJobScheduleEnabled", "ReportProfileStatus",
-                  "ReportProfileRegeneratePendingFlag", "ReportProfileDescription",
-                  "ReportProfileShadowDataStartPCTimeStamp", "DataIntegrityCalculationEnabled",
-                  "AvailabilityContract", "UseSeaLevel", "UseNeighborWindSpeed", "UseKerliftReporting",
-                  "UseDeratingCategorisation", "UseIECReporting", "UseEEGReporting", "DerateCategoryRule"}));
-    const QStringList configuration = columnsOf(*connection, "TParkUnit_TReportProfile");
-    for (const char* column :
-         {"ParkUnitId", "ReportProfileId", "NormCurveId", "HubHeightAltitude", "NeighbourTurbinePrimaryId",
-          "NeighbourTurbineSecondaryId", "MetStP1Id", "MetStP2Id", "MetStP3Id", "Sitecalibrationfactor",
-          "PitchAngle", "FreeWindParameterId", "WindSectorGroupId", "ConnectionPointParkUnitId"})
-        EXPECT_TRUE(configuration.contains(column)) << column;
-    for (const char* table :
-         {"TUser", "TUser_TReportProfile", "TUnitType", "TParkUnit", "TRawDataTimeLimits"})
-        EXPECT_FALSE(columnsOf(*connection, table).isEmpty()) << table;
-
-    // Removing a profile removes what hangs on it; a removed neighbour
-    // leaves an empty reference.
     ASSERT_TRUE(
         database
             .exec("INSERT INTO TUser (UserId, UserInitials) VALUES (1, 'AB');"
@@ -127,16 +119,104 @@ TEST(Schema, CoreTablesCarryTheInterfaceNames) {
                   "NeighbourTurbinePrimaryId) VALUES (1, 1, 2), (2, 1, NULL);"
                   "DELETE FROM TParkUnit WHERE ParkUnitId = 2")
             .ok());
-    db::Result neighbour = database.exec("SELECT NeighbourTurbinePrimaryId FROM TParkUnit_TReportProfile");
-    ASSERT_EQ(neighbour.resultSets.at(0).rows.size(), 1u);
-    EXPECT_TRUE(neighbour.resultSets[0].rows[0][0].isNull());
+    EXPECT_EQ(
+        reportdb_tests::lines(*database.connect(),
+                              "SELECT ParkUnitId, NeighbourTurbinePrimaryId FROM TParkUnit_TReportProfile"),
+        QStringList{"1|NULL"});
     database.exec("DELETE FROM TReportProfile");
     EXPECT_EQ(database
-                  .exec("SELECT (SELECT count(*) FROM TUser_TReportProfile) + "
-                        "(SELECT count(*) FROM TParkUnit_TReportProfile)")
-                  .resultSets.at(0)
-                  .rows.at(0)
-                  .at(0)
+                  .scalar("SELECT (SELECT count(*) FROM TUser_TReportProfile) + "
+                          "(SELECT count(*) FROM TParkUnit_TReportProfile)")
                   .toInt(),
               0);
+}
+
+// Opening touches only a reporting database: any other file, and one that
+// is refused, keeps its bytes (no schema, no version row, no journal change).
+TEST(Schema, OnlyAReportingDatabaseIsOpenedAndARefusedFileStaysAsItWas) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> write;
+        const char* error;
+    } refused[] = {
+        {"notes.db",
+         [](const QString& path) {
+             writeSqliteFile(path,
+                             "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT);"
+                             "INSERT INTO notes (body) VALUES ('keep me')");
+         },
+         "is not a reporting database: it records no schema step"},
+        {"empty.db", [](const QString& path) { QFile(path).open(QIODevice::WriteOnly); },
+         "is not a reporting database: the file is empty"},
+        {"text.db",
+         [](const QString& path) {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray("profiles, units and categories\n").repeated(200));
+         },
+         "is not a reporting database: file is not a database"},
+        {"newer.db", [](const QString& path) { writeReportingFile(path, "PRAGMA user_version = 999"); },
+         "newer than this program"},
+        // The version table alone makes it ours, but its steps cannot be applied.
+        {"foreign.db",
+         [](const QString& path) {
+             writeSqliteFile(path, "CREATE TABLE TDatabaseVersion (VersionText TEXT)");
+         },
+         "Migration step 1"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        QDir(dir.path()).mkdir(c.name + QString(".dir"));
+        const QString path = dir.path() + "/" + c.name + ".dir/" + c.name;
+        c.write(path);
+        const FileState before = FileState::of(path);
+        QString error;
+        EXPECT_FALSE(reportdb::Server::open(path, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(c.error)) << error.toStdString();
+        // The way a session opens it: through its connection string.
+        error.clear();
+        EXPECT_FALSE(reportdb::makeConnectionFactory()("Provider=Embedded;Data Source=" + path, &error));
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        reportdb::demo::Summary summary;
+        EXPECT_FALSE(reportdb::demo::readDemoSummary(path, &summary, &error));
+        EXPECT_EQ(FileState::of(path), before);
+    }
+
+    // Read-only opening of a reporting database changes nothing either.
+    const QString current = dir.filePath("current.db");
+    writeReportingFile(current);
+    const FileState before = FileState::of(current);
+    QString error;
+    sqlite3* db = reportdb::openDatabaseHandle(current, reportdb::OpenMode::ReadOnly, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    EXPECT_EQ(reportdb::readVersionText(db), reportdb::kDefaultVersionText);
+    sqlite3_close_v2(db);
+    reportdb::demo::Summary summary;
+    EXPECT_FALSE(reportdb::demo::readDemoSummary(current, &summary, &error));  // not a demo
+    EXPECT_EQ(FileState::of(current), before);
+    EXPECT_FALSE(reportdb::createDatabase(current, QString(), &error));
+    EXPECT_EQ(FileState::of(current), before);
+}
+
+// A reporting database of an older program is brought up to date.
+TEST(Schema, AnOlderReportingDatabaseIsUpgradedWhenOpened) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("older.db");
+    QString error;
+    sqlite3* db = reportdb::openDatabaseHandle(path, reportdb::OpenMode::New, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    ASSERT_TRUE(reportdb::applyMigrations(db, reportdb::migrationSteps().first(1), &error))
+        << error.toStdString();
+    sqlite3_close_v2(db);
+
+    auto server = reportdb::Server::open(path, &error);
+    ASSERT_TRUE(server) << error.toStdString();
+    EXPECT_EQ(server->versionText(), reportdb::kDefaultVersionText);
+    EXPECT_EQ(
+        reportdb_tests::lines(*server->connect(&error),
+                              "SELECT user_version, (SELECT journal_mode FROM pragma_journal_mode) FROM "
+                              "pragma_user_version"),
+        QStringList{QStringLiteral("%1|wal").arg(reportdb::migrationSteps().back().number)});
 }

@@ -3,18 +3,19 @@
 
 #include "reportdb/EmbeddedConnection.h"
 #include "reportdb/ProcedureRegistry.h"
+#include "support/Gate.h"
 #include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
+#include <future>
 
 using db::FieldType;
 using reportdb::Arguments;
 using reportdb::ProcedureContext;
 using reportdb::ProcedureParameter;
 using reportdb::ProcedureResult;
+using testing_support::Gate;
 using testing_support::TempDatabase;
 
 namespace {
@@ -26,8 +27,9 @@ const QString kEndlessQuery = QStringLiteral(
 
 // TEST_SP_AddUser @Initials, @Fail, @UserId OUTPUT: inserts a user; with
 // @Fail = 1 it fails afterwards, with @Fail = 2 it fails through bad SQL.
-// TEST_SP_Endless: inserts a user, then runs the endless query.
-std::shared_ptr<reportdb::ProcedureRegistry> testRegistry() {
+// TEST_SP_Endless: inserts a user, passes point 0 of `gate` (if any), then
+// runs the endless query.
+std::shared_ptr<reportdb::ProcedureRegistry> testRegistry(Gate* gate = nullptr) {
     auto registry = reportdb::standardRegistry();
     registry->add("TEST_SP_AddUser",
                   {ProcedureParameter::input("@Initials", FieldType::String),
@@ -42,8 +44,9 @@ std::shared_ptr<reportdb::ProcedureRegistry> testRegistry() {
                       if (args.toInt("@Fail") == 2) context.exec("INSERT INTO TNoSuchTable VALUES (1)");
                       return result;
                   });
-    registry->add("TEST_SP_Endless", {}, [](ProcedureContext& context, const Arguments&) {
+    registry->add("TEST_SP_Endless", {}, [gate](ProcedureContext& context, const Arguments&) {
         context.exec("INSERT INTO TUser (UserInitials) VALUES ('EN')");
+        if (gate) gate->pass(0);
         ProcedureResult result;
         result.resultSets.push_back(context.query(kEndlessQuery));
         return result;
@@ -64,22 +67,6 @@ QStringList userInitials(db::Connection& connection) {
     EXPECT_TRUE(result.ok()) << result.error.toStdString();
     for (const auto& row : result.resultSets.at(0).rows) out << row[0].toString();
     return out;
-}
-
-// Runs `text` on `connection` while another thread keeps interrupting it
-// until it has returned (an interrupt sent before the statement starts is lost).
-db::Result runInterrupted(db::Connection& connection, const QString& text) {
-    std::atomic<bool> done = false;
-    std::thread interrupter([&] {
-        while (!done) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            connection.interrupt();
-        }
-    });
-    db::Result result = runText(connection, text);
-    done = true;
-    interrupter.join();
-    return result;
 }
 
 }  // namespace
@@ -136,32 +123,56 @@ TEST(Transactions, CallsJoinTheCallersTransaction) {
     EXPECT_EQ(userInitials(*other), QStringList{"DD"});
 }
 
-TEST(Transactions, InterruptStopsALongStatementFromAnotherThread) {
-    TempDatabase database("3.28.0.0", testRegistry());
+// An interrupt ends the statement it meets, also one that starts after it;
+// the time-outs only bound a fault (each of these ends at once).
+TEST(Transactions, AnInterruptEndsTheStatementItMeetsEvenOneThatStartsLater) {
+    Gate gate;
+    TempDatabase database("3.28.0.0", testRegistry(&gate));
     auto connection = database.connect();
     ASSERT_TRUE(connection);
 
-    db::Result result = runInterrupted(*connection, kEndlessQuery);
-    EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.error, "interrupted");
+    // Given while nothing runs: the next statement, and only that one.
+    connection->interrupt();
+    EXPECT_EQ(runText(*connection, kEndlessQuery, 2).error, "interrupted");
+    EXPECT_TRUE(runText(*connection, "SELECT 1").ok());
 
-    // A procedure interrupted half-way is rolled back, and the connection
-    // carries on normally afterwards.
-    result = runInterrupted(*connection, "EXEC TEST_SP_Endless");
-    EXPECT_EQ(result.error, "interrupted");
+    // From another thread, whether the statement has started yet or not.
+    auto running = std::async(std::launch::async, [&] { return runText(*connection, kEndlessQuery, 2); });
+    connection->interrupt();
+    EXPECT_EQ(running.get().error, "interrupted");
+
+    // A procedure interrupted between two of its statements (SQLite itself
+    // forgets an interrupt that finds no statement running) is rolled back,
+    // and the connection carries on normally afterwards.
+    auto call =
+        std::async(std::launch::async, [&] { return runText(*connection, "EXEC TEST_SP_Endless", 2); });
+    ASSERT_TRUE(gate.waitReached(0));
+    connection->interrupt();
+    gate.allow(1);
+    EXPECT_EQ(call.get().error, "interrupted");
     EXPECT_FALSE(connection->inTransaction());
     EXPECT_TRUE(userInitials(*connection).isEmpty());
     EXPECT_TRUE(runText(*connection, "TEST_SP_AddUser 'AA'").ok());
     EXPECT_EQ(userInitials(*connection), QStringList{"AA"});
 }
 
+// On a clock that runs a tenth of a second on at each look, a time-out of
+// one second ends the statement at once.
 TEST(Transactions, ACommandTimeOutEndsTheStatement) {
     TempDatabase database("3.28.0.0", testRegistry());
     auto connection = database.connect();
     ASSERT_TRUE(connection);
+    const auto start = std::chrono::steady_clock::now();
+    std::atomic<int> looks = 0;
+    dynamic_cast<reportdb::EmbeddedConnection&>(*connection).setTimeOutClock([&] {
+        return start + std::chrono::milliseconds(100) * looks++;
+    });
+
     EXPECT_EQ(runText(*connection, kEndlessQuery, 1).error, "Query timeout expired");
     EXPECT_EQ(runText(*connection, "EXEC TEST_SP_Endless", 1).error, "Query timeout expired");
-    // The time-out belongs to that command only.
-    EXPECT_TRUE(runText(*connection, "SELECT 1", 0).ok());
     EXPECT_TRUE(userInitials(*connection).isEmpty());
+    // A statement that ends in time, and one without a time-out, run.
+    EXPECT_TRUE(runText(*connection, "TEST_SP_AddUser 'AA'", 1).ok());
+    const QString longer = QString(kEndlessQuery).replace("50000000000", "20000");
+    EXPECT_EQ(runText(*connection, longer, 0).resultSets.at(0).rows.at(0).at(0).toInt(), 20000);
 }

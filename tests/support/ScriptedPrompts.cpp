@@ -69,7 +69,12 @@ void ScriptedPrompts::setClipboardText(const QString& text) {
 bool ScriptedPrompts::openWithDesktop(const QString& path) {
     recorded_.push_back({Kind::OpenWithDesktop, ui::Icon::None, path, QString()});
     opened_ << path;
-    return true;
+    return desktopOpens_;
+}
+
+bool ScriptedPrompts::openUrl(const QString& address) {
+    recorded_.push_back({Kind::OpenUrl, ui::Icon::None, address, QString()});
+    return urlOpens_;
 }
 
 }  // namespace testing_support

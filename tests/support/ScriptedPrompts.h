@@ -11,7 +11,7 @@
 namespace testing_support {
 
 struct RecordedPrompt {
-    enum class Kind { Message, Question, OpenFile, SaveFile, Clipboard, OpenWithDesktop } kind;
+    enum class Kind { Message, Question, OpenFile, SaveFile, Clipboard, OpenWithDesktop, OpenUrl } kind;
     ui::Icon icon = ui::Icon::None;
     QString text;
     QString caption;
@@ -28,6 +28,8 @@ public:
     QString saveFileName(const QString& caption, const QString& directory, const QString& filter) override;
     void setClipboardText(const QString& text) override;
     bool openWithDesktop(const QString& path) override;
+    bool openUrl(const QString& address) override;
+    QString defaultPrinterName() override { return printer_; }
 
     // Answers for the next questions and file dialogs, in order.
     void answer(ui::Button button) { answers_.push_back(button); }
@@ -36,6 +38,12 @@ public:
     // Messages are allowed only when the test said so: by default any
     // message fails the test at destruction unless it was taken.
     void allowMessages(bool allow = true) { allowMessages_ = allow; }
+
+    // The desktop's answers: whether files and web addresses open, and the
+    // default printer (none unless set).
+    void setDesktopOpens(bool opens) { desktopOpens_ = opens; }
+    void setUrlOpens(bool opens) { urlOpens_ = opens; }
+    void setPrinter(const QString& name) { printer_ = name; }
 
     const std::vector<RecordedPrompt>& recorded() const { return recorded_; }
     // Removes and returns everything recorded so far.
@@ -51,7 +59,10 @@ private:
     std::deque<QString> files_;
     QString clipboard_;
     QStringList opened_;
+    QString printer_;
     bool allowMessages_ = false;
+    bool desktopOpens_ = true;
+    bool urlOpens_ = true;
 };
 
 }  // namespace testing_support

@@ -72,6 +72,8 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     void setClipboardText(const QString&) override {}
     bool openWithDesktop(const QString&) override { return false; }
+    bool openUrl(const QString&) override { return false; }
+    QString defaultPrinterName() override { return {}; }
 };
 
 bool parseInt(const QString& text, int* out) {

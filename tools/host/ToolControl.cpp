@@ -77,9 +77,15 @@ int startToolAndRelay(const QString& toolPath, const QString& sessionFile, int s
     }
     say(QStringLiteral("connected to the tool (process %1)").arg(tool.processId()));
 
-    // Standard input is read on its own thread; each line is handled on the
-    // main thread, where the client lives.
+    // Commands go out as they are typed; each reply is printed when it comes,
+    // so a command the tool answers late holds back none after it.
     QObject relay;
+    client.setReplyHandler([](const app::HostReply& reply) {
+        say(QStringLiteral("code=%1 answer=%2").arg(reply.code).arg(reply.answer));
+    });
+    client.setDisconnectedHandler([](const std::vector<int>& unanswered) {
+        for (const int code : unanswered) say(QStringLiteral("code=%1 no answer").arg(code));
+    });
     const auto handleLine = [&client](const QString& line) {
         if (line.trimmed().isEmpty()) return;
         const int code = hostCodeFromWord(line);
@@ -87,12 +93,10 @@ int startToolAndRelay(const QString& toolPath, const QString& sessionFile, int s
             say(QStringLiteral("unknown command: ") + line);
             return;
         }
-        const auto reply = client.send(code, 30000);
-        if (reply)
-            say(QStringLiteral("code=%1 answer=%2").arg(reply->code).arg(reply->answer));
-        else
-            say(QStringLiteral("code=%1 no answer").arg(code));
+        if (!client.post(code)) say(QStringLiteral("code=%1 no answer").arg(code));
     };
+    // Standard input is read on its own thread; each line is handled on the
+    // main thread, where the client lives.
     std::thread reader([&relay, handleLine] {
         std::string line;
         while (std::getline(std::cin, line)) {

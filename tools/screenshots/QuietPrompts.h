@@ -15,6 +15,8 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     void setClipboardText(const QString&) override {}
     bool openWithDesktop(const QString&) override { return false; }
+    bool openUrl(const QString&) override { return false; }
+    QString defaultPrinterName() override { return {}; }
 
     // Every message and question shown, as "caption: text".
     const QStringList& shown() const { return shown_; }

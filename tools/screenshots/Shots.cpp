@@ -6,9 +6,14 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "reports/ReportJobs.h"
+#include "reports/TFormExport.h"
+#include "reports/TFormReportMenu.h"
+#include "reports/TReportCompositeForm.h"
 #include "ui/Waiting.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QPixmap>
 #include <QToolButton>
 #include <QWidget>
@@ -138,10 +143,54 @@ std::vector<Shot> allShots() {
                          return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {1000, 600});
                      },
                      [](Stage& stage) { stage.windows.deratingAllocation->hide(); }});
+    shots.push_back(
+        {"report-menu",
+         [](Stage& stage) -> QWidget* {
+             auto& menu = *stage.windows.reportMenu;
+             auto& main = *stage.windows.mainWindow;
+             bool checked = false;
+             const auto connection =
+                 QObject::connect(&menu, &TFormReportMenu::printerChecked, [&checked] { checked = true; });
+             menu.Prepare(reports::dataSetReport(main.profileList(), &main, {reports::applicationTitle()}));
+             menu.show();
+             ui::waitUntil([&checked] { return checked; }, 20, kLoadTimeoutMs);
+             QObject::disconnect(connection);
+             return &menu;
+         },
+         [](Stage& stage) { stage.windows.reportMenu->hide(); }});
+    shots.push_back({"export-dialog",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.exportForm;
+                         dialog.Prepare(QStringLiteral("Category allocation.xlsx"));
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.exportForm->hide(); }});
+    shots.push_back(
+        {"printed-page", {}, {}, [](Stage& stage) -> QImage {
+             if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return {};
+             auto& window = *stage.windows.categoryAllocation;
+             const auto profile = stage.windows.mainWindow->categorizationProfile();
+             const auto selection = firstSelection(stage, profile.ReportProfileId);
+             if (!showLoaded(window, [&] { window.Prepare(profile, selection, [] {}); }, {1100, 640}))
+                 return {};
+             const auto source =
+                 reports::dataSetReport(window.dataSet(), &window, window.reportHeaderTexts());
+             const reports::TReportCompositeForm report(
+                 reports::tableOf(source),
+                 reports::reportSettings(stage.context, source, QPageLayout::Portrait,
+                                         QDateTime::currentDateTime()));
+             window.hide();
+             return reports::pageImage(report, 0, 100);
+         }});
     return shots;
 }
 
 bool render(Stage& stage, const Shot& shot, const QString& file) {
+    if (shot.picture) {
+        const QImage picture = shot.picture(stage);
+        return !picture.isNull() && picture.save(file, "PNG");
+    }
     QWidget* window = shot.open(stage);
     bool saved = false;
     if (window) {

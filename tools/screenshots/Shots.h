@@ -3,6 +3,7 @@
 // filled and loaded, and puts it away again after the picture; new windows
 // add a shot to allShots().
 
+#include <QImage>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -27,6 +28,9 @@ struct Shot {
     std::function<QWidget*(Stage&)> open;
     // Puts the window away after the picture (may be empty).
     std::function<void(Stage&)> close;
+    // For a picture that is no window (a printed page): made directly; `open`
+    // is not used then.
+    std::function<QImage(Stage&)> picture = {};
 };
 
 // Starts the main window on the demo database and waits for its list.

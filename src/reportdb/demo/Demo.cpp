@@ -77,7 +77,7 @@ bool writeDemoDatabase(const QString& path, const Options& options, Summary* sum
         return false;
     }
     if (!createDatabase(path, options.versionText, error)) return false;
-    sqlite3* db = openDatabaseHandle(path, false, error);
+    sqlite3* db = openDatabaseHandle(path, OpenMode::Existing, error);
     if (!db) {
         removeDatabaseFiles(path);
         return false;
@@ -126,7 +126,7 @@ bool writeDemoDatabase(const QString& path, const Options& options, Summary* sum
 }
 
 bool readDemoSummary(const QString& path, Summary* summary, QString* error) {
-    sqlite3* db = openDatabaseHandle(path, false, error);
+    sqlite3* db = openDatabaseHandle(path, OpenMode::ReadOnly, error);
     if (!db) return false;
     bool ok = true;
     try {
