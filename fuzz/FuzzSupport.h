@@ -25,8 +25,9 @@ inline constexpr std::size_t kLanguageFileLimit = 1u << 20;
 // Call texts: three save lists of at most 8000 characters each and the
 // procedure's other arguments.
 inline constexpr std::size_t kCallTextLimit = 64u << 10;
-// Host lines: "32768 <wParam> <lParam>"; the channel drops longer lines.
-inline constexpr std::size_t kHostLineLimit = 1024;
+// Host lines: "32768 <wParam> <lParam>", a few of them a connection; the
+// input reaches far past a line that is too long.
+inline constexpr std::size_t kHostLineLimit = 64u << 10;
 
 // A broken contract is a finding: libFuzzer keeps the input that caused it.
 #define FUZZ_CHECK(condition)                                                                  \
@@ -49,6 +50,8 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     void setClipboardText(const QString&) override {}
     bool openWithDesktop(const QString&) override { return false; }
+    bool openUrl(const QString&) override { return false; }
+    QString defaultPrinterName() override { return {}; }
 
     int messages = 0;
 };
