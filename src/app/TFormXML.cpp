@@ -15,13 +15,10 @@ constexpr int kTickMs = 1000;
 // Ticks 0..10 count the button down from 10 to 0; tick 11 closes.
 constexpr int kCloseTick = 11;
 
-// A text of Message.txt, or `fallback` when the table does not define it
-// (the lookup then yields its "(N): 'file'" placeholder).
+// A text of Message.txt, or `fallback` when no loaded file defines it.
 QString messageOr(text::TextTables& texts, int number, const QString& fallback) {
-    const QString value = texts.message(number);
-    const QString placeholder =
-        QStringLiteral("(%1): '%2'").arg(number).arg(texts.fileName(text::Slot::Messages));
-    if (value.isEmpty() || value == placeholder) return fallback;
+    const QString value = texts.has(text::Slot::Messages, number) ? texts.message(number) : QString();
+    if (value.isEmpty()) return fallback;
     return text::withLineBreaks(value);
 }
 

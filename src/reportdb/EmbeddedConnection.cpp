@@ -25,11 +25,15 @@ struct Watch {
     bool hasDeadline = false;
     bool expired = false;
     const std::atomic<bool>* interrupted = nullptr;
+    const EmbeddedConnection::Clock* clock = nullptr;
 
+    std::chrono::steady_clock::time_point now() const {
+        return *clock ? (*clock)() : std::chrono::steady_clock::now();
+    }
     static int check(void* self) {
         auto* watch = static_cast<Watch*>(self);
         if (*watch->interrupted) return 1;
-        if (!watch->hasDeadline || std::chrono::steady_clock::now() < watch->end) return 0;
+        if (!watch->hasDeadline || watch->now() < watch->end) return 0;
         watch->expired = true;
         return 1;
     }
@@ -37,11 +41,14 @@ struct Watch {
 
 class WatchGuard {
 public:
-    WatchGuard(sqlite3* db, int timeoutSeconds, const std::atomic<bool>* interrupted) : db_(db) {
+    WatchGuard(sqlite3* db, int timeoutSeconds, const std::atomic<bool>* interrupted,
+               const EmbeddedConnection::Clock* clock)
+        : db_(db) {
         watch_.interrupted = interrupted;
+        watch_.clock = clock;
         if (timeoutSeconds > 0) {
             watch_.hasDeadline = true;
-            watch_.end = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+            watch_.end = watch_.now() + std::chrono::seconds(timeoutSeconds);
         }
         sqlite3_progress_handler(db_, 1000, &Watch::check, &watch_);
     }
@@ -132,7 +139,7 @@ db::Result EmbeddedConnection::execute(db::Command& command) {
     // it came before the command started.
     const auto consumeInterrupt = qScopeGuard([this] { interruptRequested_ = false; });
     if (interruptRequested_) return db::Result::failure(QStringLiteral("interrupted"));
-    WatchGuard watch(db_, command.timeoutSeconds, &interruptRequested_);
+    WatchGuard watch(db_, command.timeoutSeconds, &interruptRequested_, &timeOutClock_);
     db::Result result = command.type == db::CommandType::StoredProcedure ? executeStoredProcedure(command)
                                                                          : executeText(command);
     if (!result.ok() && watch.expired()) result.error = QStringLiteral("Query timeout expired");

@@ -53,6 +53,11 @@ public:
     sqlite3* handle() const { return db_; }
     const std::shared_ptr<Server>& server() const { return server_; }
 
+    // The clock that command time-outs are measured by: the steady clock,
+    // unless a test hands in one that runs faster.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    void setTimeOutClock(Clock clock) { timeOutClock_ = std::move(clock); }
+
 private:
     db::Result executeText(db::Command& command);
     db::Result executeStoredProcedure(db::Command& command);
@@ -68,6 +73,7 @@ private:
     sqlite3* db_ = nullptr;
     int savepointCounter_ = 0;
     std::chrono::steady_clock::time_point busySince_;
+    Clock timeOutClock_;
     // Set by interrupt() for the command that runs, or the next one when
     // none runs; cleared when that command returns. It also ends a wait for
     // the write lock, a statement between SQLite's own interrupt checks and

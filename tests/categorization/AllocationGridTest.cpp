@@ -1,17 +1,25 @@
-// The allocation grid's rules on grids filled by hand: cells, clicks, the
-// normal-operation correction of both variants, the maps built after
-// loading, switching rows off and the views.
+// The allocation grid's rules on grids filled by hand, as tables: the cell
+// rule of a click, the normal-operation correction of both variants,
+// switching rows off, the maps built after loading and a save taken as the
+// stored state; then the model's pictures and the two-sided view's input.
 
 #include "AllocationTestSupport.h"
 #include "categorization/AllocationGrid.h"
+#include "categorization/OvcDbTableCategory.h"
 
 #include <gtest/gtest.h>
+#include <QBrush>
+#include <QScrollBar>
+#include <set>
+#include <string>
 
 using categorization::AllocationCellState;
 using categorization::AllocationGrid;
+using categorization::AllocationGridModel;
 using categorization::AllocationVariant;
 using categorization::kDeratingAllocation;
 using categorization::kEventAllocation;
+using categorization::OvcDbTableCategory;
 using namespace allocation_test;
 namespace af = categorization::allocation_field;
 
@@ -19,263 +27,329 @@ namespace {
 
 using Click = AllocationGrid::ClickOutcome;
 using Toggle = AllocationGrid::ToggleOutcome;
+constexpr int N = kNormal, U = kUtility, M = kManufacturer;
+
+// Cell states as letters: '-' not allocated, 'N' new, 'R' removed, 'K' kept.
+std::vector<int> states(const std::string& letters) {
+    std::vector<int> cells;
+    for (char c : letters) cells.push_back(int(std::string("-NRK").find(c)));
+    return cells;
+}
 
 struct Grid {
     explicit Grid(const AllocationVariant& variant = kEventAllocation) : grid(dataSet, variant) {}
 
     // Opens the grid as the window does after a load; true when corrected.
     bool load(const std::vector<GridRow>& rows, bool iec = false, db::ResultSet src = {},
-              bool editable = true) {
+              bool editable = true, const QStringList& titles = kTitles) {
         grid.reset();
         grid.setEditable(editable);
-        dataSet.setRows(gridRows(grid.variant(), rows));
+        dataSet.setRows(gridRows(grid.variant(), rows, titles));
         return grid.prepare(categories(), std::move(src), iec);
     }
-    int cell(int row, int field) const { return int(grid.cellState(row, field)); }
-    std::vector<int> cells(int row) const {
-        return {cell(row, kNormal), cell(row, kUtility), cell(row, kManufacturer)};
+    std::string cells(int row) const {
+        std::string letters;
+        for (int field : {N, U, M}) letters += "-NRK"[int(grid.cellState(row, field))];
+        return letters;
     }
     qlonglong category(int row) const { return dataSet.valueAt(row, af::kCategory).toLongLong(); }
-    db::RowStatus status(int row) const { return dataSet.rowStatus(row); }
 
     db::DataSet dataSet;
     AllocationGrid grid;
 };
 
-// Code 0 allocated correctly, code 5 to Manufacturer, code 7 to nothing.
+// Code 0 allocated correctly, code 5 to Manufacturer, code 7 to nothing,
+// code 9 switched off while still allocated.
 const std::vector<GridRow> kRows{
-    {100, 0, 10, "System OK", 1, false, {3, 0, 0}},
-    {105, 5, 11, "Pitch fault", 3, false, {0, 0, 3}},
-    {107, 7, 12, "Yaw error", 0, false, {0, 0, 0}},
+    {100, 0, 10, "System OK", 1, false, states("K--")},
+    {105, 5, 11, "Pitch fault", 3, false, states("--K")},
+    {107, 7, 12, "Yaw error", 0, false, states("---")},
+    {109, 9, 14, "Old code", 3, true, states("--K")},
 };
+
+// Code 0 (or derating mode 0) with its category and cells.
+GridRow zero(int category, const std::string& cells) {
+    return {0, 0, 21, "Zero", category, false, states(cells)};
+}
 
 }  // namespace
 
-TEST(AllocationGrid, ClickSequencesFollowTheCellRule) {
+TEST(AllocationGrid, ClicksFollowTheCellRule) {
+    using enum AllocationGrid::ClickOutcome;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> clicks;  // row, field
+        int row;                                  // looked at afterwards
+        std::string cells;
+        qlonglong category;
+        Click last;
+        bool editable = true;
+    };
+    const Case cases[] = {
+        {"a loaded allocation moves", {{1, U}}, 1, "-NR", 2, Changed},
+        {"back to the loaded cell", {{1, U}, {1, M}}, 1, "--K", 3, Changed},
+        {"the allocated cell takes it away", {{1, M}}, 1, "--R", 0, Changed},
+        {"and gives it back", {{1, M}, {1, M}}, 1, "--K", 3, Changed},
+        {"an unallocated row", {{2, U}}, 2, "-N-", 2, Changed},
+        {"a new allocation moves", {{2, U}, {2, N}}, 2, "N--", 1, Changed},
+        {"and is taken back", {{2, N}, {2, N}}, 2, "---", 0, Changed},
+        {"a switched-off row takes none, its category goes", {{3, U}}, 3, "--R", 0, SwitchedOff},
+        {"the title", {{2, af::kTitle}}, 2, "---", 0, Ignored},
+        {"no such row", {{4, U}}, 2, "---", 0, Ignored},
+        {"no row", {{-1, U}}, 2, "---", 0, Ignored},
+        {"no such field", {{0, 9}}, 0, "K--", 1, Ignored},
+        {"read-only", {{2, U}}, 2, "---", 0, Ignored, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid g;
+        ASSERT_FALSE(g.load(kRows, false, {}, c.editable));
+        Click last = Ignored;
+        for (const auto& [row, field] : c.clicks) last = g.grid.clickCell(row, field);
+        EXPECT_EQ(last, c.last);
+        EXPECT_EQ(g.cells(c.row), c.cells);
+        EXPECT_EQ(g.category(c.row), c.category);
+        EXPECT_EQ(g.grid.isAllocated(c.row), c.category != 0);
+        // A row clicked back to what was loaded holds no change.
+        const bool changed = c.cells.find_first_of("NR") != std::string::npos;
+        EXPECT_EQ(g.dataSet.rowStatus(c.row), changed ? db::RowStatus::Modified : db::RowStatus::Unchanged);
+    }
+}
+
+TEST(AllocationGrid, NormalOperationIsCorrectedOnLoading) {
+    // Corrected: allocated to category 1 in its column, every other cell off,
+    // and not taken as stored (the database does not hold it yet).
+    struct Corrected {
+        const char* what;
+        const AllocationVariant& variant;
+        std::vector<GridRow> rows;
+        bool iec;
+        int row;
+    };
+    const GridRow stop{200, 3, 20, "Stop", 3, false, states("--K")};
+    const GridRow noise{4, 0, 41, "Noise", 0, false, states("---")};
+    GridRow second = zero(2, "-K-");  // only the first code 0 counts
+    second.allocationId = 22;
+    GridRow mode0 = zero(2, "-K-");  // a derating mode 0 is found by its id
+    mode0.number = 9;
+    const Corrected corrected[] = {
+        {"code 0 elsewhere", kEventAllocation, {stop, zero(2, "-K-"), second}, false, 1},
+        {"category 1 without its cell", kEventAllocation, {zero(1, "---")}, false, 0},
+        {"its cell with another category", kEventAllocation, {zero(3, "K--")}, false, 0},
+        {"derating, for IEC too", kDeratingAllocation, {noise, mode0}, true, 1},
+    };
+    for (const Corrected& c : corrected) {
+        SCOPED_TRACE(c.what);
+        Grid g(c.variant);
+        EXPECT_TRUE(g.load(c.rows, c.iec));
+        EXPECT_TRUE(g.grid.hasNormalOperationRow());
+        EXPECT_EQ(g.cells(c.row), "N--");
+        EXPECT_EQ(g.category(c.row), 1);
+        EXPECT_EQ(g.dataSet.changeCount(), 1);
+        EXPECT_EQ(g.grid.storedField(21), 0);
+    }
+    // Left as read.
+    struct Kept {
+        const char* what;
+        const AllocationVariant& variant;
+        GridRow row;
+        bool iec;
+        bool editable;
+        bool hasRow;
+        QStringList titles = kTitles;
+    };
+    const QStringList noNormal{"Utility", "Other"};
+    const Kept kept[] = {
+        {"correct already", kEventAllocation, zero(1, "K--"), false, true, true},
+        {"IEC reporting", kEventAllocation, zero(2, "-K-"), true, true, false},
+        {"read-only", kEventAllocation, zero(2, "-K-"), false, false, true},
+        {"no normal-operation column", kEventAllocation, zero(2, "K-"), false, true, true, noNormal},
+        {"derating, its cell set", kDeratingAllocation, zero(5, "K--"), false, true, true},
+    };
+    for (const Kept& c : kept) {
+        SCOPED_TRACE(c.what);
+        Grid g(c.variant);
+        EXPECT_FALSE(g.load({c.row}, c.iec, {}, c.editable, c.titles));
+        EXPECT_EQ(g.grid.hasNormalOperationRow(), c.hasRow);
+        EXPECT_FALSE(g.dataSet.hasChanges());
+    }
+}
+
+TEST(AllocationGrid, SwitchingRowsOffAndTheViews) {
+    using enum AllocationGrid::ToggleOutcome;
+    struct Case {
+        const char* what;
+        bool collapsed;
+        bool editable;
+        int row;
+        Toggle outcome;
+        bool switchedOff;
+    };
+    const Case cases[] = {
+        {"collapsed view", true, true, 2, Ignored, false},
+        {"read-only", false, false, 2, Ignored, false},
+        {"allocated", false, true, 1, Refused, false},
+        {"unallocated", false, true, 2, Toggled, true},
+        {"switched off, allocated: back on", false, true, 3, Toggled, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid g;
+        g.load(kRows, false, {}, c.editable);
+        g.grid.setCollapsed(c.collapsed);
+        EXPECT_EQ(g.grid.toggleSwitchOff(c.row), c.outcome);
+        EXPECT_EQ(g.grid.isSwitchedOff(c.row), c.switchedOff);
+    }
+    // A row switched off stays in view until the view is applied.
     Grid g;
-    ASSERT_FALSE(g.load(kRows));
-    EXPECT_TRUE(g.grid.hasNormalOperationRow());
-
-    // Moving a loaded allocation: the loaded cell shows Removed, the new one New.
-    EXPECT_EQ(g.grid.clickCell(1, kUtility), Click::Changed);
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(g.category(1), 2);
-    EXPECT_EQ(g.status(1), db::RowStatus::Modified);
-
-    // Back to the loaded category: Kept (3), not New, and the row is as read.
-    EXPECT_EQ(g.grid.clickCell(1, kManufacturer), Click::Changed);
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 0, 3}));
-    EXPECT_EQ(g.category(1), 3);
-    EXPECT_EQ(g.status(1), db::RowStatus::Unchanged);
-
-    // Clicking the allocated cell takes the allocation away.
-    EXPECT_EQ(g.grid.clickCell(1, kManufacturer), Click::Changed);
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 0, 2}));
-    EXPECT_EQ(g.category(1), 0);
-    EXPECT_FALSE(g.grid.isAllocated(1));
-    EXPECT_EQ(g.grid.clickCell(1, kManufacturer), Click::Changed);
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 0, 3}));
-
-    // A row without a loaded allocation toggles New / not allocated.
-    EXPECT_EQ(g.grid.clickCell(2, kUtility), Click::Changed);
-    EXPECT_EQ(g.cells(2), (std::vector<int>{0, 1, 0}));
-    EXPECT_EQ(g.category(2), 2);
-    EXPECT_TRUE(g.grid.isAllocated(2));
-    EXPECT_EQ(g.grid.clickCell(2, kNormal), Click::Changed);
-    EXPECT_EQ(g.cells(2), (std::vector<int>{1, 0, 0}));
-    EXPECT_EQ(g.category(2), 1);
-    EXPECT_EQ(g.grid.clickCell(2, kNormal), Click::Changed);
-    EXPECT_EQ(g.cells(2), (std::vector<int>{0, 0, 0}));
-    EXPECT_EQ(g.category(2), 0);
-    EXPECT_EQ(g.status(2), db::RowStatus::Unchanged);
-
-    // Only category cells of existing rows react.
-    EXPECT_EQ(g.grid.clickCell(2, af::kTitle), Click::Ignored);
-    EXPECT_EQ(g.grid.clickCell(3, kUtility), Click::Ignored);
-    EXPECT_EQ(g.grid.clickCell(-1, kUtility), Click::Ignored);
-    EXPECT_EQ(g.grid.clickCell(0, 9), Click::Ignored);
-
-    // A read-only grid changes nothing.
-    g.grid.setEditable(false);
-    EXPECT_EQ(g.grid.clickCell(2, kUtility), Click::Ignored);
-    EXPECT_EQ(g.cells(2), (std::vector<int>{0, 0, 0}));
+    g.load(kRows);
+    g.grid.setCollapsed(true);
+    EXPECT_EQ(g.dataSet.recordCount(), 3);
+    g.grid.setCollapsed(false);
+    ASSERT_EQ(g.grid.toggleSwitchOff(2), Toggled);
+    EXPECT_EQ(g.dataSet.recordCount(), 4);
+    g.grid.setCollapsed(true);
+    EXPECT_EQ(g.dataSet.recordCount(), 2);
 }
 
 TEST(AllocationGrid, StoredAndColumnMapsAndResponsibleSources) {
     Grid g;
     // Several cells above 1: the last one counts as stored.
     std::vector<GridRow> rows = kRows;
-    rows.push_back({108, 8, 13, "Grid loss", 2, false, {0, 3, 2}});
+    rows.push_back({108, 8, 13, "Grid loss", 2, false, states("-KR")});
     ASSERT_FALSE(g.load(
         rows, false,
         sources({{12, "Grid operator", 1}, {13, "Owner", 2}, {13, "Grid operator", 1}, {99, "x", 9}})));
-    EXPECT_EQ(g.grid.storedField(10), kNormal);
-    EXPECT_EQ(g.grid.storedField(11), kManufacturer);
-    EXPECT_EQ(g.grid.storedField(12), 0);
-    EXPECT_EQ(g.grid.storedField(13), kManufacturer);
-    EXPECT_EQ(g.grid.storedAllocationMap().size(), 4u);
+    for (const auto& [id, field] : {std::pair{10, N}, std::pair{11, M}, std::pair{12, 0}, std::pair{13, M}})
+        EXPECT_EQ(g.grid.storedField(id), field) << id;
+    EXPECT_EQ(g.grid.categoryOfField(U), 2);
+    EXPECT_EQ(g.grid.categoryOfField(M), 3);
 
-    EXPECT_EQ(g.grid.categoryOfField(kNormal), 1);
-    EXPECT_EQ(g.grid.categoryOfField(kUtility), 2);
-    EXPECT_EQ(g.grid.categoryOfField(kManufacturer), 3);
-
-    // Titles name their responsible sources; the rows count as changed.
+    // Titles name their responsible sources; those rows count as changed.
     EXPECT_EQ(g.dataSet.valueAt(2, af::kTitle).toString(), "Yaw error Grid operator (1)");
-    EXPECT_EQ(g.dataSet.valueAt(3, af::kTitle).toString(), "Grid loss Owner (2) Grid operator (1)");
-    EXPECT_EQ(g.status(2), db::RowStatus::Modified);
-    EXPECT_EQ(g.status(1), db::RowStatus::Unchanged);
-    EXPECT_EQ(g.dataSet.valueAt(1, af::kTitle).toString(), "Pitch fault");
+    EXPECT_EQ(g.dataSet.valueAt(4, af::kTitle).toString(), "Grid loss Owner (2) Grid operator (1)");
+    EXPECT_EQ(g.dataSet.changeCount(), 2);
 
     // A column without a category of that title maps to none.
     Grid other;
     other.grid.setEditable(true);
     other.dataSet.setRows(gridRows(kEventAllocation, kRows));
     other.grid.prepare(categories({{1, "Normal Operation"}, {3, "Manufacturer"}}), {}, false);
-    EXPECT_EQ(other.grid.categoryOfField(kUtility), 0);
-    EXPECT_EQ(other.grid.clickCell(2, kUtility), Click::Changed);
+    EXPECT_EQ(other.grid.clickCell(2, U), Click::Changed);
     EXPECT_EQ(other.category(2), 0);
 
     // The derating grid has no sources: its titles stay as read.
     Grid derating(kDeratingAllocation);
-    derating.load({{0, 0, 40, "Normal operation", 1, false, {3, 0, 0}},
-                   {3, 3, 41, "Noise mode 1", 0, false, {0, 0, 0}}},
-                  false, sources({{41, "Owner", 2}}));
-    EXPECT_EQ(derating.dataSet.valueAt(1, af::kTitle).toString(), "Noise mode 1");
+    derating.load({{3, 3, 41, "Noise mode 1", 0, false, states("---")}}, false, sources({{41, "Owner", 2}}));
     EXPECT_FALSE(derating.dataSet.hasChanges());
-}
-
-TEST(AllocationGrid, EventNormalOperationCorrection) {
-    // Code 0 allocated elsewhere: corrected to category 1, every other cell off.
-    {
-        Grid g;
-        ASSERT_TRUE(g.load({{200, 3, 20, "Stop", 3, false, {0, 0, 3}},
-                            {201, 0, 21, "System OK", 2, false, {0, 3, 0}},
-                            {202, 0, 22, "Second zero", 2, false, {0, 3, 0}}}));
-        EXPECT_TRUE(g.grid.hasNormalOperationRow());
-        EXPECT_EQ(g.cells(1), (std::vector<int>{1, 0, 0}));
-        EXPECT_EQ(g.category(1), 1);
-        EXPECT_EQ(g.status(1), db::RowStatus::Modified);
-        // Only the first code 0 is the normal-operation row.
-        EXPECT_EQ(g.cells(2), (std::vector<int>{0, 3, 0}));
-        // Taken after the correction, the stored map holds nothing for the row.
-        EXPECT_EQ(g.grid.storedField(21), 0);
-    }
-    // Category 1 but the cell not set, and category 1 with a cell set elsewhere.
-    {
-        Grid g;
-        EXPECT_TRUE(g.load({{201, 0, 21, "System OK", 1, false, {0, 0, 0}}}));
-        EXPECT_EQ(g.cells(0), (std::vector<int>{1, 0, 0}));
-        EXPECT_TRUE(g.load({{201, 0, 21, "System OK", 3, false, {3, 0, 0}}}));
-        EXPECT_EQ(g.category(0), 1);
-    }
-    // Correct already: nothing to save.
-    {
-        Grid g;
-        EXPECT_FALSE(g.load(kRows));
-        EXPECT_FALSE(g.dataSet.hasChanges());
-    }
-    // IEC reporting profiles keep code 0 as it is, and have no such row.
-    {
-        Grid g;
-        EXPECT_FALSE(g.load({{201, 0, 21, "System OK", 2, false, {0, 3, 0}}}, true));
-        EXPECT_FALSE(g.grid.hasNormalOperationRow());
-        EXPECT_EQ(g.cells(0), (std::vector<int>{0, 3, 0}));
-    }
-    // A read-only grid is shown as read: a locked profile is not changed.
-    {
-        Grid g;
-        EXPECT_FALSE(g.load({{201, 0, 21, "System OK", 2, false, {0, 3, 0}}}, false, {}, false));
-        EXPECT_TRUE(g.grid.hasNormalOperationRow());
-        EXPECT_FALSE(g.dataSet.hasChanges());
-    }
-    // A set without the normal-operation column has no cell to correct.
-    {
-        Grid g;
-        g.grid.setEditable(true);
-        g.dataSet.setRows(gridRows(kEventAllocation, {{201, 0, 21, "System OK", 2, false, {3, 0}}},
-                                   {"Utility", "Manufacturer"}));
-        EXPECT_FALSE(g.grid.prepare(categories(), {}, false));
-        EXPECT_FALSE(g.dataSet.hasChanges());
-    }
-}
-
-TEST(AllocationGrid, DeratingNormalOperationCorrection) {
-    // Mode 0 is found by its id, whatever its number, and corrected even for
-    // IEC reporting profiles.
-    Grid g(kDeratingAllocation);
-    ASSERT_TRUE(g.load(
-        {{4, 0, 41, "Noise mode", 0, false, {0, 0, 0}}, {0, 9, 40, "Normal operation", 2, false, {0, 3, 0}}},
-        true));
-    EXPECT_TRUE(g.grid.hasNormalOperationRow());
-    EXPECT_EQ(g.cells(1), (std::vector<int>{1, 0, 0}));
-    EXPECT_EQ(g.category(1), 1);
-    EXPECT_EQ(g.cells(0), (std::vector<int>{0, 0, 0}));
-
-    // "Normal Operation" set: left alone even with another category id.
-    EXPECT_FALSE(g.load({{0, 0, 40, "Normal operation", 5, false, {3, 0, 0}}}));
-    EXPECT_EQ(g.category(0), 5);
-    EXPECT_FALSE(g.dataSet.hasChanges());
-}
-
-TEST(AllocationGrid, SwitchingOffAndViews) {
-    Grid g;
-    std::vector<GridRow> rows = kRows;
-    // Switched off in the database while still allocated.
-    rows.push_back({109, 9, 14, "Old code", 3, true, {0, 0, 3}});
-    g.load(rows);
-    g.grid.setCollapsed(true);
-    // The collapsed view hides switched-off rows and refuses the toggle.
-    ASSERT_EQ(g.dataSet.recordCount(), 3);
-    EXPECT_EQ(g.grid.toggleSwitchOff(2), Toggle::Ignored);
-    EXPECT_FALSE(g.grid.isSwitchedOff(2));
-
-    g.grid.setCollapsed(false);
-    ASSERT_EQ(g.dataSet.recordCount(), 4);
-    // An allocated code cannot be switched off.
-    EXPECT_EQ(g.grid.toggleSwitchOff(1), Toggle::Refused);
-    EXPECT_FALSE(g.grid.isSwitchedOff(1));
-    // An unallocated one can, and stays in view until the view is applied.
-    EXPECT_EQ(g.grid.toggleSwitchOff(2), Toggle::Toggled);
-    EXPECT_TRUE(g.grid.isSwitchedOff(2));
-    EXPECT_EQ(g.dataSet.recordCount(), 4);
-
-    // Allocating a switched-off code clears its allocation, category included.
-    EXPECT_EQ(g.grid.clickCell(3, kUtility), Click::SwitchedOff);
-    EXPECT_EQ(g.cells(3), (std::vector<int>{0, 0, 2}));
-    EXPECT_EQ(g.category(3), 0);
-    EXPECT_EQ(g.grid.clickCell(2, kUtility), Click::SwitchedOff);
-    EXPECT_EQ(g.cells(2), (std::vector<int>{0, 0, 0}));
-    // A switched-off row may be switched on, allocated or not.
-    EXPECT_EQ(g.grid.toggleSwitchOff(3), Toggle::Toggled);
-    EXPECT_FALSE(g.grid.isSwitchedOff(3));
-
-    g.grid.setCollapsed(true);
-    EXPECT_EQ(g.dataSet.recordCount(), 3);
-    EXPECT_EQ(g.dataSet.valueAt(2, af::kNumber).toInt(), 9);
-
-    // Read-only: no toggles in either view.
-    g.grid.setCollapsed(false);
-    g.grid.setEditable(false);
-    EXPECT_EQ(g.grid.toggleSwitchOff(0), Toggle::Ignored);
 }
 
 TEST(AllocationGrid, AcceptSavedMakesTheSavedStateTheStoredOne) {
     Grid g;
     g.load(kRows);
-    g.grid.setCollapsed(false);
-    g.grid.clickCell(1, kUtility);  // 11: Manufacturer -> Utility
-    g.grid.clickCell(2, kNormal);   // 12: none -> Normal Operation
+    g.grid.clickCell(1, U);  // Manufacturer -> Utility
+    g.grid.clickCell(2, N);  // none -> Normal Operation
     g.grid.setCollapsed(true);
     g.grid.acceptSaved();
     EXPECT_FALSE(g.dataSet.hasChanges());
-    EXPECT_TRUE(g.grid.isCollapsed());
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 3, 0}));
-    EXPECT_EQ(g.cells(2), (std::vector<int>{3, 0, 0}));
-    EXPECT_EQ(g.grid.storedField(11), kUtility);
-    EXPECT_EQ(g.grid.storedField(12), kNormal);
-    // The next click works against the saved state.
-    g.grid.clickCell(1, kUtility);
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 2, 0}));
-    g.grid.clickCell(1, kManufacturer);
-    EXPECT_EQ(g.cells(1), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(g.dataSet.recordCount(), 3);  // the view stays collapsed
+    EXPECT_EQ(g.cells(1), "-K-");
+    EXPECT_EQ(g.cells(2), "K--");
+    // The next clicks work against the saved state.
+    g.grid.clickCell(1, M);
+    EXPECT_EQ(g.cells(1), "-RN");
+}
+
+TEST(AllocationGridModel, PicturesColoursAndTheRowIndicator) {
+    Grid g;
+    g.load(kRows);
+    g.grid.clickCell(1, U);
+    AllocationGridModel model(g.dataSet);
+    const auto index = [&](int row, int field) {
+        return model.index(row, model.columnOf(g.dataSet.field(field).name));
+    };
+    // Four states, four pictures; no text, no editing in place.
+    std::set<qint64> pictures;
+    for (const auto& [row, field] : {std::pair{1, U}, std::pair{1, M}, std::pair{0, N}, std::pair{1, N}}) {
+        const QModelIndex cell = index(row, field);
+        EXPECT_EQ(cell.data(AllocationGridModel::CellStateRole).toInt(), int(g.grid.cellState(row, field)));
+        pictures.insert(cell.data(Qt::DecorationRole).value<QPixmap>().cacheKey());
+        EXPECT_FALSE(cell.data(Qt::DisplayRole).isValid());
+        EXPECT_FALSE(model.flags(cell) & Qt::ItemIsEditable);
+    }
+    EXPECT_EQ(pictures.size(), 4u);
+
+    // Switched off: red number and title, a marked row indicator without a number.
+    for (int row : {0, 3}) {
+        SCOPED_TRACE(row);
+        for (int field : {af::kNumber, af::kTitle})
+            EXPECT_EQ(index(row, field).data(Qt::ForegroundRole).value<QBrush>().color() == Qt::red,
+                      row == 3);
+        EXPECT_EQ(model.headerData(row, Qt::Vertical, Qt::DecorationRole).isValid(), row == 3);
+        EXPECT_FALSE(model.headerData(row, Qt::Vertical, Qt::DisplayRole).isValid());
+    }
+    // The indicator follows a switch.
+    QSignalSpy header(&model, &QAbstractItemModel::headerDataChanged);
+    g.grid.setCollapsed(false);
+    g.grid.toggleSwitchOff(3);
+    EXPECT_FALSE(header.isEmpty());
+    EXPECT_FALSE(model.headerData(3, Qt::Vertical, Qt::DecorationRole).isValid());
+}
+
+// Presses, Space and the row indicator through the windows are tested there;
+// here what the two-sided view adds.
+TEST(OvcDbTableCategory, TwoSidesThatScrollTogether) {
+    Grid g;
+    std::vector<GridRow> rows = kRows;
+    for (int i = 0; i < 300; ++i)
+        rows.push_back({1000 + i, 100 + i, 5000 + i, "More", 0, false, states("---")});
+    g.load(rows);
+    AllocationGridModel model(g.dataSet);
+    OvcDbTableCategory table;
+    table.setModel(&model);
+    int clicks = 0;
+    QObject::connect(&table, &OvcDbTableCategory::cellActivated, [&](int row, int field) {
+        ++clicks;
+        g.grid.clickCell(row, field);
+    });
+    table.resize(700, 300);
+    table.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
+    const auto center = [&](QTableView* view, int row, int field) {
+        const QModelIndex index = model.index(row, model.columnOf(g.dataSet.field(field).name));
+        view->scrollTo(index);
+        return view->visualRect(index).center();
+    };
+
+    // One model and one selection on both sides: category cells on the
+    // right only, number and title on the left only, also after a filter.
+    EXPECT_EQ(table.fixedView()->selectionModel(), table.cellView()->selectionModel());
+    const auto split = [&] {
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const bool category = AllocationGrid::isCategoryField(model.fieldAt(c));
+            EXPECT_EQ(table.fixedView()->isColumnHidden(c), category) << c;
+            EXPECT_EQ(table.cellView()->isColumnHidden(c), !category) << c;
+        }
+    };
+    split();
+    g.grid.setCollapsed(true);
+    split();
+    g.grid.setCollapsed(false);
+    // A quick second click counts as well; the title does not allocate.
+    const QPoint cell = center(table.cellView(), 2, U);
+    QTest::mouseClick(table.cellView()->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(table.cellView()->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(clicks, 2);
+    const int before = clicks;
+    QTest::mouseClick(table.fixedView()->viewport(), Qt::LeftButton, {},
+                      center(table.fixedView(), 2, af::kTitle));
+    EXPECT_EQ(clicks, before);
+
+    // Both sides scroll together; a press far down reaches its row.
+    table.cellView()->verticalScrollBar()->setValue(200);
+    EXPECT_EQ(table.fixedView()->verticalScrollBar()->value(), 200);
+    table.fixedView()->verticalScrollBar()->setValue(20);
+    EXPECT_EQ(table.cellView()->verticalScrollBar()->value(), 20);
+    QTest::mouseClick(table.cellView()->viewport(), Qt::LeftButton, {}, center(table.cellView(), 280, U));
+    EXPECT_EQ(g.cells(280), "-N-");
 }

@@ -1,7 +1,6 @@
 // The save lists of the changed allocation rows and their split into calls.
 
 #include "AllocationTestSupport.h"
-#include "categorization/AllocationGrid.h"
 #include "categorization/AllocationSaveLists.h"
 #include "db/DataSet.h"
 
@@ -63,21 +62,6 @@ TEST(AllocationSaveLists, ChangedRowsGiveThreeLists) {
     EXPECT_EQ(allocationListText(qlonglong(12345)), "12345");
 }
 
-TEST(AllocationSaveLists, RowsChangedByLoadingAreSent) {
-    db::DataSet dataSet;
-    AllocationGrid grid(dataSet, kEventAllocation);
-    grid.setEditable(true);
-    dataSet.setRows(gridRows(kEventAllocation, {{1, 0, 30, "System OK", 2, false, {0, 3, 0}},
-                                                {2, 5, 31, "Grid stop", 0, false, {0, 0, 0}},
-                                                {3, 6, 32, "Plain", 0, false, {0, 0, 0}}}));
-    ASSERT_TRUE(grid.prepare(categories(), sources({{31, "Grid operator", 1}}), false));
-    const auto calls = buildAllocationSaveCalls(dataSet);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].allocationIds, "30,31");
-    EXPECT_EQ(calls[0].categoryIds, "1,0");
-    EXPECT_EQ(calls[0].disabledFlags, "0,0");
-}
-
 TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
     std::vector<GridRow> rows;
     for (int i = 0; i < 5000; ++i) rows.push_back({i, i, 1000000 + i, "code", 0, false, {0, 0, 0}});
@@ -119,27 +103,4 @@ TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
     EXPECT_EQ(split[0].allocationIds, "17,18,19");
     EXPECT_EQ(split[1].allocationIds, "20");
     EXPECT_EQ(split[1].categoryIds, "1");
-}
-
-TEST(AllocationSaveLists, SaveCommandsOfBothVariants) {
-    const AllocationSaveCall call{"17,18", "4,0", "0,1"};
-    const db::Command event = allocationSaveCommand(kEventAllocation, call, 2);
-    EXPECT_EQ(event.type, db::CommandType::StoredProcedure);
-    EXPECT_EQ(event.text, "WMS_SP_REP_UpdateCategoryAllocation");
-    ASSERT_EQ(event.parameters.size(), 5u);
-    EXPECT_EQ(event.parameters[0].direction, db::ParameterDirection::ReturnValue);
-    EXPECT_EQ(event.parameters[1].name, "@CategoryAllocationIdList");
-    EXPECT_EQ(event.parameters[1].value.toString(), "17,18");
-    EXPECT_EQ(event.parameters[1].size, 8000);
-    EXPECT_EQ(event.parameters[2].name, "@ReportCategoryIdList");
-    EXPECT_EQ(event.parameters[2].value.toString(), "4,0");
-    EXPECT_EQ(event.parameters[3].name, "@CategoryAllocationDisabledList");
-    EXPECT_EQ(event.parameters[3].value.toString(), "0,1");
-    EXPECT_EQ(event.parameters[4].name, "@ReportCategorySetId");
-    EXPECT_EQ(event.parameters[4].value.toInt(), 2);
-
-    const db::Command derating = allocationSaveCommand(kDeratingAllocation, call, 2);
-    EXPECT_EQ(derating.text, "WMS_SP_REP_UpdateDerateCategoryAllocation");
-    ASSERT_EQ(derating.parameters.size(), 4u);
-    EXPECT_EQ(derating.parameters[3].name, "@CategoryAllocationDisabledList");
 }

@@ -18,9 +18,8 @@
 #include <QStringList>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QVariant>
-#include <atomic>
-#include <memory>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -79,45 +78,19 @@ inline db::ResultSet sources(const std::vector<std::tuple<qlonglong, QString, in
     return set;
 }
 
-}  // namespace allocation_test
-
 // ---------------------------------------------------------------- windows on the demo database
 
-namespace allocation_test {
-
 using categorization_test::Environment;
+using categorization_test::profileInfo;
+using categorization_test::WrappedProcedure;
+using categorization_test::wrapProcedure;
 
-inline categorization::ProfileInfo profileInfo(const Environment& env, int profileId) {
-    const db::Result result =
-        env.exec(QStringLiteral("SELECT ReportProfileTitle, ReportProfileLocked, "
-                                "UseDeratingCategorisation, UseIECReporting, UseEEGReporting "
-                                "FROM TReportProfile WHERE ReportProfileId = %1")
-                     .arg(profileId));
-    categorization::ProfileInfo info;
-    info.ReportProfileId = profileId;
-    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return info;
-    const db::Row& row = result.resultSets[0].rows[0];
-    info.Title = row[0].toString();
-    info.Locked = row[1].toInt() != 0;
-    info.UseDeratingCategorisation = row[2].toInt() != 0;
-    info.UseIECReporting = row[3].toInt() != 0;
-    info.UseEEGReporting = row[4].toInt() != 0;
-    return info;
-}
-
-// A category set of the profile and an event list its units report from:
-// the one with the most codes, or the first by title as the choice lists it.
-inline categorization::CategorySelection selectionFor(const Environment& env, int profileId, int setId = 1,
+// Set 1 of the profile and an event list its units report from: the one
+// with the most codes, or the first by title as the choice lists it.
+inline categorization::CategorySelection selectionFor(const Environment& env, int profileId,
                                                       bool firstByTitle = false) {
     categorization::CategorySelection selection;
-    selection.ReportCategorySetId = setId;
-    selection.ReportCategorySetTitle =
-        env.scalar(
-               QStringLiteral("SELECT ReportCategorySetTitle FROM TReportCategorySet WHERE ReportProfileId = "
-                              "%1 AND ReportCategorySetId = %2")
-                   .arg(profileId)
-                   .arg(setId))
-            .toString();
+    selection.ReportCategorySetId = 1;
     const db::Result lists = env.exec(
         QStringLiteral("SELECT EL.EventListId, EL.EventListTitle FROM TEventList AS EL WHERE EL.EventListId "
                        "IN (SELECT UT.EventListId FROM TParkUnit_TReportProfile AS PUP INNER JOIN "
@@ -134,9 +107,15 @@ inline categorization::CategorySelection selectionFor(const Environment& env, in
     return selection;
 }
 
+// The load waits for the window to paint first; a test need not wait.
+inline void loadAtOnce(categorization::CategoryAllocationWindow& window) {
+    window.findChild<QTimer*>(QStringLiteral("Timer"))->setInterval(0);
+}
+
 // Shows the window and waits for its timer's load.
 inline bool showAndLoad(categorization::CategoryAllocationWindow& window) {
     QSignalSpy loaded(&window, &categorization::CategoryAllocationWindow::loaded);
+    loadAtOnce(window);
     window.show();
     if (!loaded.wait(20000)) return false;
     return loaded.at(0).at(0).toBool();
@@ -162,34 +141,6 @@ inline void clickRowIndicator(categorization::CategoryAllocationWindow& window, 
     QHeaderView* header = view->verticalHeader();
     const QPoint at(header->width() / 2, header->sectionViewportPosition(row) + header->sectionSize(row) / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-}
-
-// The standard procedures with one of them wrapped: every call is counted,
-// and call number `failOn` (1-based; 0: none) returns `failWith` without
-// running the real procedure.
-struct WrappedProcedure {
-    std::shared_ptr<reportdb::ProcedureRegistry> registry;
-    std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> failOn = std::make_shared<std::atomic<int>>(0);
-};
-
-inline WrappedProcedure wrapProcedure(const QString& name, int failWith) {
-    WrappedProcedure wrapped;
-    wrapped.registry = reportdb::standardRegistry();
-    const reportdb::ProcedureDefinition* original = wrapped.registry->find(name);
-    if (!original) return wrapped;
-    reportdb::ProcedureDefinition definition = *original;
-    definition.body = [inner = original->body, calls = wrapped.calls, failOn = wrapped.failOn, failWith](
-                          reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
-        if (++*calls == failOn->load()) {
-            reportdb::ProcedureResult refused;
-            refused.returnValue = failWith;
-            return refused;
-        }
-        return inner(context, args);
-    };
-    wrapped.registry->add(std::move(definition));
-    return wrapped;
 }
 
 }  // namespace allocation_test

@@ -58,4 +58,40 @@ int Environment::pendingFlag(int profileId) const {
         .toInt();
 }
 
+categorization::ProfileInfo profileInfo(const Environment& env, int profileId) {
+    const db::Result result = env.exec(
+        QStringLiteral("SELECT ReportProfileTitle, ReportProfileLocked, UseDeratingCategorisation, "
+                       "UseIECReporting, UseEEGReporting FROM TReportProfile WHERE ReportProfileId = %1")
+            .arg(profileId));
+    categorization::ProfileInfo info;
+    info.ReportProfileId = profileId;
+    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return info;
+    const db::Row& row = result.resultSets[0].rows[0];
+    info.Title = row[0].toString();
+    info.Locked = row[1].toInt() != 0;
+    info.UseDeratingCategorisation = row[2].toInt() != 0;
+    info.UseIECReporting = row[3].toInt() != 0;
+    info.UseEEGReporting = row[4].toInt() != 0;
+    return info;
+}
+
+WrappedProcedure wrapProcedure(reportdb::ProcedureRegistry& registry, const QString& name, int failWith) {
+    WrappedProcedure wrapped;
+    const reportdb::ProcedureDefinition* original = registry.find(name);
+    EXPECT_TRUE(original) << name.toStdString();
+    if (!original) return wrapped;
+    reportdb::ProcedureDefinition definition = *original;
+    definition.body = [inner = original->body, calls = wrapped.calls, failOn = wrapped.failOn, failWith](
+                          reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
+        if (++*calls == failOn->load()) {
+            reportdb::ProcedureResult refused;
+            refused.returnValue = failWith;
+            return refused;
+        }
+        return inner(context, args);
+    };
+    registry.add(std::move(definition));
+    return wrapped;
+}
+
 }  // namespace categorization_test

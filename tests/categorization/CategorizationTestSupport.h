@@ -5,6 +5,7 @@
 
 #include "app/AppContext.h"
 #include "app/TFormStatus.h"
+#include "categorization/ProfileInfo.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/demo/Demo.h"
 #include "support/ScriptedPrompts.h"
@@ -14,6 +15,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <atomic>
 #include <memory>
 
 namespace categorization_test {
@@ -45,5 +47,18 @@ public:
 };
 
 using testing_support::WhenShown;
+
+// The profile's values as the main window hands them over.
+categorization::ProfileInfo profileInfo(const Environment& env, int profileId);
+
+// A procedure of `registry` wrapped: every call is counted, and call number
+// `failOn` (1-based; 0: none) returns `failWith` without running it.
+struct WrappedProcedure {
+    std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> failOn = std::make_shared<std::atomic<int>>(0);
+    // Refuses the next call.
+    void failNext() const { *failOn = *calls + 1; }
+};
+WrappedProcedure wrapProcedure(reportdb::ProcedureRegistry& registry, const QString& name, int failWith);
 
 }  // namespace categorization_test

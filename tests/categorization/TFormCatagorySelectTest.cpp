@@ -1,6 +1,6 @@
 // The category set and event list choice: the profile's enabled sets and
 // its units' event lists, the dialog skipped when there is nothing to
-// choose, and the messages when nothing can be chosen.
+// choose, and a message when nothing can be chosen.
 
 #include "AllocationTestSupport.h"
 
@@ -15,111 +15,88 @@ namespace {
 
 constexpr int kProfile = 5;
 
-std::vector<std::pair<int, QString>> rowsOf(const Environment& env, const QString& sql) {
-    std::vector<std::pair<int, QString>> rows;
-    const db::Result result = env.exec(sql);
-    for (const db::Row& row : result.resultSets.at(0).rows)
-        rows.emplace_back(row[0].toInt(), row[1].toString());
-    return rows;
-}
-
-std::vector<std::pair<int, QString>> enabledSets(const Environment& env, int profileId) {
-    return rowsOf(env,
-                  QStringLiteral("SELECT ReportCategorySetId, ReportCategorySetTitle FROM TReportCategorySet "
-                                 "WHERE ReportProfileId = %1 AND CategorySetEnabled = 1 ORDER BY "
-                                 "CategorySetSortOrder, ReportCategorySetId")
-                      .arg(profileId));
-}
+struct Dialog {
+    Dialog()
+        : registry(reportdb::standardRegistry()),
+          read(wrapProcedure(*registry, QStringLiteral("WMS_SP_CRQ_HandleReportCategory"), 1)),
+          env({.registry = registry}),
+          dialog(env.context) {}
+    std::shared_ptr<reportdb::ProcedureRegistry> registry;
+    WrappedProcedure read;
+    Environment env;
+    TFormCatagorySelect dialog;
+};
 
 }  // namespace
 
 TEST(TFormCatagorySelect, ChoosesASetAndAnEventList) {
-    Environment env;
-    TFormCatagorySelect dialog(env.context);
-    const auto sets = enabledSets(env, kProfile);
-    ASSERT_GE(sets.size(), 2u);
-    const categorization::CategorySelection first = selectionFor(env, kProfile, sets[0].first, true);
-    auto* setBox = dialog.findChild<QComboBox*>("ComboBoxCategorySet");
-    auto* listBox = dialog.findChild<QComboBox*>("ComboBoxEventList");
-    ASSERT_TRUE(setBox && listBox);
-
-    {
-        WhenShown choose(dialog, [&] {
-            EXPECT_EQ(dialog.windowTitle(), env.context.texts().profile(450));
-            EXPECT_EQ(setBox->count(), int(sets.size()));
-            EXPECT_EQ(setBox->itemText(1), sets[1].second);
-            EXPECT_EQ(setBox->currentIndex(), 0);
-            EXPECT_EQ(listBox->itemText(0), first.EventListTitle);
-            setBox->setCurrentIndex(1);
-            dialog.findChild<QPushButton*>("ButtonOK")->click();
-        });
-        ASSERT_TRUE(dialog.Select(kProfile));
-        EXPECT_EQ(dialog.selection().ReportCategorySetId, sets[1].first);
-        EXPECT_EQ(dialog.selection().ReportCategorySetTitle, sets[1].second);
-        EXPECT_EQ(dialog.selection().EventListId, first.EventListId);
-        EXPECT_EQ(dialog.selection().EventListTitle, first.EventListTitle);
-    }
-    {
-        WhenShown leave(dialog, [&] { dialog.findChild<QPushButton*>("ButtonCancel")->click(); });
-        EXPECT_FALSE(dialog.Select(kProfile));
-    }
+    Dialog d;
+    const db::Result sets = d.env.exec(
+        QStringLiteral("SELECT ReportCategorySetId, ReportCategorySetTitle FROM TReportCategorySet WHERE "
+                       "ReportProfileId = %1 AND CategorySetEnabled = 1 ORDER BY CategorySetSortOrder")
+            .arg(kProfile));
+    ASSERT_GE(sets.resultSets.at(0).rows.size(), 2u);
+    const db::Row second = sets.resultSets[0].rows[1];
+    const categorization::CategorySelection first = selectionFor(d.env, kProfile, true);
+    WhenShown choose(d.dialog, [&] {
+        d.dialog.findChild<QComboBox*>("ComboBoxCategorySet")->setCurrentIndex(1);
+        d.dialog.findChild<QPushButton*>("ButtonOK")->click();
+    });
+    ASSERT_TRUE(d.dialog.Select(kProfile));
+    EXPECT_EQ(d.dialog.selection().ReportCategorySetId, second[0].toInt());
+    EXPECT_EQ(d.dialog.selection().ReportCategorySetTitle, second[1].toString());
+    EXPECT_EQ(d.dialog.selection().EventListId, first.EventListId);
+    WhenShown leave(d.dialog, [&] { d.dialog.findChild<QPushButton*>("ButtonCancel")->click(); });
+    EXPECT_FALSE(d.dialog.Select(kProfile));
 
     // One enabled set and one event list: nothing to ask.
-    env.exec(
+    d.env.exec(
         QStringLiteral("UPDATE TReportCategorySet SET CategorySetEnabled = 0 WHERE ReportProfileId = %1 AND "
-                       "ReportCategorySetId <> %2")
-            .arg(kProfile)
-            .arg(sets[0].first));
-    env.exec(
+                       "ReportCategorySetId <> 1")
+            .arg(kProfile));
+    d.env.exec(
         QStringLiteral("DELETE FROM TParkUnit_TReportProfile WHERE ReportProfileId = %1 AND ParkUnitId IN "
                        "(SELECT PU.ParkUnitId FROM TParkUnit AS PU INNER JOIN TUnitType AS UT ON "
                        "UT.UnitTypeId = PU.UnitTypeId WHERE IFNULL(UT.EventListId, 0) <> %2)")
             .arg(kProfile)
             .arg(first.EventListId));
     bool shown = false;
-    WhenShown unexpected(dialog, [&] {
+    WhenShown unexpected(d.dialog, [&] {
         shown = true;
-        dialog.reject();
+        d.dialog.reject();
     });
-    ASSERT_TRUE(dialog.Select(kProfile));
+    ASSERT_TRUE(d.dialog.Select(kProfile));
     EXPECT_FALSE(shown);
-    EXPECT_EQ(dialog.selection().ReportCategorySetId, sets[0].first);
-    EXPECT_EQ(dialog.selection().EventListId, first.EventListId);
-    EXPECT_TRUE(env.prompts.recorded().empty());
+    EXPECT_EQ(d.dialog.selection().ReportCategorySetId, 1);
+    EXPECT_EQ(d.dialog.selection().EventListId, first.EventListId);
+    EXPECT_TRUE(d.env.prompts.recorded().empty());
 }
 
-TEST(TFormCatagorySelect, MessagesWhenNothingCanBeChosen) {
-    {
-        Environment env;
-        TFormCatagorySelect dialog(env.context);
-        // A profile without units reports from no event list.
-        env.exec("DELETE FROM TParkUnit_TReportProfile WHERE ReportProfileId = 4");
-        EXPECT_FALSE(dialog.Select(4));
-        auto shown = env.prompts.take();
+TEST(TFormCatagorySelect, NothingToChooseIsToldAndRefused) {
+    Dialog d;
+    struct Case {
+        const char* what;
+        QString sql;
+        bool readFails;
+    };
+    const Case cases[] = {
+        {"the read fails", {}, true},
+        {"no event list: a profile without units",
+         "DELETE FROM TParkUnit_TReportProfile WHERE ReportProfileId = 5", false},
+        {"no enabled set", "UPDATE TReportCategorySet SET CategorySetEnabled = 0 WHERE ReportProfileId = 5",
+         false},
+    };
+    QStringList texts;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.readFails) d.read.failNext();
+        if (!c.sql.isEmpty()) d.env.exec(c.sql);
+        EXPECT_FALSE(d.dialog.Select(kProfile));
+        const auto shown = d.env.prompts.take();
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, "No eventlists found for this profile");
-
-        env.exec(
-            QStringLiteral("UPDATE TReportCategorySet SET CategorySetEnabled = 0 WHERE ReportProfileId = %1")
-                .arg(kProfile));
-        EXPECT_FALSE(dialog.Select(kProfile));
-        shown = env.prompts.take();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, "No Category set found for this profile");
+        texts << shown[0].text;
     }
-    {
-        WrappedProcedure handle = wrapProcedure("WMS_SP_CRQ_HandleReportCategory", 1);
-        *handle.failOn = 1;
-        categorization_test::Setup setup;
-        setup.registry = handle.registry;
-        Environment env(setup);
-        TFormCatagorySelect dialog(env.context);
-        EXPECT_FALSE(dialog.Select(kProfile));
-        const auto shown = env.prompts.take();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, "The category and eventlist Information could not be retrieved.");
-        EXPECT_EQ(shown[0].caption, "Error");
-        EXPECT_EQ(shown[0].icon, ui::Icon::Error);
-        EXPECT_FALSE(env.status.isVisible());
-    }
+    // Each case has its own message.
+    EXPECT_EQ(texts.removeDuplicates(), 0);
+    EXPECT_FALSE(d.env.status.isVisible());
 }

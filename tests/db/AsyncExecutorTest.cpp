@@ -1,10 +1,9 @@
 #include "db/AsyncExecutor.h"
 #include "db/DataSet.h"
-#include "db/Parameters.h"
 #include "support/Gate.h"
+#include "support/Hold.h"
 #include "support/TempDatabase.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -17,41 +16,18 @@
 namespace {
 
 using db::AsyncExecutor;
-using ::testing::HasSubstr;
+using Outcome = db::AsyncExecutor::Outcome;
 
 // A statement that runs for many seconds unless interrupted.
 const QString kLongCount = QStringLiteral(
     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c WHERE x < "
     "100000000");
 
-// Waits the way the status window does: 100 ms of event processing at a time
-// until the flag is set.
-bool waitFor(const bool& flag, int maxMs = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!flag && clock.elapsed() < maxMs) {
-        QEventLoop loop;
-        QTimer::singleShot(100, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return flag;
-}
-
-std::shared_ptr<reportdb::ProcedureRegistry> registryWithScale() {
-    auto registry = reportdb::standardRegistry();
-    registry->add(
-        QStringLiteral("TEST_SP_Scale"),
-        {reportdb::ProcedureParameter::input(QStringLiteral("@Value"), db::FieldType::Integer),
-         reportdb::ProcedureParameter::out(QStringLiteral("@Scaled"), db::FieldType::Integer)},
-        [](reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
-            reportdb::ProcedureResult r;
-            const qlonglong v = args.toLongLong(QStringLiteral("@Value"));
-            r.outputs[QStringLiteral("@Scaled")] = v * 10;
-            r.returnValue = v == 0 ? 5 : 0;
-            r.resultSets.push_back(context.query(QStringLiteral("SELECT ? AS V, ? + 1 AS W"), {v, v}));
-            return r;
-        });
-    return registry;
+db::Command sql(const QString& text, int timeoutSeconds = 0) {
+    db::Command c;
+    c.text = text;
+    c.timeoutSeconds = timeoutSeconds;
+    return c;
 }
 
 // Where the worker's statements stop on their way: point 2n before
@@ -72,9 +48,9 @@ struct Checkpoints {
         std::lock_guard lock(mutex);
         ended << (result.ok() ? QStringLiteral("ok") : result.error);
     }
-    QStringList endings() {
+    QString endings() {
         std::lock_guard lock(mutex);
-        return ended;
+        return ended.join(u'|');
     }
 };
 
@@ -115,170 +91,169 @@ private:
 class AsyncExecution : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(database.isValid());
         connection = database.connect();
         ASSERT_TRUE(connection);
+        shared.setConnectionString(database.connectionString());
         QObject::connect(&executor, &AsyncExecutor::finished, [this](bool ok) {
-            finished = true;
-            finishedOk = ok;
             ++finishedCount;
+            finishedOk = ok;
             finishedOnThread = QThread::currentThread();
         });
     }
 
-    testing_support::TempDatabase database{QString::fromLatin1(reportdb::kDefaultVersionText),
-                                           registryWithScale()};
+    // TEST_SP_Scale @Value, @Scaled OUTPUT: @Scaled = 10 * @Value, returns 5
+    // for 0, and the row (@Value, @Value + 1). TEST_SP_Hold: see Hold.
+    std::shared_ptr<reportdb::ProcedureRegistry> registry() {
+        auto registry = reportdb::standardRegistry();
+        registry->add("TEST_SP_Scale",
+                      {reportdb::ProcedureParameter::input("@Value", db::FieldType::Integer),
+                       reportdb::ProcedureParameter::out("@Scaled", db::FieldType::Integer)},
+                      [](reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
+                          reportdb::ProcedureResult r;
+                          const qlonglong v = args.toLongLong("@Value");
+                          r.outputs["@Scaled"] = v * 10;
+                          r.returnValue = v == 0 ? 5 : 0;
+                          r.resultSets.push_back(context.query("SELECT ? AS V, ? + 1 AS W", {v, v}));
+                          return r;
+                      });
+        registry->add("TEST_SP_Hold", {}, [this](reportdb::ProcedureContext& c, const reportdb::Arguments&) {
+            hold.run(c);
+            return reportdb::ProcedureResult();
+        });
+        return registry;
+    }
+
+    // Runs the event loop until the executor reports the run it started.
+    bool waitFinished(int count = 1) {
+        if (finishedCount < count) {
+            QEventLoop loop;
+            QObject::connect(&executor, &AsyncExecutor::finished, &loop, [&] {
+                if (finishedCount >= count) loop.quit();
+            });
+            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return finishedCount >= count;
+    }
+    db::Command scale(int value) {
+        db::Command c;
+        c.type = db::CommandType::StoredProcedure;
+        c.text = QStringLiteral("TEST_SP_Scale");
+        c.parameters = {{"@ReturnValue", db::FieldType::Integer, 4, db::ParameterDirection::ReturnValue, {}},
+                        {"@Value", db::FieldType::Integer, 4, db::ParameterDirection::Input, value},
+                        {"@Scaled", db::FieldType::Integer, 4, db::ParameterDirection::Output, {}}};
+        return c;
+    }
+
+    testing_support::Hold hold;
+    testing_support::TempDatabase database{QString::fromLatin1(reportdb::kDefaultVersionText), registry()};
     std::unique_ptr<db::Connection> connection;
+    db::SharedConnection shared{QStringLiteral("Database"), database.factory()};
     AsyncExecutor executor;
-    bool finished = false;
-    bool finishedOk = false;
     int finishedCount = 0;
+    bool finishedOk = false;
     QThread* finishedOnThread = nullptr;
 };
 
-TEST_F(AsyncExecution, CompletesOnTheOwnersThreadWithOutputs) {
-    db::Command c;
-    c.type = db::CommandType::StoredProcedure;
-    c.text = QStringLiteral("TEST_SP_Scale");
-    db::AddParameter(
-        c,
-        {QStringLiteral("@ReturnValue"), db::FieldType::Integer, 4, db::ParameterDirection::ReturnValue, {}});
-    db::AddParameter(
-        c, {QStringLiteral("@Value"), db::FieldType::Integer, 4, db::ParameterDirection::Input, "4"});
-    db::AddParameter(
-        c, {QStringLiteral("@Scaled"), db::FieldType::Integer, 4, db::ParameterDirection::Output, "NULL"});
-
+TEST_F(AsyncExecution, CompletesOnTheOwnersThreadWithOutputsAndRows) {
+    const db::Command c = scale(4);
     ASSERT_TRUE(executor.execute(*connection, c)) << executor.errorText().toStdString();
     EXPECT_TRUE(executor.isRunning());
-    // Only one execution at a time.
-    EXPECT_FALSE(executor.execute(*connection, c));
-    EXPECT_FALSE(executor.errorText().isEmpty());
-    EXPECT_FALSE(finished);  // never reported synchronously
-
-    ASSERT_TRUE(waitFor(finished));
+    EXPECT_FALSE(executor.execute(*connection, c)) << "only one execution at a time";
+    EXPECT_EQ(finishedCount, 0) << "reported synchronously";
+    ASSERT_TRUE(waitFinished());
     EXPECT_TRUE(finishedOk);
-    EXPECT_EQ(finishedCount, 1);
     EXPECT_EQ(finishedOnThread, QThread::currentThread());
-    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::Completed);
-    EXPECT_FALSE(executor.isRunning());
+    EXPECT_EQ(executor.outcome(), Outcome::Completed);
     EXPECT_EQ(executor.command().parameter(QStringLiteral("@Scaled"))->value.toInt(), 40);
-    EXPECT_EQ(executor.command().returnValueParameter()->value.toInt(), 0);
-    EXPECT_TRUE(c.parameter(QStringLiteral("@Scaled"))->isNull());  // the caller's copy is untouched
-    ASSERT_EQ(executor.rows().rows.size(), 1u);
+    EXPECT_TRUE(c.parameter(QStringLiteral("@Scaled"))->isNull()) << "the caller's copy changed";
 
-    // The rows of an execution open a data set, as ExecuteAsync for a data set does.
-    db::Command select;
-    select.text = QStringLiteral("SELECT ReportProfileId FROM TReportProfile WHERE 1 = 0 UNION ALL SELECT 7");
-    finished = false;
-    ASSERT_TRUE(executor.open(*connection, select));
-    ASSERT_TRUE(waitFor(finished));
-    ASSERT_TRUE(finishedOk) << executor.errorText().toStdString();
-    db::DataSet ds;
-    ds.setRows(executor.rows());
-    ds.setCommand(executor.command());
-    ASSERT_EQ(ds.recordCount(), 1);
-    EXPECT_EQ(ds.value(0).toInt(), 7);
-
-    // A return value other than 0 is the caller's to judge: the run itself succeeded.
-    c.parameter(QStringLiteral("@Value"))->value = 0;
-    finished = false;
-    ASSERT_TRUE(executor.execute(*connection, c));
-    ASSERT_TRUE(waitFor(finished));
+    // A return value other than 0 is the caller's to judge: the run succeeded.
+    ASSERT_TRUE(executor.execute(*connection, scale(0)));
+    ASSERT_TRUE(waitFinished(2));
     EXPECT_TRUE(finishedOk);
     EXPECT_EQ(executor.command().returnValueParameter()->value.toInt(), 5);
-}
 
-TEST_F(AsyncExecution, RunsOnASharedConnection) {
-    db::SharedConnection shared(QStringLiteral("Database"), database.factory());
-    shared.setConnectionString(database.connectionString());
-    db::Command c;
-    c.text = QStringLiteral("SELECT 6 * 7");
-    ASSERT_TRUE(executor.open(shared, c)) << executor.errorText().toStdString();
+    // The rows of a statement, on a shared connection that connects on demand.
+    ASSERT_TRUE(executor.open(shared, sql("SELECT 6 * 7 UNION ALL SELECT 1")))
+        << executor.errorText().toStdString();
     EXPECT_TRUE(shared.isConnected());
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_TRUE(finishedOk);
-    EXPECT_EQ(executor.rows().rows.at(0).at(0).toInt(), 42);
+    ASSERT_TRUE(waitFinished(3));
+    db::DataSet ds;
+    ds.setRows(executor.rows());
+    ASSERT_EQ(ds.recordCount(), 2);
+    EXPECT_EQ(ds.value(0).toInt(), 42);
 
     db::SharedConnection nowhere(QStringLiteral("Database"), database.factory());
     nowhere.setConnectionString(QStringLiteral("Provider=Embedded;Data Source=/nonexistent/x.db"));
-    finished = false;
-    EXPECT_FALSE(executor.execute(nowhere, c));
+    EXPECT_FALSE(executor.execute(nowhere, sql("SELECT 1")));
     EXPECT_FALSE(executor.errorText().isEmpty());
     EXPECT_FALSE(executor.isRunning());
 }
 
 TEST_F(AsyncExecution, ReportsProviderErrors) {
-    db::Command c;
-    c.text = QStringLiteral("SELECT * FROM TNoSuchTable");
-    ASSERT_TRUE(executor.execute(*connection, c));
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_FALSE(finishedOk);
-    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::Failed);
-    EXPECT_THAT(executor.errorText().toStdString(), HasSubstr("no such table"));
-
-    // Opening a data set needs rows.
-    c.text = QStringLiteral("DELETE FROM TReportProfile WHERE 0");
-    finished = false;
-    ASSERT_TRUE(executor.open(*connection, c));
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_FALSE(finishedOk);
-    EXPECT_THAT(executor.errorText().toStdString(), HasSubstr("no rows"));
-    // The same statement as a command is fine.
-    finished = false;
-    ASSERT_TRUE(executor.execute(*connection, c));
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_TRUE(finishedOk) << executor.errorText().toStdString();
+    const struct {
+        db::Command command;
+        bool open;
+        const char* error;  // nullptr: succeeds
+    } table[] = {
+        {sql("SELECT * FROM TNoSuchTable"), false, "no such table"},
+        {sql("DELETE FROM TReportProfile WHERE 0"), true, "no rows"},  // a data set needs rows
+        {sql("DELETE FROM TReportProfile WHERE 0"), false, nullptr},
+    };
+    int runs = 0;
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.command.text.toStdString());
+        ASSERT_TRUE(row.open ? executor.open(*connection, row.command)
+                             : executor.execute(*connection, row.command));
+        ASSERT_TRUE(waitFinished(++runs));
+        EXPECT_EQ(finishedOk, !row.error);
+        EXPECT_EQ(executor.outcome(), row.error ? Outcome::Failed : Outcome::Completed);
+        if (row.error) {
+            EXPECT_TRUE(executor.errorText().contains(QLatin1StringView(row.error)));
+        }
+    }
 }
 
-TEST_F(AsyncExecution, CancelAndTimeOutStopALongStatement) {
-    db::Command c;
-    c.text = kLongCount;
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(executor.execute(*connection, c));
-    // Cancel from inside the waiting loop, as the cancel button would.
-    QTimer::singleShot(300, &executor, &AsyncExecutor::cancel);
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_FALSE(finishedOk);
-    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::Cancelled);
+TEST_F(AsyncExecution, CancelAndTimeOutStopAStatement) {
+    // Cancelled while it runs, and right after the start, before it may have begun.
+    testing_support::WhenHeld user(hold, [this] { executor.cancel(); });
+    ASSERT_TRUE(executor.execute(*connection, sql("EXEC TEST_SP_Hold")));
+    ASSERT_TRUE(waitFinished(1));
+    EXPECT_EQ(executor.outcome(), Outcome::Cancelled);
     EXPECT_FALSE(executor.errorText().isEmpty());
-
-    // Cancel right after the start, before the statement may have begun.
-    finished = false;
-    clock.restart();
-    ASSERT_TRUE(executor.execute(*connection, c));
+    ASSERT_TRUE(executor.execute(*connection, sql(kLongCount)));
     executor.cancel();
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::Cancelled);
+    ASSERT_TRUE(waitFinished(2));
+    EXPECT_EQ(executor.outcome(), Outcome::Cancelled);
+
+    // A time-out of 0 is no limit: events that run while it is held do not end it.
+    auto points = std::make_shared<Checkpoints>();
+    CheckpointConnection gated(database.connect(), points);
+    ASSERT_TRUE(executor.execute(gated, sql("SELECT 1")));
+    ASSERT_TRUE(points->gate.waitReached(0));
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    points->gate.allow(INT_MAX);
+    ASSERT_TRUE(waitFinished(3));
+    EXPECT_EQ(executor.outcome(), Outcome::Completed);
 
     // The command's time-out.
-    c.timeoutSeconds = 1;
-    finished = false;
-    clock.restart();
-    ASSERT_TRUE(executor.execute(*connection, c));
-    ASSERT_TRUE(waitFor(finished));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(executor.execute(*connection, sql("EXEC TEST_SP_Hold", 1)));
+    ASSERT_TRUE(waitFinished(4));
     EXPECT_GE(clock.elapsed(), 900);
-    EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::TimedOut);
+    EXPECT_EQ(executor.outcome(), Outcome::TimedOut);
 
-    // The executor is usable again afterwards.
-    db::Command quick;
-    quick.text = QStringLiteral("SELECT 1");
-    finished = false;
-    ASSERT_TRUE(executor.execute(*connection, quick));
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_TRUE(finishedOk);
+    ASSERT_TRUE(executor.execute(*connection, sql("SELECT 1")));
+    ASSERT_TRUE(waitFinished(5));
+    EXPECT_TRUE(finishedOk) << "not usable again";
 }
 
 // Destroying an executor right after execute() ends its statement at once,
 // whether the interrupt comes just before the statement starts or while it
 // runs; with a fault it would run until the command's time-out.
 TEST_F(AsyncExecution, DestroyingAnExecutorEndsItsStatementInEveryInterleaving) {
-    db::Command c;
-    c.text = kLongCount;
-    c.timeoutSeconds = 1;
     for (int i = 0; i < 10; ++i) {
         const bool beforeStart = i % 2 == 0;
         SCOPED_TRACE(beforeStart ? "interrupted before the statement starts" : "interrupted as it starts");
@@ -288,35 +263,64 @@ TEST_F(AsyncExecution, DestroyingAnExecutorEndsItsStatementInEveryInterleaving) 
         if (!beforeStart) points->gate.allow(INT_MAX);
         {
             AsyncExecutor local;
-            ASSERT_TRUE(local.execute(gated, c));
+            ASSERT_TRUE(local.execute(gated, sql(kLongCount, 1)));
             ASSERT_TRUE(points->gate.waitReached(0));
         }
-        EXPECT_EQ(points->endings().join("|").toStdString(), "interrupted");
+        EXPECT_EQ(points->endings(), QStringLiteral("interrupted"));
     }
     // Nothing is delivered to the destroyed executors later.
     QCoreApplication::processEvents();
+}
+
+// Several commands in one transaction: all are written or none; the run
+// stops at the first that fails or returns a non-zero return value.
+TEST_F(AsyncExecution, SeveralCommandsAreWrittenAllOrNone) {
+    const auto insert = [](const char* initials) {
+        return sql(QStringLiteral("INSERT INTO TUser (UserInitials) VALUES ('%1')").arg(initials));
+    };
+    const struct {
+        std::vector<db::Command> commands;
+        int failedIndex;
+        int written;
+    } table[] = {
+        {{insert("A1"), insert("A2"), scale(1)}, -1, 2},
+        {{insert("B1"), scale(0), insert("B3")}, 1, 0},  // return value 5: refused
+        {{insert("C1"), sql("SELECT * FROM TNoSuchTable")}, 1, 0},
+    };
+    int runs = 0;
+    int users = database.scalar("SELECT count(*) FROM TUser").toInt();
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.failedIndex);
+        ASSERT_TRUE(executor.executeAll(shared, row.commands)) << executor.errorText().toStdString();
+        ASSERT_TRUE(waitFinished(++runs));
+        EXPECT_EQ(executor.failedIndex(), row.failedIndex);
+        if (const db::Parameter* returned = executor.command().returnValueParameter()) {
+            EXPECT_EQ(returned->value.toInt(), row.failedIndex < 0 ? 0 : 5);
+        }
+        users += row.written;
+        EXPECT_EQ(database.scalar("SELECT count(*) FROM TUser").toInt(), users);
+    }
+    EXPECT_FALSE(executor.executeAll(shared, {}));
 }
 
 // A run of several commands that is cancelled as one of them completes
 // starts none of the others, and keeps none of their work.
 TEST_F(AsyncExecution, ACancelledRunStartsNoFurtherCommand) {
     auto points = std::make_shared<Checkpoints>();
-    db::SharedConnection shared(QStringLiteral("Database"),
-                                [&](const QString&, QString*) -> std::unique_ptr<db::Connection> {
-                                    return std::make_unique<CheckpointConnection>(database.connect(), points);
-                                });
-    std::vector<db::Command> commands(2);
-    commands[0].text = QStringLiteral("INSERT INTO TUser (UserInitials) VALUES ('AB')");
-    commands[1].text = QStringLiteral("INSERT INTO TUser (UserInitials) VALUES ('CD')");
+    db::SharedConnection gated(QStringLiteral("Database"), [&](const QString&, QString*) {
+        return std::unique_ptr<db::Connection>(
+            std::make_unique<CheckpointConnection>(database.connect(), points));
+    });
     points->gate.allow(1);  // the first command runs, then waits
-    ASSERT_TRUE(executor.executeAll(shared, commands)) << executor.errorText().toStdString();
+    ASSERT_TRUE(executor.executeAll(gated, {sql("INSERT INTO TUser (UserInitials) VALUES ('AB')"),
+                                            sql("INSERT INTO TUser (UserInitials) VALUES ('CD')")}));
     ASSERT_TRUE(points->gate.waitReached(1));
     executor.cancel();
     points->gate.allow(INT_MAX);
-    ASSERT_TRUE(waitFor(finished));
-    EXPECT_EQ(executor.outcome(), AsyncExecutor::Outcome::Cancelled);
-    EXPECT_EQ(points->endings().join("|").toStdString(), "ok");
-    EXPECT_EQ(database.scalar("SELECT count(*) FROM TUser").toInt(), 0);
+    ASSERT_TRUE(waitFinished());
+    EXPECT_EQ(executor.outcome(), Outcome::Cancelled);
+    EXPECT_EQ(points->endings(), QStringLiteral("ok"));
+    EXPECT_EQ(database.scalar("SELECT count(*) FROM TUser WHERE UserInitials IN ('AB', 'CD')").toInt(), 0);
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -78,7 +81,7 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     // The profile list has loaded when the tool says so in its trace log.
     QDeadlineTimer loaded(30000);
     while (!traceContains(traceFolder, QStringLiteral("Start-up finished")) && !loaded.hasExpired())
-        QThread::msleep(100);
+        QThread::msleep(20);
     ASSERT_TRUE(traceContains(traceFolder, QStringLiteral("Start-up finished")));
 
     const struct {
@@ -108,6 +111,56 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     EXPECT_EQ(host.exitCode(), 0);
     EXPECT_TRUE(traceContains(traceFolder, QStringLiteral("Session unlocked")));
     EXPECT_TRUE(QDir(runtime.path()).isEmpty()) << "the tool left its socket behind";
+}
+
+// The stand-in host writes session files as the host does and shows them as
+// the tool reads them.
+TEST(ToolEndToEnd, HostWritesAndShowsSessions) {
+    QTemporaryDir dir;
+    const QString desc = dir.filePath(QStringLiteral("desc.json"));
+    const QString file = dir.filePath(QStringLiteral("session.xml"));
+    {
+        QFile f(desc);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"([{"SessionId": 2, "UserInit": "TWO"},
+                    {"SessionId": 5, "UserInit": "FIVE", "ParkUnits": [{"SParkUnitId": 8, "UnitTypeTitle": "V90"}],
+                     "Scenarios": [{"SScenarioId": 1, "ScenarioName": "All", "ParkUnitIds": [8]}]}])");
+    }
+    const auto run = [](const QStringList& args, QByteArray* out = nullptr) {
+        QProcess p;
+        p.start(QStringLiteral(PA_HOST_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        if (out) *out = p.readAllStandardOutput() + p.readAllStandardError();
+        return p.exitCode();
+    };
+    QByteArray out;
+    ASSERT_EQ(run({"session", "write", file, "--json", desc, "--features", "3,146", "--online", "NO",
+                   "--online-connection", "Data Source=on;User ID=sa;Password=pw", "--offline-connection",
+                   "Data Source=off", "--user-type", "Korvane", "--trace-level", "4"},
+                  &out),
+              0)
+        << out.toStdString();
+    ASSERT_EQ(run({"session", "show", file, "5"}, &out), 0) << out.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(out).object();
+    const QJsonObject expected = QJsonDocument::fromJson(R"({
+        "UserInit": "FIVE", "FeatureCodes": [3, 146], "OnlineFlag": false, "KorvaneUser": true, "TraceLevel": 4,
+        "OnlineConnection": {"DataSource": "on", "Catalog": "", "UserName": "sa", "Password": "pw"},
+        "OfflineConfiguration": "Data Source=off", "Scenarios": [{"SScenarioId": 1, "ScenarioName": "All",
+        "ParkUnitIds": [8]}], "Loaded": true})")
+                                     .object();
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        EXPECT_EQ(json[it.key()], it.value()) << it.key().toStdString();
+    EXPECT_EQ(json[u"UnitTypes"][0][u"UnitTypeTitle"].toString(), QStringLiteral("V90"));
+    ASSERT_EQ(run({"session", "show", file, "2"}, &out), 0);
+    EXPECT_EQ(QJsonDocument::fromJson(out).object()[u"UserInit"].toString(), QStringLiteral("TWO"));
+
+    EXPECT_EQ(run({"session", "show", file, "4"}, &out), 1);
+    EXPECT_TRUE(out.contains("Session was not found in XML file (SessionId = 4)")) << out.toStdString();
+    // Usage errors: a flag that would give both sessions one id, an unknown flag, a missing id.
+    for (const QStringList& args :
+         {QStringList{"session", "write", file, "--json", desc, "--session-id", "3"},
+          QStringList{"session", "write", file, "--colour", "red"}, QStringList{"session", "show", file}})
+        EXPECT_EQ(run(args), 2) << args.join(u' ').toStdString();
 }
 
 }  // namespace

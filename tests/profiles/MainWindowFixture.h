@@ -1,26 +1,18 @@
 #pragma once
-// A main window on a small demo database, with a session file written as the
-// host writes it, and the shared windows it uses.
+// Every window of the program, made as the program makes them, on a small
+// demo database, with a session file written as the host writes it.
 
 #include "app/AppContext.h"
 #include "app/SessionFile.h"
-#include "app/TFormStatus.h"
-#include "categorization/TFormCatagoryAllocation.h"
-#include "categorization/TFormCatagorySelect.h"
-#include "categorization/TFormCategoryDetails.h"
-#include "categorization/TFormDeratingCatagoryAllocation.h"
-#include "categorization/TFormManageCategorySet.h"
-#include "categorization/TFormRenameCategorySet.h"
-#include "categorization/TFormSelectCategorizationType.h"
 #include "demo/DemoSession.h"
-#include "profiles/TFormRemovePromt.h"
+#include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "reportdb/demo/Demo.h"
-#include "shadowdata/TFormProgresser.h"
-#include "shadowdata/TFormRGSDialog.h"
+#include "reports/TFormReportMenu.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
+#include "ui/DataSetModel.h"
 
 #include <gtest/gtest.h>
 #include <QTableView>
@@ -28,17 +20,17 @@
 
 namespace testing_support {
 
-inline DemoContent smallDemo(const QString& version = QStringLiteral("3.28.0.0")) {
-    DemoContent demo;
-    demo.options.versionText = version;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = 20;
-    return demo;
-}
+// Demo profiles by id.
+constexpr int kWholePark = 1;      // automatic generation, IEC reporting
+constexpr int kPhase1 = 2;         // locked
+constexpr int kPhase2 = 3;         // regeneration pending, derating categorisation
+constexpr int kExportProfile = 4;  // used by an export job
+constexpr int kNorthRow = 5;
 
 struct MainWindowSetup {
+    // The database version the session reports (the demo's own is the same
+    // for every test: one demo database per test program).
     QString version = QStringLiteral("3.28.0.0");
-    QString features = QStringLiteral("3,6,101,102,146,153");
     QString online = QStringLiteral("YES");
     std::shared_ptr<const reportdb::ProcedureRegistry> registry;
     int userId = -1;           // -1: the demo administrator
@@ -48,27 +40,17 @@ struct MainWindowSetup {
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(const MainWindowSetup& setup = {})
-        : database(smallDemo(setup.version), setup.registry),
+        : database(demo(), setup.registry),
           context(prompts, trace.log(), database.factory()),
-          status(context),
-          removePrompt(context),
-          periodDialog(context),
-          progresser(context),
-          categorizationType(context),
-          categorySelect(context),
-          categoryAllocation(context),
-          deratingAllocation(context),
-          renameCategorySet(context),
-          manageCategorySet(context, renameCategorySet),
-          categoryDetails(context, manageCategorySet, renameCategorySet),
-          window(context) {
+          windows(context),
+          window(*windows.mainWindow) {
         reportdb::demo::Summary summary;
         QString error;
         EXPECT_TRUE(reportdb::demo::readDemoSummary(database.path(), &summary, &error))
             << error.toStdString();
         demo::SessionChoices choices;
         choices.sessionId = 7;
-        choices.features = setup.features;
+        choices.features = QStringLiteral("3,6,101,102,146,153");
         choices.sysDir = QStringLiteral(PA_LANG_DIR);
         app::SessionDescription session = demo::demoSession(summary, database.path(), choices);
         if (setup.userId >= 0) session.UserId = setup.userId;
@@ -79,20 +61,8 @@ public:
         EXPECT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
         context.session().SessionFile = sessionFile;
         context.session().SessionId = 7;
-        context.windows().status = &status;
-        MainWindowDialogs dialogs;
-        dialogs.removePrompt = &removePrompt;
-        dialogs.regenerationPeriod = &periodDialog;
-        dialogs.progresser = &progresser;
-        dialogs.categorizationType = &categorizationType;
-        dialogs.categorySelect = &categorySelect;
-        dialogs.categoryAllocation = &categoryAllocation;
-        dialogs.deratingAllocation = &deratingAllocation;
-        dialogs.categoryDetails = &categoryDetails;
-        window.setDialogs(dialogs);
+        windows.reportMenu->setSettingsFile(database.folder() + QStringLiteral("/printers.ini"));
     }
-
-    ~MainWindowFixture() { context.windows() = app::SharedWindows{}; }
 
     bool start() { return window.TimerStartTimer(); }
 
@@ -100,36 +70,36 @@ public:
     bool select(int profileId) {
         return window.profileList().locate(QStringLiteral("ReportProfileId"), profileId);
     }
-    QVariant cell(const QString& column, const QString& sqlWhere) {
-        return database.scalar(
-            QStringLiteral("SELECT %1 FROM TReportProfile WHERE %2").arg(column, sqlWhere));
+    QVariant cell(const QString& column, int profileId) {
+        return database.scalar(QStringLiteral("SELECT %1 FROM TReportProfile WHERE ReportProfileId = %2")
+                                   .arg(column)
+                                   .arg(profileId));
     }
-    template <typename T>
-    T* find(const char* name) {
-        return window.findChild<T*>(QLatin1String(name));
+    // The grid's text of a calculated or shown field.
+    QString gridText(int row, const QString& field) {
+        auto* model = qobject_cast<ui::DataSetModel*>(window.grid()->model());
+        return model->data(model->index(row, model->columnOf(field))).toString();
     }
-    bool enabled(const char* buttonName) {
-        auto* w = window.findChild<QWidget*>(QLatin1String(buttonName));
-        EXPECT_NE(w, nullptr) << buttonName;
+    bool enabled(const char* name) {
+        auto* w = window.findChild<QWidget*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
         return w && w->isEnabled();
+    }
+
+    static DemoContent demo() {
+        DemoContent demo;
+        demo.options.versionText = QStringLiteral("3.28.0.0");
+        demo.options.turbineCount = 4;
+        demo.options.rawDataDays = 20;
+        return demo;
     }
 
     ScriptedPrompts prompts;
     TraceCapture trace;
     TempDatabase database;
     app::AppContext context;
-    TFormStatus status;
-    TFormRemovePromt removePrompt;
-    TFormRGSDialog periodDialog;
-    TFormProgresser progresser;
-    TFormSelectCategorizationType categorizationType;
-    TFormCatagorySelect categorySelect;
-    TFormCatagoryAllocation categoryAllocation;
-    TFormDeratingCatagoryAllocation deratingAllocation;
-    TFormRenameCategorySet renameCategorySet;
-    TFormManageCategorySet manageCategorySet;
-    TFormCategoryDetails categoryDetails;
-    TFormSQLProfileAdministrator window;
+    ApplicationWindows windows;
+    TFormSQLProfileAdministrator& window;
     QString sessionFile;
 };
 

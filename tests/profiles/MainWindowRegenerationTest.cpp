@@ -1,119 +1,259 @@
-// Regenerating a profile's shadow data from the main window, and the watch
-// that refreshes the list until the status is seen to change.
+// The windows the main window opens for its profile: the regeneration and
+// the watch that follows it, the categorization paths with the regeneration
+// marker they set, and the print.
 
 #include "MainWindowFixture.h"
 
-#include "ui/DataSetModel.h"
+#include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormCatagorySelect.h"
+#include "categorization/TFormCategoryDetails.h"
+#include "categorization/TFormDeratingCatagoryAllocation.h"
+#include "categorization/TFormSelectCategorizationType.h"
+#include "reports/ReportJobs.h"
+#include "shadowdata/TFormProgresser.h"
+#include "shadowdata/TFormRGSDialog.h"
+#include "support/WhenShown.h"
 #include "ui/Waiting.h"
 
 #include <QCheckBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
+#include <QRadioButton>
+#include <QToolButton>
+
+using namespace testing_support;
 
 namespace {
 
-using testing_support::MainWindowFixture;
-using testing_support::MainWindowSetup;
+QPushButton* button(QWidget& window, const char* name) { return window.findChild<QPushButton*>(name); }
 
-constexpr int kPhase2 = 3;  // marked for regeneration
+}  // namespace
 
-// Accepts the period dialog for the whole period, then closes the progress
-// window once it has finished.
-void acceptWholePeriodAndClose(MainWindowFixture& f) {
-    QTimer::singleShot(0, &f.periodDialog, [&f] {
-        ui::waitUntil([&f] { return f.periodDialog.isVisible(); }, 10, 5000);
-        f.periodDialog.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(true);
-        f.periodDialog.findChild<QPushButton*>("ButtonOK")->click();
-        QTimer::singleShot(0, &f.progresser, [&f] {
-            ui::waitUntil([&f] { return f.progresser.isVisible() && !f.progresser.isRunning(); }, 20, 30000);
-            f.progresser.findChild<QPushButton*>("Button2")->click();
-        });
-    });
-}
-
-TEST(MainWindowRegeneration, JobCountsDownAndTheWatchShowsItDone) {
-    MainWindowFixture f;
-    ASSERT_TRUE(f.start());
-    ASSERT_TRUE(f.select(kPhase2));
-    acceptWholePeriodAndClose(f);
-    f.window.ActionRegenerateShadowDataExecute();
-    EXPECT_TRUE(f.progresser.succeeded());
-    EXPECT_TRUE(f.window.isWatching());
-
-    // The job runs in the database; the watch's refreshes show its end.
-    const auto done = [&f] {
-        return f.cell("ReportProfileStatus", "ReportProfileId = 3").toInt() == 0 &&
-               f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 3").toInt() == 0;
-    };
-    ASSERT_TRUE(ui::waitUntil(done, 50, 60000));
-    const auto upToDate = f.context.texts().profile(290);
-    auto* model = qobject_cast<ui::DataSetModel*>(f.window.grid()->model());
-    const auto shown = [&] {
-        return model->data(model->index(2, model->columnOf("StatusText"))).toString() == upToDate;
-    };
-    EXPECT_TRUE(ui::waitUntil(shown, 50, 5000));
-    EXPECT_GT(f.database.scalar("SELECT COUNT(*) FROM TShadowData WHERE ReportProfileId = 3").toInt(), 0);
-}
-
-TEST(MainWindowRegeneration, DirectRegenerationOnAnOldDatabase) {
-    MainWindowSetup setup;
-    setup.version = "2.29.0.0";
-    MainWindowFixture f(setup);
-    ASSERT_TRUE(f.start());
-    ASSERT_TRUE(f.select(kPhase2));
-    acceptWholePeriodAndClose(f);
-    f.window.ActionRegenerateShadowDataExecute();
-    EXPECT_TRUE(f.progresser.succeeded());
-    EXPECT_EQ(f.cell("ReportProfileStatus", "ReportProfileId = 3").toInt(), 0);
-    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", "ReportProfileId = 3").toInt(), 0);
-}
-
-// A direct regeneration that fails in the database: it leaves a negative
-// status, which the list shows once the watch has refreshed it.
-TEST(MainWindowRegeneration, TheWatchShowsAFailedRegeneration) {
+// The command from the period dialog through the progress window to the
+// list, which follows the profiles' status for a while after every
+// regeneration, and for as long as one of them regenerates.
+TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
+    auto fail = std::make_shared<bool>(false);
     auto registry = reportdb::standardRegistry();
-    using reportdb::ProcedureParameter;
-    registry->addStepwise("DCE_SP_UpdateShadowDataForParkUnitsInProfile",
-                          {ProcedureParameter::input("@ReportProfileId", db::FieldType::Integer),
-                           ProcedureParameter::input("@FromDate", db::FieldType::DateTime),
-                           ProcedureParameter::input("@ToDate", db::FieldType::DateTime)},
-                          [](reportdb::ProcedureContext& c, const reportdb::Arguments& args) {
-                              c.step([&] {
-                                  c.exec(
-                                      "UPDATE TReportProfile SET ReportProfileStatus = -1 "
-                                      "WHERE ReportProfileId = ?",
-                                      {args.toInt("@ReportProfileId")});
-                              });
-                              return reportdb::ProcedureResult::failure("The disk is full");
-                          });
+    reportdb::ProcedureDefinition direct = *registry->find("DCE_SP_UpdateShadowDataForParkUnitsInProfile");
+    direct.body = [fail, standard = direct.body](reportdb::ProcedureContext& c,
+                                                 const reportdb::Arguments& a) {
+        if (!*fail) return standard(c, a);
+        c.step([&] {
+            c.exec("UPDATE TReportProfile SET ReportProfileStatus = -1 WHERE ReportProfileId = ?",
+                   {a.toInt("@ReportProfileId")});
+        });
+        return reportdb::ProcedureResult::failure("The disk is full");
+    };
+    registry->add(direct);
     MainWindowSetup setup;
-    setup.version = "2.29.0.0";
     setup.registry = registry;
     MainWindowFixture f(setup);
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kPhase2));
-    f.prompts.allowMessages();
+    auto& texts = f.context.texts();
+    auto& database = f.context.Database();
+    TFormRGSDialog& period = *f.windows.rgsDialog;
+    TFormProgresser& progress = *f.windows.progresser;
+    const QDate lastDay = reportdb::demo::lastDataDay();
 
-    QTimer::singleShot(0, &f.periodDialog, [&f] {
-        ui::waitUntil([&f] { return f.periodDialog.isVisible(); }, 10, 5000);
-        f.periodDialog.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(true);
-        f.periodDialog.findChild<QPushButton*>("ButtonOK")->click();
-        QTimer::singleShot(0, &f.progresser, [&f] {
-            ui::waitUntil([&f] { return f.progresser.isVisible(); }, 10, 5000);
-            ui::waitUntil([&f] { return f.cell("ReportProfileStatus", "ReportProfileId = 3").toInt() < 0; },
-                          10, 5000);
-            f.progresser.TimerTimer();
-            f.progresser.findChild<QPushButton*>("Button2")->click();
+    const auto nothing = [] {};
+    const auto noRawData = [&] {
+        f.database.exec(
+            "CREATE TABLE Kept AS SELECT * FROM TRawDataTimeLimits; DELETE FROM TRawDataTimeLimits");
+    };
+    const auto noDatabase = [&] {
+        f.database.exec("INSERT INTO TRawDataTimeLimits SELECT * FROM Kept");
+        database.close();
+        database.setConnectionString("Provider=Embedded;Data Source=/no/such.db");
+    };
+    const auto oldDatabase = [&] {
+        database.setConnectionString(f.database.connectionString());
+        f.context.session().DBVersion = "2.29.0.0";
+    };
+    const auto failing = [&] { *fail = true; };
+    const auto jobDatabase = [&] { f.context.session().DBVersion = "3.28.0.0"; };
+    enum Answer { Cancel, WholePeriod, LastDay };
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        Answer answer;
+        std::vector<ui::Icon> prompts;
+        QString outcome;  // empty: no progress window
+        int statusText;   // the list's after a round of the watch (0: not looked at)
+    } runs[] = {
+        {"cancelled", nothing, Cancel, {}, {}, 295},
+        // Without raw data there is no whole period; unset dates are not sent.
+        {"whole period without raw data", noRawData, WholePeriod, {ui::Icon::Warning}, {}, 295},
+        // The dialog cannot read the limits, and the start cannot connect.
+        {"no database", noDatabase, LastDay, {ui::Icon::Error, ui::Icon::Error}, {}, 0},
+        // Regenerated in the call; the list is refreshed then.
+        {"direct", oldDatabase, LastDay, {}, TFormProgresser::kRegenerated, 290},
+        {"failed in the database",
+         failing,
+         WholePeriod,
+         {ui::Icon::Error},
+         TFormProgresser::kNotRegenerated,
+         297},
+        // A job database queues a job and returns; the job runs on.
+        {"job", jobDatabase, LastDay, {}, TFormProgresser::kJobStarted, 0},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        run.before();
+        WhenShown choose(period, [&] {
+            if (run.answer == Cancel) return period.reject();
+            period.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(run.answer == WholePeriod);
+            period.findChild<QDateEdit*>("DatePickerStart")->setDate(lastDay);
+            period.findChild<QDateEdit*>("DatePickerStop")->setDate(lastDay);
+            button(period, "ButtonOK")->click();
         });
-    });
-    f.window.ActionRegenerateShadowDataExecute();
-    EXPECT_FALSE(f.progresser.succeeded());
-    ASSERT_TRUE(f.window.isWatching());
-
+        // Ticks as often as the test polls, rather than once a second.
+        QString outcome;
+        WhenShown close(
+            progress,
+            [&] {
+                outcome = progress.findChild<QLabel*>("Label2")->text();
+                button(progress, "Button2")->click();
+            },
+            [&] {
+                if (progress.isRunning()) progress.TimerTimer();
+                return !progress.isRunning();
+            });
+        f.window.ActionRegenerateShadowDataExecute();
+        EXPECT_TRUE(choose.fired());
+        EXPECT_EQ(outcome, run.outcome);
+        std::vector<ui::Icon> icons;
+        for (const auto& prompt : f.prompts.take()) icons.push_back(prompt.icon);
+        EXPECT_EQ(icons, run.prompts);
+        EXPECT_TRUE(f.window.isWatching());
+        if (run.statusText == 0) continue;
+        f.window.TimerRegenationStatusTimer();
+        EXPECT_EQ(f.gridText(2, "StatusText"), texts.profile(run.statusText));
+    }
+    // The watch shows the job's end.
+    ASSERT_TRUE(ui::waitUntil(
+        [&] {
+            return f.database.scalar("SELECT count(*) FROM TJob WHERE FinishedAt IS NOT NULL").toInt() > 0;
+        },
+        10, 20000));
     f.window.TimerRegenationStatusTimer();
-    auto* model = qobject_cast<ui::DataSetModel*>(f.window.grid()->model());
-    EXPECT_EQ(model->data(model->index(2, model->columnOf("StatusText"))).toString(),
-              f.context.texts().profile(297));
+    EXPECT_EQ(f.gridText(2, "StatusText"), texts.profile(290));
+
+    // Another regeneration runs meanwhile: the watch goes on past its rounds.
+    f.database.exec("UPDATE TReportProfile SET ReportProfileStatus = 3 WHERE ReportProfileId = 3");
+    for (int round = 0; round < 12; ++round) f.window.TimerRegenationStatusTimer();
+    EXPECT_TRUE(f.window.isWatching());
+    EXPECT_TRUE(f.gridText(2, "StatusText").startsWith(texts.profile(296)));
+    f.database.exec("UPDATE TReportProfile SET ReportProfileStatus = 0 WHERE ReportProfileId = 3");
+    f.window.TimerRegenationStatusTimer();
+    EXPECT_FALSE(f.window.isWatching());
 }
 
-}  // namespace
+TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarksTheCommandsProfile) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    auto& w = f.windows;
+    const int wholeParkFlag = f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt();
+    bool loaded = false;
+    const auto onLoaded = [&loaded](bool ok) { loaded = ok; };
+    QObject::connect(w.categoryAllocation.get(), &categorization::CategoryAllocationWindow::loaded, onLoaded);
+    QObject::connect(w.deratingAllocation.get(), &categorization::CategoryAllocationWindow::loaded, onLoaded);
+    const auto isLoaded = [&loaded] { return loaded; };
+
+    {
+        SCOPED_TRACE("event allocation of a profile without derating: no type question");
+        ASSERT_TRUE(f.select(kExportProfile));
+        WhenShown typeAsked(*w.categorizationType, [&] { w.categorizationType->reject(); });
+        WhenShown choose(*w.categorySelect, [&] { button(*w.categorySelect, "ButtonOK")->click(); });
+        WhenShown allocate(
+            *w.categoryAllocation,
+            [&] {
+                auto& grid = w.categoryAllocation->grid();
+                int row = 0;
+                while (row < grid.dataSet().recordCount() && !grid.isAllocated(row)) ++row;
+                ASSERT_LT(row, grid.dataSet().recordCount());
+                w.categoryAllocation->OvcDbTableCategoryCellActivated(
+                    row == 0 ? 1 : row, categorization::allocation_field::kFirstCategory + 1);
+                // The list moves meanwhile; the window's profile is the one marked.
+                ASSERT_TRUE(f.select(kWholePark));
+                button(*w.categoryAllocation, "OkButton")->click();
+            },
+            isLoaded);
+        f.window.ActionCategorizeEventsExecute();
+        EXPECT_FALSE(typeAsked.fired());
+        ASSERT_TRUE(allocate.fired());
+        EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kExportProfile).toInt(), 1);
+        EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt(), wholeParkFlag);
+        EXPECT_EQ(f.window.currentProfile().ProfileId, kWholePark);
+        EXPECT_TRUE(f.enabled("CategoryEventButton"));
+    }
+    {
+        SCOPED_TRACE("a profile that categorises derating sources, asked for the type");
+        ASSERT_TRUE(f.select(kPhase2));
+        loaded = false;
+        WhenShown chooseDerating(*w.categorizationType, [&] {
+            w.categorizationType->findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
+                ->setChecked(true);
+            button(*w.categorizationType, "ButtonOK")->click();
+        });
+        WhenShown closeDerating(
+            *w.deratingAllocation, [&] { button(*w.deratingAllocation, "CancelButton")->click(); }, isLoaded);
+        WhenShown eventChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
+        f.window.ActionCategorizeEventsExecute();
+        EXPECT_TRUE(closeDerating.fired());
+        EXPECT_FALSE(eventChoice.fired());
+        EXPECT_EQ(w.deratingAllocation->profile().ReportProfileId, kPhase2);
+    }
+    {
+        SCOPED_TRACE("cancelling the type question goes on with the event path");
+        ASSERT_TRUE(f.select(kWholePark));
+        WhenShown cancelType(*w.categorizationType, [&] { w.categorizationType->reject(); });
+        WhenShown cancelChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
+        f.window.ActionCategorizeEventsExecute();
+        EXPECT_TRUE(cancelType.fired());
+        EXPECT_TRUE(cancelChoice.fired());
+    }
+}
+
+TEST(MainWindowCategorization, TheCategoryConfigurationMarksTheCommandsProfile) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    TFormCategoryDetails& details = *f.windows.categoryDetails;
+    const int wholeParkFlag = f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt();
+    bool loaded = false;
+    QObject::connect(&details, &TFormCategoryDetails::loaded, [&loaded](bool ok) { loaded = ok; });
+    ASSERT_TRUE(f.select(kNorthRow));
+    WhenShown accept(
+        details,
+        [&] {
+            details.findChild<QListWidget*>("CheckListBoxCategory")->item(5)->setCheckState(Qt::Unchecked);
+            ASSERT_TRUE(f.select(kWholePark));
+            button(details, "OkButton")->click();
+        },
+        [&loaded] { return loaded; });
+    f.window.ActionCategoryConfigurationExecute();
+    ASSERT_TRUE(accept.fired());
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kNorthRow).toInt(), 1);
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kWholePark).toInt(), wholeParkFlag);
+}
+
+TEST(MainWindowPrint, HandsTheWindowAndTheProfileListToTheReportMenu) {
+    MainWindowFixture f;
+    TFormReportMenu& menu = *f.windows.reportMenu;
+    ASSERT_TRUE(f.start());
+    bool checked = false;
+    QObject::connect(&menu, &TFormReportMenu::printerChecked, [&checked] { checked = true; });
+    WhenShown shown(
+        menu, [&] { button(menu, "ButtonClose")->click(); }, [&checked] { return checked; });
+    f.window.findChild<QToolButton*>("SpeedButtonPrint")->click();
+    ASSERT_TRUE(shown.fired());
+    const reports::ReportSource& source = menu.source();
+    EXPECT_EQ(source.dataSet, &f.window.profileList());
+    EXPECT_EQ(source.window, &f.window);
+    EXPECT_EQ(source.headerTexts[0], reports::applicationTitle());
+    EXPECT_EQ(source.headerTexts[1], QLocale().toString(QDate::currentDate(), QLocale::LongFormat));
+}

@@ -10,27 +10,29 @@ using namespace profiles;
 QString numbered(int n) { return QStringLiteral("T%1").arg(n); }
 
 TEST(ProfileStatusText, PercentageFollowsTheLargestStatusSeenSoFar) {
+    // {status, pending flag, expected}; one scale for the whole sequence.
+    const struct {
+        int status;
+        QVariant pending;
+        const char* expected;
+    } steps[] =
+        {
+            {4, 0, "T296 (0%)"},  {3, 0, "T296 (25%)"}, {1, 1, "T296 (75%)"},
+            {10, 0, "T296 (0%)"},  // the scale only grows: a larger job starts at 0 %
+            {4, 0, "T296 (60%)"}, {-2, 1, "T297"},      {0, 0, "T290"},
+            {0, 1, "T295"},       {0, 7, ""},           {0, QVariant(), ""},
+        };
     StatusTexts texts(numbered);
-    EXPECT_EQ(texts.statusText(4, 0), QStringLiteral("T296 (0%)"));
-    EXPECT_EQ(texts.statusText(3, 0), QStringLiteral("T296 (25%)"));
-    EXPECT_EQ(texts.statusText(1, 1), QStringLiteral("T296 (75%)"));
-    // The scale only grows: a later, larger job starts at 0 %.
-    EXPECT_EQ(texts.statusText(10, 0), QStringLiteral("T296 (0%)"));
-    EXPECT_EQ(texts.statusText(4, 0), QStringLiteral("T296 (60%)"));
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.status);
+        EXPECT_EQ(texts.statusText(step.status, step.pending).toStdString(), step.expected);
+    }
     EXPECT_EQ(texts.largestSeen(), 10);
     // Truncated, not rounded: (3 - 1) * 100 / 3 = 66.
     StatusTexts third(numbered);
-    third.statusText(3, 0);
+    third.observe(3);
     EXPECT_EQ(third.statusText(1, 0), QStringLiteral("T296 (66%)"));
-}
 
-TEST(ProfileStatusText, IdleFailedAndPendingTexts) {
-    StatusTexts texts(numbered);
-    EXPECT_EQ(texts.statusText(-2, 1), QStringLiteral("T297"));
-    EXPECT_EQ(texts.statusText(0, 0), QStringLiteral("T290"));
-    EXPECT_EQ(texts.statusText(0, 1), QStringLiteral("T295"));
-    EXPECT_EQ(texts.statusText(0, 7), QString());
-    EXPECT_EQ(texts.statusText(0, QVariant()), QString());
     EXPECT_EQ(lockText(0, numbered), QStringLiteral("T291"));
     EXPECT_EQ(lockText(1, numbered), QStringLiteral("T292"));
     EXPECT_EQ(lockText(2, numbered), QString());
@@ -41,21 +43,17 @@ TEST(ProfileStatusText, IdleFailedAndPendingTexts) {
 
 db::ResultSet profileRows(bool withGatedColumns) {
     db::ResultSet rs;
-    const QStringList base = {"ReportProfileId",
-                              "ReportProfileTitle",
-                              "ReportProfileDescription",
-                              "ReportProfileLocked",
-                              "ReportProfileJobScheduleEnabled",
-                              "ReportProfileStatus"};
-    for (const auto& c : base) rs.columns.push_back({c, db::FieldType::Unknown, 0});
-    if (withGatedColumns)
-        for (const auto& g : kGatedProfileColumns)
-            rs.columns.push_back({QLatin1String(g.column), db::FieldType::Unknown, 0});
+    for (const char* c : {"ReportProfileId", "ReportProfileTitle", "ReportProfileDescription",
+                          "ReportProfileLocked", "ReportProfileJobScheduleEnabled", "ReportProfileStatus"})
+        rs.columns.push_back({QLatin1String(c), db::FieldType::Unknown, 0});
     db::Row row = {qlonglong(7), QStringLiteral("North"), QStringLiteral("desc"), qlonglong(1), qlonglong(0),
                    qlonglong(2)};
-    if (withGatedColumns)
+    if (withGatedColumns) {
+        for (const auto& g : kGatedProfileColumns)
+            rs.columns.push_back({QLatin1String(g.column), db::FieldType::Unknown, 0});
         row.insert(row.end(),
                    {true, QStringLiteral("RTV2200"), true, true, true, true, true, true, qlonglong(3)});
+    }
     rs.rows.push_back(row);
     return rs;
 }
@@ -91,88 +89,81 @@ TEST(CurrentProfile, GatedColumnsAreReadOnlyFromTheirVersion) {
     EXPECT_EQ(readCurrentProfile(empty, [](const QString&) { return true; }).ProfileId, 0);
 }
 
-EnablingInputs editor(bool empty = false) {
+// An editor with every right, on a current database, who has selected an
+// unlocked profile; `changes` names what differs.
+EnablingInputs inputs(const std::string& changes) {
+    const auto has = [&](const char* word) {
+        return (' ' + changes + ' ').find(' ' + std::string(word) + ' ') != std::string::npos;
+    };
     EnablingInputs in;
-    in.enable = true;
-    in.F3 = in.F101 = in.F146 = true;
-    in.Empty = empty;
-    in.Db230 = in.Db300 = in.Db370 = true;
+    in.enable = !has("busy");
+    in.F3 = !has("-F3");
+    in.F101 = !has("-F101");
+    in.F146 = !has("-F146");
+    in.Empty = has("empty");
+    in.Db230 = !has("-Db230");
+    in.Db300 = !has("-Db300");
+    in.Db370 = !has("-Db370");
+    in.profile.Locked = has("locked");
+    in.profile.JobScheduleEnabled = has("automatic");
+    in.profile.UseEEGReporting = has("eeg");
     return in;
 }
 
-TEST(CommandEnabling, EmptyListLeavesOnlyCreateAndTheOverallEditors) {
-    const auto s = computeCommandStates(editor(true));
-    EXPECT_TRUE(s.createProfile);
-    EXPECT_TRUE(s.normCurve && s.userAccess && s.validation && s.freeWind && s.windSectors);
-    EXPECT_FALSE(s.units);
-    EXPECT_FALSE(s.properties || s.remove || s.regenerate || s.categoryConfiguration || s.categorization ||
-                 s.signOff || s.unlockEnabled);
-    auto noF3 = editor(true);
-    noF3.F3 = false;
-    EXPECT_FALSE(computeCommandStates(noF3).createProfile);
+// The commands that are on in `s`, by short names; with `from`, only those
+// switched on (+) or off (-) against it.
+std::string commands(const CommandStates& s, const CommandStates* from = nullptr) {
+    static const char* const names[] = {"curves",  "access",        "validation", "freewind",   "create",
+                                        "sectors", "unlock-shown",  "unlock",     "unlock-key", "properties",
+                                        "units",   "configuration", "categorize", "regenerate", "remove",
+                                        "signoff", "import"};
+    const auto on = [](const CommandStates& c) {
+        return std::vector<bool>{c.normCurve,      c.userAccess,  c.validation,    c.freeWind,
+                                 c.createProfile,  c.windSectors, c.unlockVisible, c.unlockEnabled,
+                                 c.unlockAction,   c.properties,  c.units,         c.categoryConfiguration,
+                                 c.categorization, c.regenerate,  c.remove,        c.signOff,
+                                 c.importAndRemap};
+    };
+    const std::vector<bool> now = on(s), before = from ? on(*from) : std::vector<bool>(now.size());
+    std::string text;
+    for (size_t i = 0; i < now.size(); ++i)
+        if (now[i] != before[i])
+            text += std::string(text.empty() ? "" : " ") + (from ? (now[i] ? "+" : "-") : "") + names[i];
+    return text;
 }
 
-TEST(CommandEnabling, LockedProfileOffersOnlyUnlockWithItsRight) {
-    auto in = editor();
-    in.profile.Locked = 1;
-    auto s = computeCommandStates(in);
-    EXPECT_FALSE(s.properties);
-    EXPECT_FALSE(s.remove);
-    EXPECT_FALSE(s.signOff);
-    EXPECT_FALSE(s.importAndRemap);
-    EXPECT_TRUE(s.unlockVisible && s.unlockEnabled && s.unlockAction);
-    EXPECT_TRUE(s.regenerate && s.units);
-
-    in.F101 = false;
-    s = computeCommandStates(in);
-    EXPECT_FALSE(s.unlockVisible || s.unlockEnabled || s.unlockAction);
-
-    in = editor();
-    s = computeCommandStates(in);
-    EXPECT_TRUE(s.unlockVisible);
-    EXPECT_FALSE(s.unlockEnabled);
-    EXPECT_TRUE(s.properties && s.remove && s.signOff && s.importAndRemap);
-}
-
-TEST(CommandEnabling, AutomaticGenerationEegAndDatabaseVersions) {
-    auto in = editor();
-    in.profile.JobScheduleEnabled = 1;
-    auto s = computeCommandStates(in);
-    EXPECT_FALSE(s.remove);
-    EXPECT_TRUE(s.properties);
-
-    in = editor();
-    in.profile.UseEEGReporting = true;
-    s = computeCommandStates(in);
-    EXPECT_FALSE(s.categorization);
-    EXPECT_TRUE(s.categoryConfiguration);
-
-    // A 3.6 database: no sign-off; wind sectors from 2.30 on.
-    in = editor();
-    in.Db370 = false;
-    s = computeCommandStates(in);
-    EXPECT_FALSE(s.signOff);
-    EXPECT_TRUE(s.windSectors);
-    in.Db300 = false;
-    s = computeCommandStates(in);
-    EXPECT_FALSE(s.categoryConfiguration || s.categorization);
-    in.Db230 = false;
-    EXPECT_FALSE(computeCommandStates(in).windSectors);
-
-    // Sign-off needs its right as well.
-    in = editor();
-    in.F146 = false;
-    EXPECT_FALSE(computeCommandStates(in).signOff);
-}
-
-TEST(CommandEnabling, DisabledWhileACommandRuns) {
-    auto in = editor();
-    in.enable = false;
-    const auto s = computeCommandStates(in);
-    EXPECT_FALSE(s.createProfile || s.normCurve || s.units || s.regenerate || s.properties || s.remove ||
-                 s.categorization || s.categoryConfiguration || s.signOff || s.unlockEnabled ||
-                 s.windSectors);
-    EXPECT_TRUE(s.importAndRemap);
+TEST(CommandEnabling, Table) {
+    const CommandStates editor = computeCommandStates(inputs(""));
+    EXPECT_EQ(commands(editor),
+              "curves access validation freewind create sectors unlock-shown properties units configuration "
+              "categorize regenerate remove signoff import");
+    // {what differs from the editor, the commands switched on or off by it}
+    const std::pair<const char*, const char*> rows[] = {
+        {"empty", "-properties -units -configuration -categorize -regenerate -remove -signoff"},
+        {"empty -F3", "-create -properties -units -configuration -categorize -regenerate -remove -signoff"},
+        {"-F3", "-create -properties -regenerate -remove -signoff"},
+        {"locked", "+unlock +unlock-key -properties -remove -signoff -import"},
+        {"locked -F101", "-unlock-shown -properties -remove -signoff -import"},
+        {"automatic", "-remove"},
+        {"eeg", "-categorize"},
+        {"-F146", "-signoff"},
+        {"-Db370", "-signoff"},
+        {"-Db370 -Db300", "-configuration -categorize -signoff"},
+        {"-Db370 -Db300 -Db230", "-sectors -configuration -categorize -signoff"},
+        // While a command runs or the profile regenerates, only the unlock
+        // button stays where it is, and the allocation windows keep import.
+        {"busy",
+         "-curves -access -validation -freewind -create -sectors -properties -units -configuration "
+         "-categorize -regenerate -remove -signoff"},
+        {"busy locked",
+         "-curves -access -validation -freewind -create -sectors -properties -units "
+         "-configuration -categorize -regenerate -remove -signoff -import"},
+    };
+    for (const auto& [changes, expected] : rows) {
+        SCOPED_TRACE(changes);
+        const CommandStates states = computeCommandStates(inputs(changes));
+        EXPECT_EQ(commands(states, &editor), expected);
+    }
 }
 
 }  // namespace

@@ -7,121 +7,69 @@
 using reportdb::CallArgument;
 using reportdb::CallParse;
 using reportdb::parseCallText;
-using Kind = CallArgument::Kind;
 
 namespace {
 
-CallParse call(const char* text) {
-    CallParse parse = parseCallText(QString::fromUtf8(text));
-    EXPECT_EQ(parse.kind, CallParse::Kind::Call) << text << ": " << parse.error.toStdString();
-    return parse;
-}
-
-QString malformed(const char* text) {
-    CallParse parse = parseCallText(QString::fromUtf8(text));
-    EXPECT_EQ(parse.kind, CallParse::Kind::Malformed) << text;
-    EXPECT_FALSE(parse.error.isEmpty()) << text;
-    return parse.error;
+// A call as "rc=Name(arg | arg)": an argument is "@Name=" (when named)
+// and its value: "i:17" (integer), "d:2.5" (floating), "s:text", NULL,
+// DEFAULT, ":Variable" (with " OUT" when it is an output).
+std::string render(const CallParse& parse) {
+    QStringList arguments;
+    for (const CallArgument& a : parse.call.arguments) {
+        QString value;
+        switch (a.kind) {
+            case CallArgument::Kind::Null: value = "NULL"; break;
+            case CallArgument::Kind::Default: value = "DEFAULT"; break;
+            case CallArgument::Kind::Variable: value = ":" + a.variable + (a.output ? " OUT" : ""); break;
+            case CallArgument::Kind::Literal:
+                value = (a.value.typeId() == QMetaType::LongLong ? "i:"
+                         : a.value.typeId() == QMetaType::Double ? "d:"
+                                                                 : "s:") +
+                        a.value.toString();
+                break;
+        }
+        arguments << (a.name.isEmpty() ? value : a.name + "=" + value);
+    }
+    const QString rc = parse.call.returnVariable.isEmpty() ? QString() : parse.call.returnVariable + "=";
+    return (rc + parse.call.name + "(" + arguments.join(" | ") + ")").toStdString();
 }
 
 }  // namespace
 
-TEST(CallParser, PositionalArgumentsWithAndWithoutExec) {
-    CallParse p = call("DCE_SP_SelectProfiles 17, 3");
-    EXPECT_EQ(p.call.name, "DCE_SP_SelectProfiles");
-    ASSERT_EQ(p.call.arguments.size(), 2u);
-    EXPECT_TRUE(p.call.arguments[0].name.isEmpty());
-    EXPECT_EQ(p.call.arguments[0].kind, Kind::Literal);
-    EXPECT_EQ(p.call.arguments[0].value, QVariant(qlonglong(17)));
-    EXPECT_EQ(p.call.arguments[1].value, QVariant(qlonglong(3)));
-
-    p = call("exec dce_SP_selectParkUnitsWithProfileid 5,0,'WTG_MET_GRID'");
-    EXPECT_EQ(p.call.name, "dce_SP_selectParkUnitsWithProfileid");
-    ASSERT_EQ(p.call.arguments.size(), 3u);
-    EXPECT_EQ(p.call.arguments[2].value, QVariant(QString("WTG_MET_GRID")));
-
-    p = call("  EXECUTE [dbo].[DCE_SP_SelectUnitTypes] ;  ");
-    EXPECT_EQ(p.call.name, "DCE_SP_SelectUnitTypes");
-    EXPECT_TRUE(p.call.arguments.empty());
-
-    p = call("DCE_SP_SelectValidationParameters 0,12");  // no blank after the comma
-    ASSERT_EQ(p.call.arguments.size(), 2u);
-    EXPECT_EQ(p.call.arguments[1].value.toInt(), 12);
-
-    p = call("-- leading comment\n/* block */ exec P -1, +2.5, .5, 1e3, 99999999999999999999");
-    ASSERT_EQ(p.call.arguments.size(), 5u);
-    EXPECT_EQ(p.call.arguments[0].value, QVariant(qlonglong(-1)));
-    EXPECT_EQ(p.call.arguments[1].value, QVariant(2.5));
-    EXPECT_EQ(p.call.arguments[2].value, QVariant(0.5));
-    EXPECT_EQ(p.call.arguments[3].value, QVariant(1000.0));
-    EXPECT_EQ(p.call.arguments[4].value.typeId(), QMetaType::Double);  // too large for 64 bits
-
-    // Numbers are ASCII digits; a large one is still read as a number (its
-    // parameter's type decides whether it fits).
-    p = call("P 4294967298, 1e300, -0.75");
-    ASSERT_EQ(p.call.arguments.size(), 3u);
-    EXPECT_EQ(p.call.arguments[0].value, QVariant(qlonglong(4294967298)));
-    EXPECT_EQ(p.call.arguments[1].value, QVariant(1e300));
-    EXPECT_EQ(p.call.arguments[2].value, QVariant(-0.75));
-}
-
-TEST(CallParser, NamedArgumentsQuotingNullAndBareWords) {
-    CallParse p = call(
-        "DCE_SP_CreateNewReportProfile @ProfileName = 'O''Brien''s park', @ProfileLocked = 0, "
-        "@ProfileDescription = N'Zürich ''north''', @UserId = 4 , @AvailabilityContract = RTV2200, "
-        "@Note = '', @Old = NULL, @Rule = default");
-    EXPECT_EQ(p.call.name, "DCE_SP_CreateNewReportProfile");
-    ASSERT_EQ(p.call.arguments.size(), 8u);
-    EXPECT_EQ(p.call.arguments[0].name, "@ProfileName");
-    EXPECT_EQ(p.call.arguments[0].value, QVariant(QString("O'Brien's park")));
-    EXPECT_EQ(p.call.arguments[2].value, QVariant(QString::fromUtf8("Zürich 'north'")));
-    EXPECT_EQ(p.call.arguments[3].value, QVariant(qlonglong(4)));
-    // A bare word is a text value, as the server takes it.
-    EXPECT_EQ(p.call.arguments[4].value, QVariant(QString("RTV2200")));
-    EXPECT_EQ(p.call.arguments[5].value, QVariant(QString("")));
-    EXPECT_EQ(p.call.arguments[6].kind, Kind::Null);
-    EXPECT_EQ(p.call.arguments[7].kind, Kind::Default);
-
-    // Positional first, then named; texts keep commas, semicolons and comment marks.
-    p = call("P 'a, b; -- c', N'x', @B = 'it''s'");
-    ASSERT_EQ(p.call.arguments.size(), 3u);
-    EXPECT_EQ(p.call.arguments[0].value.toString(), "a, b; -- c");
-    EXPECT_EQ(p.call.arguments[1].value.toString(), "x");
-    EXPECT_EQ(p.call.arguments[2].name, "@B");
-    EXPECT_EQ(p.call.arguments[2].value.toString(), "it's");
-
-    // NULL in any case; a word that merely starts with N is a word.
-    p = call("P null, Nord, nUlL");
-    EXPECT_EQ(p.call.arguments[0].kind, Kind::Null);
-    EXPECT_EQ(p.call.arguments[1].value.toString(), "Nord");
-    EXPECT_EQ(p.call.arguments[2].kind, Kind::Null);
-}
-
-TEST(CallParser, OutputPlaceholdersAndVariables) {
-    CallParse p = call("WMS_SP_UTL_CreateDataCalcProcess 3, 'x', :ProcessId OUTPUT");
-    ASSERT_EQ(p.call.arguments.size(), 3u);
-    EXPECT_EQ(p.call.arguments[2].kind, Kind::Variable);
-    EXPECT_EQ(p.call.arguments[2].variable, "ProcessId");
-    EXPECT_TRUE(p.call.arguments[2].output);
-    EXPECT_TRUE(p.call.arguments[2].name.isEmpty());
-
-    p = call("EXEC @rc = P @A = @Input, @B = :Result out");
-    EXPECT_EQ(p.call.returnVariable, "rc");
-    ASSERT_EQ(p.call.arguments.size(), 2u);
-    EXPECT_EQ(p.call.arguments[0].name, "@A");
-    EXPECT_EQ(p.call.arguments[0].variable, "Input");
-    EXPECT_FALSE(p.call.arguments[0].output);
-    EXPECT_EQ(p.call.arguments[1].name, "@B");
-    EXPECT_EQ(p.call.arguments[1].variable, "Result");
-    EXPECT_TRUE(p.call.arguments[1].output);
-
-    p = call("P @Pos output, 1");
-    ASSERT_EQ(p.call.arguments.size(), 2u);
-    EXPECT_TRUE(p.call.arguments[0].name.isEmpty());
-    EXPECT_EQ(p.call.arguments[0].variable, "Pos");
-    EXPECT_TRUE(p.call.arguments[0].output);
-
-    EXPECT_TRUE(malformed("P @A = 5 OUTPUT").contains("OUTPUT option"));
+TEST(CallParser, ReadsNamesArgumentsAndPlaceholders) {
+    const struct {
+        const char* text;
+        const char* call;
+    } cases[] = {
+        {"DCE_SP_SelectProfiles 17, 3", "DCE_SP_SelectProfiles(i:17 | i:3)"},
+        {"exec dce_SP_selectParkUnitsWithProfileid 5,0,'WTG_MET_GRID'",
+         "dce_SP_selectParkUnitsWithProfileid(i:5 | i:0 | s:WTG_MET_GRID)"},
+        {"  EXECUTE [dbo].[DCE_SP_SelectUnitTypes] ;  ", "DCE_SP_SelectUnitTypes()"},
+        {"-- leading comment\n/* block */ exec P -1, +2.5, .5, 1e3", "P(i:-1 | d:2.5 | d:0.5 | d:1000)"},
+        // Numbers beyond 32 bits stay numbers (the parameter decides whether
+        // they fit); beyond 64 bits they are floating.
+        {"P 4294967298, 1e300, 99999999999999999999", "P(i:4294967298 | d:1e+300 | d:1e+20)"},
+        {"DCE_SP_CreateNewReportProfile @ProfileName = 'O''Brien''s park', @ProfileDescription = "
+         "N'Z\xc3\xbcrich ''north''', @UserId = 4 , @Note = '', @Old = NULL, @Rule = default",
+         "DCE_SP_CreateNewReportProfile(@ProfileName=s:O'Brien's park | @ProfileDescription=s:Z\xc3\xbcrich "
+         "'north' | @UserId=i:4 | @Note=s: | @Old=NULL | @Rule=DEFAULT)"},
+        // A bare word is a text, as the server takes it; NULL in any case.
+        {"P RTV2200, null, Nord, nUlL", "P(s:RTV2200 | NULL | s:Nord | NULL)"},
+        // Texts keep commas, semicolons and comment marks.
+        {"P 'a, b; -- c', N'x', @B = 'it''s'", "P(s:a, b; -- c | s:x | @B=s:it's)"},
+        {"WMS_SP_UTL_CreateDataCalcProcess 3, 'x', :ProcessId OUTPUT",
+         "WMS_SP_UTL_CreateDataCalcProcess(i:3 | s:x | :ProcessId OUT)"},
+        {"EXEC @rc = P @A = @Input, @B = :Result out", "rc=P(@A=:Input | @B=:Result OUT)"},
+        {"P @Pos output, 1", "P(:Pos OUT | i:1)"},
+        // EXEC makes anything a call, even a SQL word.
+        {"EXEC select", "select()"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const CallParse parse = parseCallText(QString::fromUtf8(c.text));
+        EXPECT_EQ(parse.kind, CallParse::Kind::Call) << parse.error.toStdString();
+        EXPECT_EQ(render(parse), c.call);
+    }
 }
 
 TEST(CallParser, SqlTextIsNotACall) {
@@ -131,45 +79,42 @@ TEST(CallParser, SqlTextIsNotACall) {
           "", "   ", "BEGIN", "PRAGMA user_version", "CREATE TABLE X (a)"}) {
         EXPECT_EQ(parseCallText(QString::fromUtf8(sql)).kind, CallParse::Kind::Sql) << sql;
     }
-    // EXEC makes anything a call, even a SQL word.
-    EXPECT_EQ(parseCallText("EXEC select").kind, CallParse::Kind::Call);
 }
 
 TEST(CallParser, MalformedCallsSayWhatIsWrong) {
-    EXPECT_TRUE(malformed("P 'abc").startsWith("Unclosed quotation mark"));
-    EXPECT_TRUE(malformed("P 1,").contains("ends too early"));
-    EXPECT_TRUE(malformed("P 1,,2").contains("near ',2'"));
-    EXPECT_TRUE(malformed("P 1 2").contains("near '2'"));
-    EXPECT_TRUE(malformed("P @A = 1, 2").startsWith("Must pass parameter number 2"));
-    EXPECT_TRUE(malformed("P @A = ").contains("ends too early"));
-    EXPECT_TRUE(malformed("P 12abc").contains("near '12abc'"));
-    EXPECT_TRUE(malformed("P 1; P 2").contains("near 'P 2'"));
-    EXPECT_TRUE(malformed("EXEC").contains("procedure name"));
-    EXPECT_TRUE(malformed("EXEC [P").contains("bracket"));
-    EXPECT_TRUE(malformed("EXEC @rc P").contains("near 'P'"));
-    EXPECT_TRUE(malformed("P @ = 1").contains("near"));
-
-    // Where the text names the position, it counts characters from 1.
+    // Where the text names a position, it counts characters from 1.
     const struct {
-        const char* text;
+        std::string text;
         const char* error;
-    } positioned[] = {
-        {"EXEC []", "position 6"},
-        {"EXEC [dbo].[] 1", "position 12"},
-        {"EXEC dbo. 1", "position 11"},
-        {"P 1e999", "'1e999' at position 3 is out of the range"},
-        {"P 1, -2e400", "'-2e400' at position 6 is out of the range"},
-    };
-    for (const auto& c : positioned) {
+    } cases[] = {{"P 'abc", "Unclosed quotation mark"},
+                 {"P 1,", "ends too early"},
+                 {"P 1,,2", "near ',2'"},
+                 {"P 1 2", "near '2'"},
+                 {"P @A = 1, 2", "Must pass parameter number 2"},
+                 {"P @A = ", "ends too early"},
+                 {"P 12abc", "near '12abc'"},
+                 {"P 1; P 2", "near 'P 2'"},
+                 {"EXEC", "procedure name"},
+                 {"EXEC [P", "bracket"},
+                 {"EXEC @rc P", "near 'P'"},
+                 {"P @ = 1", "near"},
+                 {"P @A = 5 OUTPUT", "OUTPUT option"},
+                 {"EXEC []", "position 6"},
+                 {"EXEC [dbo].[] 1", "position 12"},
+                 {"EXEC dbo. 1", "position 11"},
+                 {"P 1e999", "'1e999' at position 3 is out of the range"},
+                 {"P 1, -2e400", "'-2e400' at position 6 is out of the range"},
+                 {"P " + std::string(400, '9'), "out of the range"}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_TRUE(malformed(c.text).contains(c.error)) << malformed(c.text).toStdString();
+        const CallParse parse = parseCallText(QString::fromStdString(c.text));
+        EXPECT_EQ(parse.kind, CallParse::Kind::Malformed);
+        EXPECT_TRUE(parse.error.contains(c.error)) << parse.error.toStdString();
     }
-    // Digits beyond any number type, as a literal.
-    EXPECT_TRUE(malformed(("P " + std::string(400, '9')).c_str()).contains("out of the range"));
 
     // The name is known even when the arguments are not, so that an unknown
     // procedure is reported as such.
-    CallParse p = parseCallText("DCE_SP_Missing 'x");
+    const CallParse p = parseCallText("DCE_SP_Missing 'x");
     EXPECT_EQ(p.kind, CallParse::Kind::Malformed);
     EXPECT_EQ(p.call.name, "DCE_SP_Missing");
 }

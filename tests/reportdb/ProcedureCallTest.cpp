@@ -2,12 +2,12 @@
 // arguments the same way, return result sets, output values and the return
 // value, and fail with clear messages.
 
-#include "reportdb/EmbeddedConnection.h"
+#include "ReportDbTestSupport.h"
 #include "reportdb/ProcedureRegistry.h"
-#include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
+using namespace reportdb_tests;
 using db::FieldType;
 using db::ParameterDirection;
 using reportdb::Arguments;
@@ -48,32 +48,24 @@ std::shared_ptr<reportdb::ProcedureRegistry> echoRegistry() {
     return registry;
 }
 
-db::Result runText(db::Connection& connection, const QString& text, db::Parameters parameters = {}) {
-    db::Command command;
-    command.text = text;
-    command.parameters = std::move(parameters);
-    return connection.execute(command);
-}
-
 db::Parameter param(const QString& name, const QVariant& value,
                     ParameterDirection direction = ParameterDirection::Input) {
-    db::Parameter p;
-    p.name = name;
-    p.value = value;
-    p.direction = direction;
-    return p;
+    return {name, FieldType::Unknown, 0, direction, value};
 }
 
-db::Row echoRow(const db::Result& result) {
-    EXPECT_TRUE(result.ok()) << result.error.toStdString();
-    if (result.resultSets.size() != 1 || result.resultSets[0].rows.size() != 1) return {};
-    return result.resultSets[0].rows[0];
+db::Result command(db::Connection& connection, const QString& name, db::Parameters parameters) {
+    db::Command c;
+    c.type = db::CommandType::StoredProcedure;
+    c.text = name;
+    c.parameters = std::move(parameters);
+    return connection.execute(c);
 }
 
 // The echoed @Id.
 QVariant firstValue(const db::Result& result) {
-    const db::Row row = echoRow(result);
-    return row.empty() ? QVariant() : row[0];
+    EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    return result.resultSets.empty() || result.resultSets[0].rows.empty() ? QVariant()
+                                                                          : result.resultSets[0].rows[0][0];
 }
 
 }  // namespace
@@ -82,98 +74,77 @@ TEST(ProcedureCall, PositionalAndNamedArgumentsMapTheSameWay) {
     TempDatabase database("3.28.0.0", echoRegistry());
     auto connection = database.connect();
     ASSERT_TRUE(connection);
-
-    const db::Row positional =
-        echoRow(runText(*connection, "TEST_SP_Echo 5, 'abc', 2, 1, '2024-01-02 03:04:05'"));
-    const db::Row named = echoRow(
-        runText(*connection,
-                "exec test_sp_ECHO @When = '2024-01-02 03:04:05', @Flag = 'true', @Id = '5', @Factor = 2, "
-                "@Title = abc"));
-    ASSERT_EQ(positional.size(), 7u);
-    EXPECT_EQ(positional, named);
-    EXPECT_EQ(positional[0], QVariant(qlonglong(5)));
-    EXPECT_EQ(positional[1], QVariant(QString("abc")));
-    EXPECT_EQ(positional[2], QVariant(2.0));
-    EXPECT_EQ(positional[3], QVariant(true));
-    EXPECT_EQ(positional[4], QVariant(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5))));
-
-    // Left-out parameters take their defaults; DEFAULT asks for one; NULL is NULL.
-    const db::Row defaults = echoRow(runText(*connection, "TEST_SP_Echo 1, DEFAULT, NULL"));
-    ASSERT_EQ(defaults.size(), 7u);
-    EXPECT_EQ(defaults[1], QVariant(QString("none")));
-    EXPECT_TRUE(defaults[2].isNull());
-    EXPECT_EQ(defaults[3], QVariant(false));
-    EXPECT_TRUE(defaults[4].isNull());
-    EXPECT_TRUE(defaults[5].isNull());  // an output nobody passed starts as NULL
-    // An empty text is 0 for a number, as the server converts it.
-    EXPECT_EQ(echoRow(runText(*connection, "TEST_SP_Echo ''")).at(0), QVariant(qlonglong(0)));
+    // The echoed arguments @Id, @Title, @Factor, @Flag, @When, @Total, @Label.
+    const struct {
+        const char* text;
+        const char* echo;
+    } cases[] = {
+        {"TEST_SP_Echo 5, 'abc', 2, 1, '2024-01-02 03:04:05'",
+         "5|abc|2|true|2024-01-02T03:04:05.000|NULL|NULL"},
+        {"exec test_sp_ECHO @When = '2024-01-02 03:04:05', @Flag = 'true', @Id = '5', @Factor = 2, @Title = "
+         "abc",
+         "5|abc|2|true|2024-01-02T03:04:05.000|NULL|NULL"},
+        // Left-out parameters take their defaults; DEFAULT asks for one; NULL
+        // is NULL; an output nobody passed starts as NULL.
+        {"TEST_SP_Echo 1, DEFAULT, NULL", "1|none|NULL|false|NULL|NULL|NULL"},
+        // An empty text is 0 for a number, as the server converts it.
+        {"TEST_SP_Echo ''", "0|none|1.5|false|NULL|NULL|NULL"},
+    };
+    for (const auto& c : cases) {
+        const db::Result result = run(*connection, c.text);
+        ASSERT_EQ(result.resultSets.size(), 1u) << c.text << ": " << result.error.toStdString();
+        EXPECT_EQ(lines(result.resultSets[0]), QStringList{c.echo}) << c.text;
+    }
+    // Each argument takes its parameter's type.
+    const db::Row row = run(*connection, cases[0].text).resultSets.at(0).rows.at(0);
+    std::vector<int> types;
+    for (size_t i = 0; i < 5; ++i) types.push_back(row[i].typeId());
+    EXPECT_EQ(types, (std::vector<int>{QMetaType::LongLong, QMetaType::QString, QMetaType::Double,
+                                       QMetaType::Bool, QMetaType::QDateTime}));
 }
 
 TEST(ProcedureCall, IntegerArgumentsAreThirtyTwoBitsAndLoseTheirFraction) {
     TempDatabase database("3.28.0.0", echoRegistry());
     auto connection = database.connect();
     ASSERT_TRUE(connection);
-    const QString overflow = "Arithmetic overflow error converting expression to data type int.";
-    const QString textOverflow = "overflowed an int column";
-
     // @Id as written in a text call: the value it takes, or the error.
-    const struct {
-        const char* argument;
-        qlonglong value;
-        QString error;
-    } cases[] = {
-        {"2147483647", 2147483647, {}},
-        {"-2147483648", -2147483648LL, {}},
-        {"2.7", 2, {}},
-        {"-2.7", -2, {}},
-        {"-0.5", 0, {}},
-        {"1e3", 1000, {}},
-        {"'+12'", 12, {}},
-        {"2147483648", 0, overflow},
-        {"4294967298", 0, overflow},  // not profile 2
-        {"-2147483649", 0, overflow},
-        {"2147483647.5", 2147483647, {}},
-        {"2147483648.0", 0, overflow},
-        {"1e300", 0, overflow},
-        {"99999999999999999999", 0, overflow},
-        {"'4294967298'", 0, textOverflow},
-        {"'99999999999999999999'", 0, textOverflow},
-        {"'2.5'", 0, "Error converting the value '2.5' to data type int."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.argument);
-        const db::Result result =
-            runText(*connection, QStringLiteral("TEST_SP_Echo @Id = %1").arg(c.argument));
-        if (c.error.isEmpty()) {
-            EXPECT_EQ(firstValue(result), QVariant(c.value));
-        } else {
-            EXPECT_FALSE(result.ok());
-            EXPECT_TRUE(result.error.contains(c.error)) << result.error.toStdString();
-        }
+    const QString overflow = "Arithmetic overflow error converting expression to data type int.";
+    const std::pair<const char*, QVariant> cases[] = {
+        {"2147483647", qlonglong(2147483647)},
+        {"-2147483648", -2147483648LL},
+        {"2.7", qlonglong(2)},
+        {"-2.7", qlonglong(-2)},
+        {"-0.5", qlonglong(0)},
+        {"1e3", qlonglong(1000)},
+        {"'+12'", qlonglong(12)},
+        {"2147483647.5", qlonglong(2147483647)},
+        {"2147483648", overflow},
+        {"4294967298", overflow},
+        {"-2147483649", overflow},
+        {"2147483648.0", overflow},
+        {"1e300", overflow},
+        {"99999999999999999999", overflow},
+        {"'4294967298'", "overflowed an int column"},
+        {"'99999999999999999999'", "overflowed an int column"},
+        {"'2.5'", "Error converting the value '2.5' to data type int."}};
+    for (const auto& [argument, expected] : cases) {
+        SCOPED_TRACE(argument);
+        const db::Result result = run(*connection, QStringLiteral("TEST_SP_Echo @Id = %1").arg(argument));
+        if (expected.typeId() == QMetaType::LongLong)
+            EXPECT_EQ(firstValue(result), expected);
+        else
+            EXPECT_TRUE(result.error.contains(expected.toString())) << result.error.toStdString();
     }
 
     // The same rule for the values of a stored-procedure command.
-    const struct {
-        QVariant value;
-        qlonglong expected;
-        bool fits;
-    } values[] = {
-        {qlonglong(4294967298), 0, false},
-        {2.7, 2, true},
-        {-1e300, 0, false},
-        {QString("4294967298"), 0, false},
-        {qulonglong(1) << 63, 0, false},
-        {true, 1, true},
-    };
-    for (const auto& v : values) {
-        SCOPED_TRACE(v.value.toString().toStdString());
-        db::Command command;
-        command.type = db::CommandType::StoredProcedure;
-        command.text = "TEST_SP_Echo";
-        command.parameters = {param("@Id", v.value)};
-        const db::Result result = connection->execute(command);
-        if (v.fits)
-            EXPECT_EQ(firstValue(result), QVariant(v.expected));
+    const std::pair<QVariant, QVariant> values[] = {
+        {qlonglong(4294967298), {}}, {2.7, qlonglong(2)},       {-1e300, {}},
+        {QString("4294967298"), {}}, {qulonglong(1) << 63, {}}, {true, qlonglong(1)}};
+    for (const auto& [value, expected] : values) {
+        SCOPED_TRACE(value.toString().toStdString());
+        const db::Result result = command(*connection, "TEST_SP_Echo", {param("@Id", value)});
+        if (expected.isValid())
+            EXPECT_EQ(firstValue(result), expected);
         else
             EXPECT_TRUE(result.error.contains("overflow")) << result.error.toStdString();
     }
@@ -224,65 +195,59 @@ TEST(ProcedureCall, StoredProcedureCommandsBindParametersByName) {
     command.parameters = {param("@ReturnValue", {}, ParameterDirection::ReturnValue), param("@Title", "t"),
                           param("@Id", "150"), param("@Label", "in", ParameterDirection::InputOutput),
                           param("@Total", 99, ParameterDirection::Output)};
-    db::Result result = connection->execute(command);
-    const db::Row row = echoRow(result);
-    ASSERT_EQ(row.size(), 7u);
-    EXPECT_EQ(row[0], QVariant(qlonglong(150)));
-    EXPECT_EQ(row[6], QVariant(QString("in")));  // input-output passes its value in
+    const db::Result result = connection->execute(command);
+    ASSERT_EQ(result.resultSets.size(), 1u) << result.error.toStdString();
+    // An input-output parameter passes its value in.
+    EXPECT_EQ(lines(result.resultSets[0]), QStringList{"150|t|1.5|false|NULL|NULL|in"});
     EXPECT_EQ(command.parameters[0].value.toInt(), 7);
     EXPECT_EQ(command.parameters[3].value.toString(), "t!");
     EXPECT_EQ(command.parameters[4].value.toLongLong(), 300);
     EXPECT_EQ(command.parameters[1].value.toString(), "t");  // inputs are left as they were
-
-    auto failure = [&](db::Parameters parameters, const QString& name = "TEST_SP_Echo") {
-        db::Command c;
-        c.type = db::CommandType::StoredProcedure;
-        c.text = name;
-        c.parameters = std::move(parameters);
-        db::Result r = connection->execute(c);
-        EXPECT_FALSE(r.ok());
-        return r.error;
-    };
-    EXPECT_EQ(failure({param("@Id", 1), param("@Nope", 2)}),
-              "@Nope is not a parameter for procedure TEST_SP_Echo.");
-    EXPECT_EQ(failure({param("@Title", "x")}),
-              "Procedure or function 'TEST_SP_Echo' expects parameter '@Id', which was not supplied.");
-    EXPECT_TRUE(failure({param("@Id", 1, ParameterDirection::Output)}).contains("not declared as an OUTPUT"));
-    EXPECT_EQ(failure({}, "DCE_SP_NoSuchProcedure"),
-              "Could not find stored procedure 'DCE_SP_NoSuchProcedure'.");
-    EXPECT_TRUE(
-        failure({param("@Id", "abc")}).startsWith("Error converting the value 'abc' to data type int."));
 }
 
-TEST(ProcedureCall, BadTextCallsFailWithAClearMessage) {
+// A call that cannot be bound fails with the server's message, and the
+// connection stays usable. (The parser's own messages are its tests'.)
+TEST(ProcedureCall, CallsThatCannotBeBoundFailWithTheServersMessage) {
     TempDatabase database("3.28.0.0", echoRegistry());
     auto connection = database.connect();
     ASSERT_TRUE(connection);
-    auto error = [&](const QString& text, db::Parameters parameters = {}) {
-        db::Result r = runText(*connection, text, std::move(parameters));
-        EXPECT_FALSE(r.ok()) << text.toStdString();
-        return r.error;
+    // Text calls, and stored-procedure commands with their parameters.
+    const struct {
+        const char* text;
+        db::Parameters command;
+        const char* error;
+    } cases[] = {
+        {"EXEC DCE_SP_NoSuch 1", {}, "Could not find stored procedure 'DCE_SP_NoSuch'."},
+        {"DCE_SP_NoSuch 1, 'x", {}, "Could not find stored procedure 'DCE_SP_NoSuch'."},
+        {"DCE_SP_NoSuch", {param("@Id", 1)}, "Could not find stored procedure 'DCE_SP_NoSuch'."},
+        {"TEST_SP_Echo 'open", {}, "Unclosed quotation mark"},
+        {"TEST_SP_Echo 1, 2, 3, 4, 5, 6, 7, 8",
+         {},
+         "Procedure or function TEST_SP_Echo has too many arguments specified."},
+        {"TEST_SP_Echo @Id = 1, @Other = 2", {}, "@Other is not a parameter for procedure TEST_SP_Echo."},
+        {"TEST_SP_Echo",
+         {param("@Id", 1), param("@Other", 2)},
+         "@Other is not a parameter for procedure TEST_SP_Echo."},
+        {"TEST_SP_Echo 1, @Id = 2", {}, "specified more than once"},
+        {"TEST_SP_Echo @Title = 'x'", {}, "expects parameter '@Id'"},
+        {"TEST_SP_Echo DEFAULT", {}, "expects parameter '@Id'"},
+        {"TEST_SP_Echo",
+         {param("@Title", "x")},
+         "Procedure or function 'TEST_SP_Echo' expects parameter '@Id', which was not supplied."},
+        {"TEST_SP_Echo 'abc'", {}, "Error converting the value 'abc' to data type int."},
+        {"TEST_SP_Echo", {param("@Id", "abc")}, "Error converting the value 'abc' to data type int."},
+        {"TEST_SP_Echo 1, @When = 'yesterday'", {}, "Conversion failed"},
+        {"TEST_SP_Echo 1, @Flag = 'maybe'", {}, "data type bit"},
+        {"TEST_SP_Echo :Missing", {}, "Must declare the scalar variable \"@Missing\"."},
+        {"TEST_SP_Echo :Id OUTPUT", {}, "not declared as an OUTPUT"},
+        {"TEST_SP_Echo", {param("@Id", 1, ParameterDirection::Output)}, "not declared as an OUTPUT"},
     };
-
-    EXPECT_EQ(error("EXEC DCE_SP_NoSuch 1"), "Could not find stored procedure 'DCE_SP_NoSuch'.");
-    EXPECT_EQ(error("DCE_SP_NoSuch 1, 'x"), "Could not find stored procedure 'DCE_SP_NoSuch'.");
-    EXPECT_EQ(error("TEST_SP_Echo 1, 2, 3, 4, 5, 6, 7, 8"),
-              "Procedure or function TEST_SP_Echo has too many arguments specified.");
-    EXPECT_EQ(error("TEST_SP_Echo @Id = 1, @Other = 2"),
-              "@Other is not a parameter for procedure TEST_SP_Echo.");
-    EXPECT_TRUE(error("TEST_SP_Echo 1, @Id = 2").contains("specified more than once"));
-    EXPECT_TRUE(error("TEST_SP_Echo @Title = 'x'").contains("expects parameter '@Id'"));
-    EXPECT_TRUE(error("TEST_SP_Echo DEFAULT").contains("expects parameter '@Id'"));
-    EXPECT_TRUE(error("TEST_SP_Echo 'abc'").startsWith("Error converting the value 'abc' to data type int."));
-    EXPECT_TRUE(error("TEST_SP_Echo 1, @When = 'yesterday'").startsWith("Conversion failed"));
-    EXPECT_TRUE(error("TEST_SP_Echo 1, @Flag = 'maybe'").contains("data type bit"));
-    EXPECT_EQ(error("TEST_SP_Echo :Missing"), "Must declare the scalar variable \"@Missing\".");
-    EXPECT_TRUE(error("TEST_SP_Echo :Id OUTPUT", {param("Id", 1)}).contains("not declared as an OUTPUT"));
-    EXPECT_TRUE(error("TEST_SP_Echo 1,, 2").startsWith("Incorrect syntax near"));
-    EXPECT_TRUE(error("TEST_SP_Echo 'open").startsWith("Unclosed quotation mark"));
-    EXPECT_TRUE(error("EXEC []").contains("position 6")) << error("EXEC []").toStdString();
-    EXPECT_TRUE(error("TEST_SP_Echo 1e999").contains("out of the range"));
-
-    // The connection stays usable after every failure.
-    EXPECT_TRUE(runText(*connection, "TEST_SP_Echo 1").ok());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const db::Result result = c.command.empty() ? run(*connection, c.text, {param("Id", 1)})
+                                                    : command(*connection, c.text, c.command);
+        EXPECT_FALSE(result.ok());
+        EXPECT_TRUE(result.error.contains(c.error)) << result.error.toStdString();
+        EXPECT_TRUE(run(*connection, "TEST_SP_Echo 1").ok());
+    }
 }

@@ -1,132 +1,89 @@
 // Deleting a report profile: everything that belonged to it goes with it;
-// an export job that uses it prevents it; older databases take three
-// parameters.
+// an export job that uses it, or a caller without the grant, prevents it;
+// databases before 3.6.1.2 take three parameters, later ones four.
 
-#include "reportdb/EmbeddedConnection.h"
-#include "support/TempDatabase.h"
+#include "ReportDbTestSupport.h"
 
 #include <gtest/gtest.h>
 
-using db::FieldType;
-using db::ParameterDirection;
-using testing_support::DemoContent;
+#include <optional>
+
+using namespace reportdb_tests;
 using testing_support::TempDatabase;
 
 namespace {
 
-DemoContent smallDemo(const QString& version = {}) {
-    DemoContent demo;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = 20;
-    demo.options.versionText = version;
-    return demo;
-}
-// Profiles of the demo.
-constexpr int kWholePark = 1;
-constexpr int kExported = 4;
-
-// The command as the profile removal sends it.
-db::Command deleteCommand(int profileId, std::optional<int> deleteGranted) {
-    db::Command command;
-    command.type = db::CommandType::StoredProcedure;
-    command.text = "DCE_SP_DeleteReportProfile";
-    command.parameters = {{"@ReturnValue", FieldType::Integer, 0, ParameterDirection::ReturnValue, {}},
-                          {"@ProfileId", FieldType::Integer, 0, ParameterDirection::Input, profileId},
-                          {"@ExportjobTitle", FieldType::String, 128, ParameterDirection::Output, {}}};
-    if (deleteGranted)
-        command.parameters.push_back(
-            {"@DeleteGranted", FieldType::Integer, 0, ParameterDirection::Input, *deleteGranted});
-    return command;
-}
-
-qlonglong count(const TempDatabase& database, const QString& sql) {
-    return database.scalar(sql).toLongLong();
-}
-
-QString profileCounts(const TempDatabase& database, int profileId) {
-    QStringList parts;
-    for (const char* table :
-         {"TReportProfile", "TUser_TReportProfile", "TParkUnit_TReportProfile", "TShadowData"})
-        parts << QString::number(count(
-            database,
-            QStringLiteral("SELECT count(*) FROM %1 WHERE ReportProfileId = %2").arg(table).arg(profileId)));
-    return parts.join(' ');
+// Rows of the profile in the profile table, its users, units and shadow data.
+QString profileCounts(db::Connection& connection, int profileId) {
+    return lines(connection,
+                 QStringLiteral("SELECT (SELECT count(*) FROM TReportProfile WHERE ReportProfileId = "
+                                "%1), (SELECT count(*) FROM TUser_TReportProfile WHERE "
+                                "ReportProfileId = %1), (SELECT count(*) FROM TParkUnit_TReportProfile "
+                                "WHERE ReportProfileId = %1), (SELECT count(*) FROM TShadowData WHERE "
+                                "ReportProfileId = %1)")
+                     .arg(profileId))
+        .value(0);
 }
 
 }  // namespace
 
-TEST(DeleteReportProfile, DeletesTheProfileWithEverythingThatBelongedToIt) {
-    TempDatabase database(smallDemo());
+TEST(DeleteReportProfile, RemovesEverythingOfTheProfileUnlessSomethingPreventsIt) {
+    TempDatabase database(sharedDemo());
     auto connection = database.connect();
     ASSERT_TRUE(connection);
-    EXPECT_EQ(profileCounts(database, kWholePark), "1 3 8 160");
-    const QString others = profileCounts(database, 2);
-    const qlonglong units = count(database, "SELECT count(*) FROM TParkUnit");
+    const QString whole = profileCounts(*connection, kWholePark);
+    const QString exported = profileCounts(*connection, kExported);
+    const QString second = profileCounts(*connection, 2);
+    const QString gone = "0|0|0|0";
+    EXPECT_EQ(whole, QStringLiteral("1|3|%1|%2").arg(kParkUnits).arg(kParkUnits * 61));
+    const QString units = lines(*connection, "SELECT count(*) FROM TParkUnit").value(0);
 
-    db::Command command = deleteCommand(kWholePark, 1);
-    const db::Result result = connection->execute(command);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(command.parameters[0].value.toInt(), 0);
-    EXPECT_TRUE(command.parameters[2].value.isNull());
-    EXPECT_EQ(profileCounts(database, kWholePark), "0 0 0 0");
-    // Nothing of other profiles, and none of the park's units.
-    EXPECT_EQ(profileCounts(database, 2), others);
-    EXPECT_EQ(count(database, "SELECT count(*) FROM TParkUnit"), units);
-
-    // A profile that is gone (or never was).
-    command = deleteCommand(kWholePark, 1);
-    ASSERT_TRUE(connection->execute(command).ok());
-    EXPECT_EQ(command.parameters[0].value.toInt(), 1002);
-
-    // Not granted: nothing happens.
-    command = deleteCommand(2, 0);
-    ASSERT_TRUE(connection->execute(command).ok());
-    EXPECT_EQ(command.parameters[0].value.toInt(), 1003);
-    EXPECT_EQ(profileCounts(database, 2), others);
-}
-
-TEST(DeleteReportProfile, AnExportJobKeepsTheProfileAndIsNamed) {
-    TempDatabase database(smallDemo());
-    auto connection = database.connect();
-    ASSERT_TRUE(connection);
-    const QString before = profileCounts(database, kExported);
-
-    db::Command command = deleteCommand(kExported, 1);
-    const db::Result result = connection->execute(command);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(command.parameters[0].value.toInt(), 1001);
-    EXPECT_EQ(command.parameters[2].value.toString(), "Monthly availability to grid operator");
-    EXPECT_EQ(profileCounts(database, kExported), before);
-
-    // Once the job uses another profile, the deletion goes through.
-    database.exec("UPDATE TExportJob SET ReportProfileId = 1");
-    command = deleteCommand(kExported, 1);
-    ASSERT_TRUE(connection->execute(command).ok());
-    EXPECT_EQ(command.parameters[0].value.toInt(), 0);
-    EXPECT_EQ(profileCounts(database, kExported), "0 0 0 0");
-}
-
-TEST(DeleteReportProfile, DatabasesBefore3612TakeThreeParameters) {
-    TempDatabase old(smallDemo("3.6.1.1"));
-    auto connection = old.connect();
-    ASSERT_TRUE(connection);
-    db::Command four = deleteCommand(kWholePark, 1);
-    EXPECT_TRUE(connection->execute(four).error.contains("@DeleteGranted"))
-        << "an unknown parameter is refused";
-    EXPECT_EQ(count(old, "SELECT count(*) FROM TReportProfile WHERE ReportProfileId = 1"), 1);
-    db::Command three = deleteCommand(kWholePark, std::nullopt);
-    const db::Result result = connection->execute(three);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(three.parameters[0].value.toInt(), 0);
-    EXPECT_EQ(profileCounts(old, kWholePark), "0 0 0 0");
-
-    // From 3.6.1.2 on the fourth parameter is expected.
-    TempDatabase current(smallDemo("3.6.1.2"));
-    connection = current.connect();
-    ASSERT_TRUE(connection);
-    three = deleteCommand(kWholePark, std::nullopt);
-    EXPECT_TRUE(connection->execute(three).error.contains("expects parameter '@DeleteGranted'"));
-    four = deleteCommand(kWholePark, 1);
-    ASSERT_TRUE(connection->execute(four).ok());
-    EXPECT_EQ(profileCounts(current, kWholePark), "0 0 0 0");
+    const struct {
+        const char* before;  // SQL run first
+        int profileId;
+        std::optional<int> deleteGranted;  // none: three parameters
+        int returnValue;                   // -1: the call fails
+        const char* error;                 // or the export job named
+        int changedProfile;
+        QString countsAfter;
+    } cases[] = {
+        {"", 2, 0, 1003, "", 2, second},  // not granted
+        {"", kExported, 1, 1001, "Monthly availability to grid operator", kExported, exported},
+        {"", kWholePark, 1, 0, "", kWholePark, gone},
+        {"", kWholePark, 1, 1002, "", kWholePark, gone},  // gone already
+        // Once the export job uses another profile, the deletion goes through.
+        {"UPDATE TExportJob SET ReportProfileId = 2", kExported, 1, 0, "", kExported, gone},
+        {"UPDATE TDatabaseVersion SET VersionText = '3.6.1.1'", 2, 1, -1, "@DeleteGranted", 2, second},
+        {"", 2, std::nullopt, 1001, "Monthly availability to grid operator", 2, second},
+        {"DELETE FROM TExportJob", 2, std::nullopt, 0, "", 2, gone},
+        {"UPDATE TDatabaseVersion SET VersionText = '3.6.1.2'", 3, std::nullopt, -1,
+         "expects parameter '@DeleteGranted'", 3, profileCounts(*connection, 3)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3")
+                         .arg(c.before)
+                         .arg(c.profileId)
+                         .arg(c.deleteGranted.value_or(-1))
+                         .toStdString());
+        if (*c.before) query(*connection, c.before);
+        db::Command command;
+        command.type = db::CommandType::StoredProcedure;
+        command.text = "DCE_SP_DeleteReportProfile";
+        command.parameters = {
+            output("@ReturnValue", db::ParameterDirection::ReturnValue),
+            integer("@ProfileId", c.profileId),
+            {"@ExportjobTitle", db::FieldType::String, 128, db::ParameterDirection::Output, {}}};
+        if (c.deleteGranted) command.parameters.push_back(integer("@DeleteGranted", *c.deleteGranted));
+        const db::Result result = connection->execute(command);
+        if (c.returnValue < 0) {
+            EXPECT_TRUE(result.error.contains(c.error)) << result.error.toStdString();
+        } else {
+            ASSERT_TRUE(result.ok()) << result.error.toStdString();
+            EXPECT_EQ(command.parameters[0].value.toInt(), c.returnValue);
+            EXPECT_EQ(command.parameters[2].value.toString(), c.error);
+        }
+        EXPECT_EQ(profileCounts(*connection, c.changedProfile), c.countsAfter);
+    }
+    // None of the park's units went with the profiles.
+    EXPECT_EQ(lines(*connection, "SELECT count(*) FROM TParkUnit").value(0), units);
 }

@@ -1,99 +1,39 @@
-// Regenerating shadow data: as a database job that the server's worker runs
-// (and resumes after the database was closed), and directly inside the
-// call; ReportProfileStatus counts down where a second connection sees it.
+// Regenerating shadow data on the database side: the job that the server's
+// worker runs (its counters, its failure, resuming it after the database
+// was closed, taking over a job whose worker ended) and the regeneration
+// inside the call (its countdown, its figures, cancel and failure).
+// ReportProfileStatus counts down where another connection sees it.
 
-#include "reportdb/EmbeddedConnection.h"
-#include "reportdb/Schema.h"
+#include "ReportDbTestSupport.h"
 #include "reportdb/SqliteUtil.h"
-#include "support/Gate.h"
-#include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
-#include <QScopeGuard>
 #include <QTimeZone>
-#include <atomic>
 #include <climits>
 #include <future>
-#include <thread>
 
-using testing_support::DemoContent;
+using namespace reportdb_tests;
 using testing_support::Gate;
 using testing_support::TempDatabase;
 
 namespace {
 
-// The demo park with four turbines, three masts and a grid point; its
-// "Whole park" profile (id 1) covers all eight units from the first day
-// of raw data.
-DemoContent smallDemo(int days) {
-    DemoContent demo;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = days;
-    return demo;
-}
-constexpr int kWholePark = 1;
-constexpr int kUnits = 8;
-
-db::Result run(db::Connection& connection, const QString& text) {
-    db::Command command;
-    command.text = text;
-    return connection.execute(command);
-}
-
-std::vector<db::Row> rows(db::Connection& connection, const QString& sql) {
-    const db::Result result = run(connection, sql);
-    EXPECT_TRUE(result.ok()) << result.error.toStdString() << "\n" << sql.toStdString();
-    return result.resultSets.empty() ? std::vector<db::Row>{} : result.resultSets[0].rows;
-}
-
-QVariant value(db::Connection& connection, const QString& sql) {
-    const auto r = rows(connection, sql);
-    return r.empty() ? QVariant() : r[0].at(0);
-}
-
-std::vector<db::Row> shadowRows(db::Connection& connection, int profileId) {
-    return rows(connection, QStringLiteral("SELECT * FROM TShadowData WHERE ReportProfileId = %1 "
-                                           "ORDER BY ParkUnitId, ShadowDate")
-                                .arg(profileId));
-}
+const QString kShadowRows =
+    "SELECT * FROM TShadowData WHERE ReportProfileId = 1 ORDER BY ParkUnitId, ShadowDate";
 
 int status(db::Connection& connection, int profileId) {
-    return value(connection,
-                 QStringLiteral("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = %1")
-                     .arg(profileId))
+    return scalar(connection,
+                  QStringLiteral("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = %1")
+                      .arg(profileId))
         .toInt();
 }
 
-// Polls the profile's status until `done` holds (at most 60 s); returns
-// the values seen, each change once.
-std::vector<int> watchStatus(db::Connection& watch, int profileId, const std::function<bool()>& done) {
-    std::vector<int> seen;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (;;) {
-        const bool finished = done();
-        const int current = status(watch, profileId);
-        if (seen.empty() || seen.back() != current) seen.push_back(current);
-        if (finished || std::chrono::steady_clock::now() > end) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return seen;
-}
-
-// The values a countdown from at most `total` shows: falling, ending at 0.
-void expectCountdown(const std::vector<int>& seen, int total) {
-    std::vector<int> positive;
-    for (int v : seen)
-        if (v > 0) positive.push_back(v);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.back(), 0);
-    EXPECT_GE(positive.size(), 2u) << "the countdown was not seen";
-    for (size_t i = 0; i < positive.size(); ++i) {
-        EXPECT_LE(positive[i], total);
-        if (i > 0) {
-            EXPECT_LT(positive[i], positive[i - 1]);
-        }
-    }
+// The statuses a countdown from `from` shows, each once.
+std::vector<int> countdown(int from) {
+    std::vector<int> values;
+    for (int v = from; v >= 0; --v) values.push_back(v);
+    return values;
 }
 
 QString jobCall(int profileId, const QString& from, const QString& to) {
@@ -105,8 +45,74 @@ QString jobCall(int profileId, const QString& from, const QString& to) {
 }
 
 int lastJobState(db::Connection& connection) {
-    return value(connection, "SELECT State FROM TJob ORDER BY JobId DESC LIMIT 1").toInt();
+    return scalar(connection, "SELECT State FROM TJob ORDER BY JobId DESC LIMIT 1").toInt();
 }
+
+// Runs SQL on the closed database, as another program would have.
+void writeBeside(const TempDatabase& database, const QString& sql) {
+    QString error;
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
+    ASSERT_TRUE(handle) << error.toStdString();
+    EXPECT_TRUE(reportdb::sqlite::execSql(handle, sql, &error)) << error.toStdString();
+    sqlite3_close_v2(handle);
+}
+
+// A server whose worker reads its clock (showing `now`) only when the test
+// lets it: each reading is the next point of `gate`. The worker reads it,
+// outside any transaction, when it looks at the queue, when it plans a job
+// and before each step.
+struct GatedWorker {
+    Gate gate;
+    std::atomic<int> readings = 0;
+    const QDateTime now;
+    std::shared_ptr<reportdb::Server> server;
+    std::unique_ptr<db::Connection> watch;
+    int held = 0;  // the reading the worker waits at, or will
+
+    explicit GatedWorker(const QString& path, const QDateTime& clock = QDateTime::currentDateTimeUtc())
+        : now(clock) {
+        QString error;
+        server = reportdb::Server::open(path, &error, nullptr, [this] {
+            gate.pass(readings++);
+            return now;
+        });
+        EXPECT_TRUE(server) << error.toStdString();
+        if (server) watch = server->connect(&error);
+    }
+    ~GatedWorker() { close(); }
+
+    // Lets the worker on, one reading at a time, until `done` holds while it
+    // waits at one; returns the profile's status at each reading, each
+    // change once.
+    std::vector<int> runUntil(int profileId, const std::function<bool()>& done) {
+        std::vector<int> seen;
+        for (int readings = 0;; ++readings) {
+            if (readings == 1000 || !gate.waitReached(held)) {
+                ADD_FAILURE() << "the worker did not get there";
+                break;
+            }
+            const int current = status(*watch, profileId);
+            if (seen.empty() || seen.back() != current) seen.push_back(current);
+            if (done()) break;
+            gate.allow(++held);
+        }
+        return seen;
+    }
+
+    // Ends the program as it ends: the worker is asked to stop before it
+    // goes on.
+    void close() {
+        watch.reset();
+        std::promise<void> closing;
+        std::thread closer([&] {
+            closing.set_value();
+            server.reset();
+        });
+        closing.get_future().wait();
+        gate.allow(INT_MAX);
+        closer.join();
+    }
+};
 
 }  // namespace
 
@@ -115,302 +121,260 @@ TEST(ShadowData, TimeStampLimitsAreOneRowOrNone) {
     auto connection = empty.connect();
     ASSERT_TRUE(connection);
     db::Result result = run(*connection, "DCE_SP_GetPcTimeStampLimits");
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    ASSERT_EQ(result.resultSets.size(), 1u);
-    EXPECT_EQ(result.resultSets[0].columnIndex("MinPcTimeStamp"), 0);
-    EXPECT_EQ(result.resultSets[0].columnIndex("MaxPcTimeStamp"), 1);
+    ASSERT_EQ(result.resultSets.size(), 1u) << result.error.toStdString();
     EXPECT_TRUE(result.resultSets[0].rows.empty());
 
-    TempDatabase demo(smallDemo(10));
+    TempDatabase demo(sharedDemo());
     connection = demo.connect();
-    ASSERT_TRUE(connection);
     result = run(*connection, "exec DCE_SP_GetPcTimeStampLimits");
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    ASSERT_EQ(result.resultSets.at(0).rows.size(), 1u);
-    const db::Row& limits = result.resultSets[0].rows[0];
+    ASSERT_EQ(result.resultSets.size(), 1u) << result.error.toStdString();
     EXPECT_EQ(result.resultSets[0].columns[0].type, db::FieldType::DateTime);
-    // Hourly samples, stamped at the end of their hour, up to the last day.
-    EXPECT_EQ(limits[0], QVariant(QDateTime(QDate(2024, 12, 22), QTime(1, 0))));
-    EXPECT_EQ(limits[1], QVariant(QDateTime(QDate(2025, 1, 1), QTime(0, 0))));
+    // Hourly samples, stamped at the end of their hour.
+    EXPECT_EQ(result.resultSets[0].rows, (std::vector<db::Row>{{QDateTime(QDate(2024, 11, 1), QTime(1, 0)),
+                                                                QDateTime(QDate(2025, 1, 1), QTime(0, 0))}}));
 }
 
-TEST(ShadowData, JobCountsTheStatusDownRegeneratesThePeriodAndClearsTheMarker) {
-    TempDatabase database(smallDemo(120));
-    auto caller = database.connect();
-    auto watch = database.connect();
-    ASSERT_TRUE(caller && watch);
-    const auto expected = shadowRows(*watch, kWholePark);
-    ASSERT_EQ(expected.size(), size_t(kUnits * 120));
+TEST(ShadowData, TheJobCountsTheStatusDownRegeneratesThePeriodAndClearsTheMarker) {
+    TempDatabase database(sharedDemo());
+    std::vector<db::Row> expected = database.exec(kShadowRows).resultSets.at(0).rows;
+    ASSERT_EQ(expected.size(), size_t(kParkUnits * 61));
     database.exec(
         "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
-        "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1 WHERE ReportProfileId = 1");
+        "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1, ReportProfileStatus = 0");
+    database.close();
+    GatedWorker worker(database.path());
+    db::Connection& watch = *worker.watch;
+    const auto finished = [&] { return lastJobState(watch) >= 2; };
 
-    // The whole period, as the period dialog sends it: Sep 3 to Dec 31 are
-    // four months, one step per unit and month.
-    const db::Result queued = run(*caller, jobCall(kWholePark, "2024-09-03 00:10:00", "2025-01-02 00:00:00"));
-    ASSERT_TRUE(queued.ok()) << queued.error.toStdString();
-    const auto seen = watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; });
-    expectCountdown(seen, kUnits * 4);
-    EXPECT_EQ(lastJobState(*watch), 2);
+    // The period as the period dialog sends it, limited to the raw data:
+    // November and December, one step per unit and month.
+    const int total = kParkUnits * 2;
+    ASSERT_TRUE(run(watch, jobCall(kWholePark, "2024-09-03 00:10:00", "2025-01-02 00:00:00")).ok());
+    std::vector<int> seen = worker.runUntil(kWholePark, finished);
+    EXPECT_EQ(seen.front(), 0);
+    EXPECT_EQ(std::vector<int>(seen.begin() + 1, seen.end()), countdown(total));
+    EXPECT_EQ(lastJobState(watch), 2);
     EXPECT_EQ(
-        value(*watch,
-              "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
+        scalar(watch,
+               "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
         QVariant(qlonglong(0)));
-    EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
-    const auto job = rows(*watch, "SELECT DatabaseName, LoginName, StepsTotal, StepsDone FROM TJob");
-    ASSERT_EQ(job.size(), 1u);
-    EXPECT_EQ(job[0], (db::Row{QString("SkyloomDemo"), QString("hr_admin"), qlonglong(32), qlonglong(32)}));
+    EXPECT_EQ(query(watch, kShadowRows).rows, expected);
+    EXPECT_EQ(lines(watch, "SELECT DatabaseName, LoginName, StepsTotal, StepsDone FROM TJob"),
+              QStringList{QStringLiteral("SkyloomDemo|hr_admin|%1|%1").arg(total)});
 
     // A single month: only its days are computed again.
-    database.exec("UPDATE TShadowData SET ProductionKWh = -1 WHERE ReportProfileId = 1");
-    ASSERT_TRUE(run(*caller, jobCall(kWholePark, "2024-10-01 00:10:00", "2024-11-01 00:00:00")).ok());
-    expectCountdown(watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; }), kUnits);
-    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ProductionKWh = -1"),
-              QVariant(qlonglong(kUnits * (120 - 31))));
-    EXPECT_EQ(value(*watch,
-                    "SELECT min(ShadowDate) || ' ' || max(ShadowDate) FROM TShadowData "
-                    "WHERE ReportProfileId = 1 AND (ProductionKWh <> -1 OR ProductionKWh IS NULL)")
-                  .toString(),
-              "2024-10-01 00:00:00 2024-10-31 00:00:00");
+    query(watch, "UPDATE TShadowData SET ProductionKWh = -1 WHERE ReportProfileId = 1");
+    ASSERT_TRUE(run(watch, jobCall(kWholePark, "2024-11-01 00:10:00", "2024-12-01 00:00:00")).ok());
+    seen = worker.runUntil(kWholePark, finished);
+    EXPECT_EQ(std::vector<int>(seen.begin() + 1, seen.end()), countdown(kParkUnits));
+    EXPECT_EQ(lines(watch,
+                    "SELECT min(ShadowDate), max(ShadowDate), count(*) FROM TShadowData "
+                    "WHERE ReportProfileId = 1 AND ProductionKWh IS NOT -1"),
+              QStringList{QStringLiteral("2024-11-01 00:00:00|2024-11-30 00:00:00|%1").arg(kParkUnits * 30)});
 
     // A period that ends before it starts fails: the status turns negative.
-    ASSERT_TRUE(run(*caller, jobCall(kWholePark, "2024-10-05 00:10:00", "2024-10-02 00:00:00")).ok());
-    const auto failed = watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; });
-    EXPECT_EQ(lastJobState(*watch), 3);
-    EXPECT_EQ(failed.back(), -1);
+    ASSERT_TRUE(run(watch, jobCall(kWholePark, "2024-10-05 00:10:00", "2024-10-02 00:00:00")).ok());
+    EXPECT_EQ(worker.runUntil(kWholePark, finished).back(), -1);
+    EXPECT_EQ(lastJobState(watch), 3);
     EXPECT_TRUE(
-        value(*watch, "SELECT ErrorText FROM TJob ORDER BY JobId DESC LIMIT 1").toString().contains("empty"));
+        scalar(watch, "SELECT ErrorText FROM TJob ORDER BY JobId DESC LIMIT 1").toString().contains("empty"));
 
     // No job for a profile that does not exist.
-    EXPECT_TRUE(run(*caller, jobCall(99, "2024-10-01 00:10:00", "2024-11-01 00:00:00"))
+    EXPECT_TRUE(run(watch, jobCall(99, "2024-10-01 00:10:00", "2024-11-01 00:00:00"))
                     .error.contains("does not exist"));
 }
 
 TEST(ShadowData, AJobLeftUnfinishedResumesWhenTheDatabaseIsOpenedAgain) {
-    TempDatabase database(smallDemo(365));
-    const int total = kUnits * 12;  // January 2 to December 31
-    std::vector<db::Row> expected;
-    int statusAtClose = 0;
-    {
-        auto caller = database.connect();
-        auto watch = database.connect();
-        ASSERT_TRUE(caller && watch);
-        expected = shadowRows(*watch, kWholePark);
-        database.exec("DELETE FROM TShadowData WHERE ReportProfileId = 1");
-        ASSERT_TRUE(run(*caller, jobCall(kWholePark, "2024-01-02 00:10:00", "2025-01-01 00:00:00")).ok());
-        // Close once the job has made some progress.
-        watchStatus(*watch, kWholePark, [&] {
-            const int current = status(*watch, kWholePark);
-            return current > 0 && current < total - 2;
-        });
-    }
+    TempDatabase database(sharedDemo());
+    const std::vector<db::Row> expected = database.exec(kShadowRows).resultSets.at(0).rows;
+    database.exec("DELETE FROM TShadowData WHERE ReportProfileId = 1");
     database.close();
-
-    // The program has ended: the job waits in the queue where it stopped.
-    QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
-    ASSERT_TRUE(handle) << error.toStdString();
+    const int total = kParkUnits * 2;
     {
-        reportdb::ProcedureContext context(handle, QString(), nullptr);
-        const db::ResultSet job = context.query("SELECT State, StepsDone, StepsTotal, Owner FROM TJob");
-        ASSERT_EQ(job.rows.size(), 1u);
-        EXPECT_EQ(job.rows[0][0].toInt(), 0);
-        const int done = job.rows[0][1].toInt();
-        EXPECT_GT(done, 0);
-        EXPECT_LT(done, total) << "the job ended before the database was closed";
-        EXPECT_EQ(job.rows[0][2].toInt(), total);
-        EXPECT_TRUE(job.rows[0][3].isNull());
-        statusAtClose =
-            context.scalar("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = 1")
-                .toInt();
-        EXPECT_EQ(statusAtClose, total - done);
+        GatedWorker worker(database.path());
+        ASSERT_TRUE(
+            run(*worker.watch, jobCall(kWholePark, "2024-11-01 00:10:00", "2025-01-01 00:00:00")).ok());
+        // The program ends while the worker is about to run a step.
+        worker.runUntil(kWholePark, [&] { return status(*worker.watch, kWholePark) == total - 5; });
     }
+
+    // The job waits in the queue where it stopped.
+    QString error;
+    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::ReadOnly, &error);
+    ASSERT_TRUE(handle) << error.toStdString();
+    reportdb::ProcedureContext closed(handle, QString(), nullptr);
+    const db::Row job = closed.query("SELECT State, Owner, StepsDone, StepsTotal FROM TJob").rows.at(0);
+    const int done = job[2].toInt();
+    ASSERT_EQ(job[0].toInt(), 0);
+    ASSERT_TRUE(job[1].isNull());
+    EXPECT_GE(done, 5);
+    EXPECT_LT(done, total);
+    EXPECT_EQ(job[3].toInt(), total);
+    const int statusAtClose =
+        closed.scalar("SELECT ReportProfileStatus FROM TReportProfile WHERE ReportProfileId = 1").toInt();
+    EXPECT_EQ(statusAtClose, total - done);
     sqlite3_close_v2(handle);
 
-    database.reopen();
-    auto watch = database.connect();
-    ASSERT_TRUE(watch);
-    const auto seen = watchStatus(*watch, kWholePark, [&] { return lastJobState(*watch) >= 2; });
-    EXPECT_EQ(lastJobState(*watch), 2);
-    EXPECT_EQ(seen.back(), 0);
-    for (int v : seen) EXPECT_LE(v, statusAtClose) << "the job started again from the beginning";
-    EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
+    // The next program's worker goes on from there.
+    GatedWorker worker(database.path());
+    EXPECT_EQ(worker.runUntil(kWholePark, [&] { return lastJobState(*worker.watch) == 2; }),
+              countdown(statusAtClose));
+    EXPECT_EQ(query(*worker.watch, kShadowRows).rows, expected);
 }
 
 TEST(ShadowData, AJobWhoseWorkerEndedWithoutStoppingIsTakenOver) {
-    TempDatabase database(smallDemo(40));
+    TempDatabase database(sharedDemo());
     database.close();
     // Running jobs as other programs left them: two whose worker has not
     // sent a heartbeat for long (it ended), two whose worker is alive. Older
     // programs wrote heartbeats as local wall-clock text, this one in UTC.
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
-    ASSERT_TRUE(handle) << error.toStdString();
-    ASSERT_TRUE(reportdb::sqlite::execSql(
-        handle,
+    writeBeside(
+        database,
         QStringLiteral(
             "DELETE FROM TShadowData WHERE ReportProfileId IN (1, 2, 3, 4);"
             "INSERT INTO TJob (JobType, ReportProfileId, FromDate, ToDate, State, Owner, Heartbeat, "
             "CreatedAt) VALUES "
-            "('GenerateShadowData', 1, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'gone', '%1', "
+            "('GenerateShadowData', 1, '2024-11-01 00:10:00', '2025-01-01 00:00:00', 1, 'gone', '%1', "
             "'2024-01-01 00:00:00'), "
-            "('GenerateShadowData', 2, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'alive', '%2', "
+            "('GenerateShadowData', 2, '2024-11-01 00:10:00', '2025-01-01 00:00:00', 1, 'alive', '%2', "
             "'2024-01-01 00:00:00'), "
             "('GenerateShadowData', 3, '2024-12-31 00:10:00', '2025-01-01 00:00:00', 1, 'old', "
             "'2024-01-01 00:00:00', '2024-01-01 00:00:00'), "
-            "('GenerateShadowData', 4, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 1, 'awake', '%3', "
+            "('GenerateShadowData', 4, '2024-11-01 00:10:00', '2025-01-01 00:00:00', 1, 'awake', '%3', "
             "'2024-01-01 00:00:00')")
             .arg(reportdb::sqlite::utcDateTimeText(now.addSecs(-31)),
-                 reportdb::sqlite::dateTimeText(now.toLocalTime()), reportdb::sqlite::utcDateTimeText(now)),
-        &error))
-        << error.toStdString();
-    sqlite3_close_v2(handle);
+                 reportdb::sqlite::dateTimeText(now.toLocalTime()), reportdb::sqlite::utcDateTimeText(now)));
 
-    database.reopen();
-    auto watch = database.connect();
-    ASSERT_TRUE(watch);
-    const auto state = [&](int profileId) {
-        return value(*watch, QStringLiteral("SELECT State || Owner FROM TJob WHERE ReportProfileId = %1")
-                                 .arg(profileId))
-            .toString();
+    GatedWorker worker(database.path(), now);
+    db::Connection& watch = *worker.watch;
+    const auto jobs = [&] {
+        return lines(watch, "SELECT ReportProfileId, State, Owner FROM TJob ORDER BY 1");
     };
-    const auto seen = watchStatus(*watch, kWholePark, [&] {
-        return value(*watch, "SELECT State FROM TJob WHERE ReportProfileId = 3").toInt() >= 2;
-    });
-    EXPECT_EQ(seen.back(), 0);
-    EXPECT_TRUE(state(1).startsWith("2")) << state(1).toStdString();
-    EXPECT_TRUE(state(3).startsWith("2")) << state(3).toStdString();
-    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
-              kUnits * 40);
-    // The others still belong to their workers.
-    EXPECT_EQ(state(2), "1alive");
-    EXPECT_EQ(state(4), "1awake");
-    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId IN (2, 4)").toInt(), 0);
+    worker.runUntil(kWholePark,
+                    [&] { return scalar(watch, "SELECT count(*) FROM TJob WHERE State = 2").toInt() == 2; });
+    const QStringList states = jobs();
+    ASSERT_EQ(states.size(), 4);
+    EXPECT_TRUE(states[0].startsWith("1|2|")) << states[0].toStdString();
+    EXPECT_EQ(states[1], "2|1|alive");
+    EXPECT_TRUE(states[2].startsWith("3|2|")) << states[2].toStdString();
+    EXPECT_EQ(states[3], "4|1|awake");
+    EXPECT_EQ(scalar(watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
+              kParkUnits * 61);
+    EXPECT_EQ(scalar(watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId IN (2, 4)").toInt(), 0);
 }
 
-// Two programs on one database, each with its worker (two servers stand for
-// two processes). Between the first worker's heartbeat and the second one's
-// look at the queue 20 seconds pass, while the local clock moves from 02:00
-// to 03:00 (daylight saving): the job still belongs to the first worker.
+// Two programs on one database, each with its worker. Between the first
+// worker's heartbeat and the second one's look at the queue 20 seconds
+// pass, while the local clock moves from 02:00 to 03:00 (daylight saving):
+// the job still belongs to the first worker.
 TEST(ShadowData, ASecondWorkerLeavesALiveJobToItsWorkerAcrossAClockChange) {
-    TempDatabase database(smallDemo(40));
+    TempDatabase database(sharedDemo());
     database.close();
-    QString error;
-    sqlite3* handle = reportdb::openDatabaseHandle(database.path(), reportdb::OpenMode::Existing, &error);
-    ASSERT_TRUE(handle) << error.toStdString();
-    ASSERT_TRUE(reportdb::sqlite::execSql(
-        handle,
+    writeBeside(
+        database,
         "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
         "INSERT INTO TJob (JobType, ReportProfileId, FromDate, ToDate, State, CreatedAt) VALUES "
-        "('GenerateShadowData', 1, '2024-11-22 00:10:00', '2025-01-01 00:00:00', 0, '2024-03-31 01:00:00')",
-        &error))
-        << error.toStdString();
-    sqlite3_close_v2(handle);
+        "('GenerateShadowData', 1, '2024-11-01 00:10:00', '2025-01-01 00:00:00', 0, '2024-03-31 01:00:00')");
 
-    const QDateTime winterTime(QDate(2024, 3, 31), QTime(1, 59, 50), QTimeZone(3600));
-    const QDateTime summerTime(QDate(2024, 3, 31), QTime(3, 0, 10), QTimeZone(2 * 3600));
-    // The first worker's readings of its clock are the gate's points: it
-    // claims the job (0), plans it (1) and stops before its first step (2).
-    Gate first;
-    first.allow(2);
-    std::atomic<int> firstReadings = 0;
-    auto firstWorker = reportdb::Server::open(database.path(), &error, nullptr, [&] {
-        first.pass(firstReadings++);
-        return winterTime;
-    });
-    ASSERT_TRUE(firstWorker) << error.toStdString();
-    const auto release = qScopeGuard([&] { first.allow(INT_MAX); });
-    ASSERT_TRUE(first.waitReached(2));
-    auto watch = firstWorker->connect(&error);
-    ASSERT_TRUE(watch) << error.toStdString();
-    // State|Owner|Heartbeat|StepsDone|StepsTotal
+    // The first worker claims the job (reading 0), plans it (1) and waits
+    // before its first step (2).
+    GatedWorker first(database.path(), QDateTime(QDate(2024, 3, 31), QTime(1, 59, 50), QTimeZone(3600)));
+    first.runUntil(kWholePark, [&] { return first.held == 2; });
     const auto job = [&] {
-        QStringList fields;
-        for (const auto& row :
-             rows(*watch, "SELECT State, Owner, Heartbeat, StepsDone, StepsTotal FROM TJob"))
-            for (const QVariant& field : row) fields << field.toString();
-        return fields;
+        return lines(*first.watch, "SELECT State, Owner, Heartbeat, StepsDone FROM TJob");
     };
     const QStringList held = job();
-    ASSERT_EQ(held.size(), 5);
-    ASSERT_EQ(held[0], "1");
-    ASSERT_FALSE(held[1].isEmpty());
-    ASSERT_EQ(held[3], "0");
-    const int steps = held[4].toInt();
-    ASSERT_GT(steps, 0);
+    ASSERT_TRUE(held.value(0).startsWith("1|")) << held.value(0).toStdString();
 
     // The second worker looks once and is then stopped; a worker that took
     // the job over would have put it back into the queue on stopping.
-    Gate second;
-    second.allow(INT_MAX);
-    auto secondWorker = reportdb::Server::open(database.path(), &error, nullptr, [&] {
-        second.pass(0);
-        return summerTime;
-    });
-    ASSERT_TRUE(secondWorker) << error.toStdString();
-    ASSERT_TRUE(second.waitReached(0));
-    secondWorker.reset();
-    EXPECT_EQ(job().join('|').toStdString(), held.join('|').toStdString());
+    {
+        GatedWorker second(database.path(),
+                           QDateTime(QDate(2024, 3, 31), QTime(3, 0, 10), QTimeZone(2 * 3600)));
+        second.gate.allow(INT_MAX);
+        ASSERT_TRUE(second.gate.waitReached(0));
+    }
+    EXPECT_EQ(job(), held);
 
     // The first worker carries on with its job to the end.
-    first.allow(INT_MAX);
-    ASSERT_TRUE(first.waitReached(2 + steps));
-    EXPECT_EQ(job().value(0), "2");
-    EXPECT_EQ(value(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
-              kUnits * 40);
+    first.runUntil(kWholePark, [&] { return lastJobState(*first.watch) == 2; });
+    EXPECT_EQ(scalar(*first.watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
+              kParkUnits * 61);
 }
 
-TEST(ShadowData, DirectRegenerationCountsDownInsideTheCall) {
-    TempDatabase database(smallDemo(120));
+TEST(ShadowData, TheRegenerationInsideTheCallCountsDownComputesTheDaysAndCanBeCancelled) {
+    TempDatabase database(sharedDemo());
     auto caller = database.connect();
     auto watch = database.connect();
     ASSERT_TRUE(caller && watch);
-    const auto expected = shadowRows(*watch, kWholePark);
     database.exec(
         "DELETE FROM TShadowData WHERE ReportProfileId = 1;"
-        "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1 WHERE ReportProfileId = 1");
-    const QString call =
+        "UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 1, ReportProfileStatus = 0;"
+        "UPDATE TParkUnit_TReportProfile SET Sitecalibrationfactor = 0.9 WHERE ParkUnitId = 2");
+    // The caller is held inside each step, at the row of the first of the
+    // month that the step writes (before the step commits).
+    Gate gate;
+    holdWrites(*caller, gate, {"AFTER INSERT ON main.TShadowData WHEN substr(NEW.ShadowDate, 9, 2) = '01'"});
+    const QString regenerate =
         "DCE_SP_UpdateShadowDataForParkUnitsInProfile @ReportProfileId = 1, "
         "@FromDate = '2024-09-03 00:10:00', @ToDate = '2025-01-02 00:00:00'";
+    const int total = kParkUnits * 2;
 
-    auto regeneration = std::async(std::launch::async, [&] { return run(*caller, call); });
-    const auto seen = watchStatus(*watch, kWholePark, [&] {
-        return regeneration.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    });
+    auto regeneration = std::async(std::launch::async, [&] { return run(*caller, regenerate); });
+    std::vector<int> seen;
+    for (int step = 0; step < total; ++step) {
+        ASSERT_TRUE(gate.waitReached(step));
+        seen.push_back(status(*watch, kWholePark));
+        gate.allow(step + 1);
+    }
     const db::Result result = regeneration.get();
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    expectCountdown(seen, kUnits * 4);
+    seen.push_back(status(*watch, kWholePark));
+    EXPECT_EQ(seen, countdown(total));
     EXPECT_EQ(
-        value(*watch,
-              "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
+        scalar(*watch,
+               "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 1"),
         QVariant(qlonglong(0)));
-    EXPECT_EQ(shadowRows(*watch, kWholePark), expected);
 
-    // Cancelled half-way: the steps done stay, the status says it failed.
+    // Each day holds the samples after its midnight up to the next one; the
+    // mean wind is scaled by the unit's site calibration.
+    EXPECT_EQ(scalar(*watch, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1").toInt(),
+              kParkUnits * 61);
+    EXPECT_EQ(
+        lines(*watch,
+              "SELECT S.ParkUnitId, S.ShadowDate FROM TShadowData S JOIN TParkUnit_TReportProfile C USING "
+              "(ReportProfileId, ParkUnitId) WHERE S.ReportProfileId = 1 AND NOT EXISTS (SELECT 1 FROM "
+              "TRawData R WHERE R.ParkUnitId = S.ParkUnitId AND R.PcTimeStamp > S.ShadowDate AND "
+              "R.PcTimeStamp <= datetime(S.ShadowDate, '+1 day') GROUP BY R.ParkUnitId HAVING count(*) = "
+              "S.SampleCount AND "
+              "sum(EventCode = 0) = S.OperatingSampleCount AND count(*) - sum(EventCode = 0) = "
+              "S.FaultSampleCount AND abs(ifnull(sum(ProductionKWh), 0) - ifnull(S.ProductionKWh, 0)) < 1e-6 "
+              "AND abs(ifnull(avg(WindSpeed) * ifnull(C.Sitecalibrationfactor, 1), 0) - "
+              "ifnull(S.MeanWindSpeed, 0)) < 1e-9)"),
+        QStringList{});
+
+    // Cancelled inside its sixth step: five steps stay, the sixth is rolled
+    // back, the status says it failed.
     database.exec("DELETE FROM TShadowData WHERE ReportProfileId = 1");
-    auto cancelled = std::async(std::launch::async, [&] { return run(*caller, call); });
-    watchStatus(*watch, kWholePark, [&] {
-        const int current = status(*watch, kWholePark);
-        return current > 0 && current < kUnits * 4 - 1;
-    });
+    auto cancelled = std::async(std::launch::async, [&] { return run(*caller, regenerate); });
+    gate.allow(total + 5);
+    ASSERT_TRUE(gate.waitReached(total + 5));
     caller->interrupt();
-    const db::Result interrupted = cancelled.get();
-    EXPECT_FALSE(interrupted.ok());
+    gate.allow(INT_MAX);
+    EXPECT_EQ(cancelled.get().error, "interrupted");
     EXPECT_EQ(status(*watch, kWholePark), -1);
-    const int kept = int(shadowRows(*watch, kWholePark).size());
-    EXPECT_GT(kept, 0);
-    EXPECT_LT(kept, int(expected.size()));
+    EXPECT_EQ(scalar(*watch,
+                     "SELECT count(DISTINCT ParkUnitId || substr(ShadowDate, 1, 7)) FROM TShadowData "
+                     "WHERE ReportProfileId = 1"),
+              QVariant(qlonglong(5)));
 
     // A failing step (here a trigger) ends the regeneration the same way.
     database.exec(
-        "CREATE TRIGGER TR_Fail BEFORE INSERT ON TShadowData WHEN NEW.ShadowDate = '2024-11-01 00:00:00' "
+        "CREATE TRIGGER TR_Fail BEFORE INSERT ON TShadowData WHEN NEW.ShadowDate = '2024-12-01 00:00:00' "
         "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    const db::Result failed = run(*caller, call);
-    EXPECT_TRUE(failed.error.contains("disk full")) << failed.error.toStdString();
+    EXPECT_TRUE(run(*caller, regenerate).error.contains("disk full"));
     EXPECT_EQ(status(*watch, kWholePark), -1);
-    EXPECT_TRUE(run(*caller,
-                    "DCE_SP_UpdateShadowDataForParkUnitsInProfile @ReportProfileId = 42, "
-                    "@FromDate = '2024-09-03 00:10:00', @ToDate = '2025-01-02 00:00:00'")
+    EXPECT_TRUE(run(*caller, QString(regenerate).replace("@ReportProfileId = 1", "@ReportProfileId = 42"))
                     .error.contains("does not exist"));
 }

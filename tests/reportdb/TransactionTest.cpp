@@ -156,13 +156,23 @@ TEST(Transactions, AnInterruptEndsTheStatementItMeetsEvenOneThatStartsLater) {
     EXPECT_EQ(userInitials(*connection), QStringList{"AA"});
 }
 
+// On a clock that runs a tenth of a second on at each look, a time-out of
+// one second ends the statement at once.
 TEST(Transactions, ACommandTimeOutEndsTheStatement) {
     TempDatabase database("3.28.0.0", testRegistry());
     auto connection = database.connect();
     ASSERT_TRUE(connection);
+    const auto start = std::chrono::steady_clock::now();
+    std::atomic<int> looks = 0;
+    dynamic_cast<reportdb::EmbeddedConnection&>(*connection).setTimeOutClock([&] {
+        return start + std::chrono::milliseconds(100) * looks++;
+    });
+
     EXPECT_EQ(runText(*connection, kEndlessQuery, 1).error, "Query timeout expired");
     EXPECT_EQ(runText(*connection, "EXEC TEST_SP_Endless", 1).error, "Query timeout expired");
-    // The time-out belongs to that command only.
-    EXPECT_TRUE(runText(*connection, "SELECT 1", 0).ok());
     EXPECT_TRUE(userInitials(*connection).isEmpty());
+    // A statement that ends in time, and one without a time-out, run.
+    EXPECT_TRUE(runText(*connection, "TEST_SP_AddUser 'AA'", 1).ok());
+    const QString longer = QString(kEndlessQuery).replace("50000000000", "20000");
+    EXPECT_EQ(runText(*connection, longer, 0).resultSets.at(0).rows.at(0).at(0).toInt(), 20000);
 }

@@ -1,200 +1,160 @@
-// Adding units to a profile and removing them, run through data calculation
-// processes: the remaining work falls while they run; a terminated addition
+// The data calculation process protocol, on adding units to a profile and
+// removing them: the remaining work is the number of steps (the unit and a
+// month of shadow data each) and falls as they run; a terminated addition
 // keeps what it finished and marks the profile for regeneration.
 
-#include "reportdb/EmbeddedConnection.h"
-#include "support/TempDatabase.h"
+#include "ReportDbTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <future>
-#include <thread>
 
-using db::FieldType;
-using db::ParameterDirection;
-using testing_support::DemoContent;
+using namespace reportdb_tests;
+using testing_support::Gate;
 using testing_support::TempDatabase;
 
 namespace {
 
-// The demo's "New profile" (id 6) has no units and no shadow data start;
-// raw data covers 2024.
-DemoContent demoOf2024() {
-    DemoContent demo;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = 366;
-    return demo;
-}
-constexpr int kNewProfile = 6;
-
-db::Result run(db::Connection& connection, const QString& text) {
-    db::Command command;
-    command.text = text;
-    return connection.execute(command);
-}
-
-QVariant value(db::Connection& connection, const QString& sql) {
-    const db::Result result = run(connection, sql);
-    EXPECT_TRUE(result.ok()) << result.error.toStdString();
-    return result.resultSets.empty() || result.resultSets[0].rows.empty()
-               ? QVariant()
-               : result.resultSets[0].rows[0].at(0);
-}
-
-int createProcess(db::Connection& connection, const QString& name) {
-    db::Command command;
-    command.text = QStringLiteral("WMS_SP_UTL_CreateDataCalcProcess '%1', :ProcessId OUTPUT").arg(name);
-    command.parameters = {{"ProcessId", FieldType::Integer, 0, ParameterDirection::Output, {}}};
-    EXPECT_TRUE(connection.execute(command).ok());
-    return command.parameters[0].value.toInt();
-}
-
-QVariant processStatus(db::Connection& connection, int id) {
-    db::Command command;
-    command.text =
-        QStringLiteral("EXEC WMS_SP_UTL_GetDataCalcProcessStatus %1, :DataCalcProcessStatus OUTPUT").arg(id);
-    command.parameters = {
-        {"DataCalcProcessStatus", FieldType::Integer, 0, ParameterDirection::InputOutput, {}}};
-    EXPECT_TRUE(connection.execute(command).ok());
-    return command.parameters[0].value;
-}
-
-// Runs `text` on `worker` while polling the process status on `status`;
-// returns the call's result and the reported values, each change once.
-std::pair<db::Result, std::vector<QVariant>> runWatched(db::Connection& worker, db::Connection& status,
-                                                        int id, const QString& text) {
-    auto call = std::async(std::launch::async, [&] { return run(worker, text); });
-    std::vector<QVariant> seen;
-    for (;;) {
-        const bool ready = call.wait_for(std::chrono::milliseconds(1)) == std::future_status::ready;
-        const QVariant current = processStatus(status, id);
-        if (seen.empty() || seen.back() != current) seen.push_back(current);
-        if (ready) break;
-    }
-    return {call.get(), seen};
-}
-
-void expectFalling(const std::vector<QVariant>& seen, int total) {
-    std::vector<int> reported;
-    for (const QVariant& v : seen)
-        if (!v.isNull()) reported.push_back(v.toInt());
-    ASSERT_FALSE(reported.empty());
-    EXPECT_LE(reported.front(), total);
-    EXPECT_EQ(reported.back(), 0);
-    for (size_t i = 1; i < reported.size(); ++i) EXPECT_LT(reported[i], reported[i - 1]);
-}
-
 QString shadowRange(db::Connection& connection, int profileId, int unitId) {
-    return value(connection,
-                 QStringLiteral("SELECT count(*) || ' ' || ifnull(min(ShadowDate), '-') || ' ' || "
-                                "ifnull(max(ShadowDate), '-') FROM TShadowData WHERE ReportProfileId = %1 "
-                                "AND ParkUnitId = %2")
+    return lines(connection,
+                 QStringLiteral("SELECT count(*), min(ShadowDate), max(ShadowDate) FROM TShadowData "
+                                "WHERE ReportProfileId = %1 AND ParkUnitId = %2")
                      .arg(profileId)
                      .arg(unitId))
-        .toString();
+        .value(0);
 }
+
+// The worker's connection is held inside each step: where it adds or
+// removes a unit, and at the first day of a month of shadow data.
+const QStringList kSteps = {
+    "AFTER INSERT ON main.TParkUnit_TReportProfile",
+    "AFTER DELETE ON main.TParkUnit_TReportProfile",
+    "AFTER INSERT ON main.TShadowData WHEN substr(NEW.ShadowDate, 9, 2) = '01'",
+    "AFTER DELETE ON main.TShadowData WHEN substr(OLD.ShadowDate, 9, 2) = '01'",
+};
+
+struct Units {
+    TempDatabase database{sharedDemo()};
+    std::unique_ptr<db::Connection> worker = database.connect();
+    std::unique_ptr<db::Connection> status = database.connect();
+    Gate gate;
+    int point = 0;  // the next point the worker passes
+
+    Units() { holdWrites(*worker, gate, kSteps); }
+
+    // Runs `text` in a new process of `name` through `steps` steps; returns
+    // the call's result and the remaining work seen in each step and after.
+    std::pair<db::Result, std::vector<int>> runSteps(const QString& name, const QString& text, int steps) {
+        const int id = createProcess(*status, name);
+        auto call = std::async(std::launch::async, [&] { return run(*worker, text.arg(id)); });
+        std::vector<int> seen;
+        for (int step = 0; step < steps; ++step, ++point) {
+            if (!gate.waitReached(point)) break;
+            seen.push_back(processStatus(*status, id).toInt());
+            gate.allow(point + 1);
+        }
+        const db::Result result = call.get();
+        seen.push_back(processStatus(*status, id).toInt());
+        return {result, seen};
+    }
+};
 
 }  // namespace
 
 TEST(ParkUnitProcedures, AddAndDeleteRunThroughAProcess) {
-    TempDatabase database(demoOf2024());
-    auto worker = database.connect();
-    auto status = database.connect();
-    ASSERT_TRUE(worker && status);
+    Units units;
+    db::Connection& status = *units.status;
 
-    // With a start date: the unit's shadow data from that day; the profile
-    // gets it as its shadow data start. Ten months and the unit itself.
-    int id = createProcess(*status, "Add_Profile_Units");
+    // With a start date: the unit's shadow data from that day, which becomes
+    // the new profile's shadow data start. The unit and one month.
     auto [added, seen] =
-        runWatched(*worker, *status, id,
-                   QStringLiteral("exec DCE_SP_AddParkUnitToProfile 1,%1,'2024-03-01 00:00:00', "
-                                  "@ProcessId = %2")
-                       .arg(kNewProfile)
-                       .arg(id));
+        units.runSteps("Add_Profile_Units",
+                       "exec DCE_SP_AddParkUnitToProfile 1,6,'2024-12-01 00:00:00', @ProcessId = %1", 2);
     ASSERT_TRUE(added.ok()) << added.error.toStdString();
-    expectFalling(seen, 11);
-    EXPECT_EQ(shadowRange(*status, kNewProfile, 1), "306 2024-03-01 00:00:00 2024-12-31 00:00:00");
-    EXPECT_EQ(value(*status,
-                    "SELECT ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile WHERE "
-                    "ReportProfileId = 6"),
-              QVariant(QDateTime(QDate(2024, 3, 1), QTime(0, 0))));
+    EXPECT_EQ(seen, (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(shadowRange(status, kNewProfile, 1), "31|2024-12-01 00:00:00|2024-12-31 00:00:00");
+    EXPECT_EQ(scalar(status,
+                     "SELECT ReportProfileShadowDataStartPCTimeStamp FROM TReportProfile WHERE "
+                     "ReportProfileId = 6"),
+              QVariant(QDateTime(QDate(2024, 12, 1), QTime(0, 0))));
 
-    // Without a date the profile's start applies; without a process it
-    // reports nowhere.
-    ASSERT_TRUE(run(*worker, "exec DCE_SP_AddParkUnitToProfile 5,6").ok());
-    EXPECT_EQ(shadowRange(*status, kNewProfile, 5), "306 2024-03-01 00:00:00 2024-12-31 00:00:00");
-    EXPECT_TRUE(run(*worker, "exec DCE_SP_AddParkUnitToProfile 5,6").error.contains("already belongs"));
-    EXPECT_TRUE(run(*worker, "exec DCE_SP_AddParkUnitToProfile 99,6").error.contains("does not exist"));
+    // Without a date the profile's start applies; without a process the
+    // call reports nowhere.
+    units.gate.allow(INT_MAX);
+    ASSERT_TRUE(run(*units.worker, "exec DCE_SP_AddParkUnitToProfile 5,6").ok());
+    units.point += 2;
+    EXPECT_EQ(shadowRange(status, kNewProfile, 5), "31|2024-12-01 00:00:00|2024-12-31 00:00:00");
+    EXPECT_TRUE(run(*units.worker, "exec DCE_SP_AddParkUnitToProfile 5,6").error.contains("already belongs"));
+    EXPECT_TRUE(run(*units.worker, "exec DCE_SP_AddParkUnitToProfile 99,6").error.contains("does not exist"));
 
-    // Removing: the shadow data month by month, then the unit.
-    id = createProcess(*status, "Delete_Profile_Units");
-    auto [deleted, removal] =
-        runWatched(*worker, *status, id,
-                   QStringLiteral("DCE_SP_DeleteParkUnitsWithProfileId 1, 6, @ProcessId = %1").arg(id));
+    // Removing a unit: its shadow data month by month, then the unit; a
+    // unit of the whole park: two months.
+    units.gate.allow(units.point);
+    auto [deleted, removal] = units.runSteps("Delete_Profile_Units",
+                                             "DCE_SP_DeleteParkUnitsWithProfileId 1, 6, @ProcessId = %1", 2);
     ASSERT_TRUE(deleted.ok()) << deleted.error.toStdString();
-    expectFalling(removal, 11);
-    EXPECT_EQ(shadowRange(*status, kNewProfile, 1), "0 - -");
-    EXPECT_EQ(
-        value(*status,
-              "SELECT group_concat(ParkUnitId) FROM TParkUnit_TReportProfile WHERE ReportProfileId = 6"),
-        QVariant(QString("5")));
+    EXPECT_EQ(removal, (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(shadowRange(status, kNewProfile, 1), "0|NULL|NULL");
+    std::tie(deleted, removal) = units.runSteps(
+        "Delete_Profile_Units", "DCE_SP_DeleteParkUnitsWithProfileId 3, 1, @ProcessId = %1", 3);
+    EXPECT_EQ(removal, (std::vector<int>{3, 2, 1, 0}));
+    EXPECT_EQ(shadowRange(status, kWholePark, 3), "0|NULL|NULL");
+
     // A unit that is not in the profile is skipped; a list removes several.
-    EXPECT_TRUE(run(*worker, "DCE_SP_DeleteParkUnitsWithProfileId '1,5', 6").ok());
+    units.gate.allow(INT_MAX);
+    EXPECT_TRUE(run(*units.worker, "DCE_SP_DeleteParkUnitsWithProfileId '1,5', 6").ok());
     EXPECT_EQ(
-        value(*status, "SELECT count(*) FROM TParkUnit_TReportProfile WHERE ReportProfileId = 6").toInt(), 0);
-    EXPECT_FALSE(run(*worker, "DCE_SP_DeleteParkUnitsWithProfileId 'x', 6").ok());
+        scalar(status, "SELECT count(*) FROM TParkUnit_TReportProfile WHERE ReportProfileId = 6").toInt(), 0);
+    EXPECT_FALSE(run(*units.worker, "DCE_SP_DeleteParkUnitsWithProfileId 'x', 6").ok());
 }
 
+// The process protocol: a process reports nothing until its statement
+// does; its status is read while a step holds the write lock, and each
+// finished step is visible at once. Terminated, the statement stops in the
+// step under way (rolled back), keeps the steps it finished and marks the
+// profile; the process runs nothing more. Dropped, it is forgotten.
 TEST(ParkUnitProcedures, ATerminatedAdditionKeepsItsFinishedStepsAndMarksTheProfile) {
-    TempDatabase database(demoOf2024());
-    auto worker = database.connect();
-    auto status = database.connect();
-    auto blocker = database.connect();
-    ASSERT_TRUE(worker && status && blocker);
+    Units units;
+    db::Connection& status = *units.status;
+    const int id = createProcess(status, "Add_Profile_Units");
+    EXPECT_NE(createProcess(status, "Delete_Profile_Units"), id);
+    EXPECT_TRUE(processStatus(status, id).isNull());
+    const auto add = [&](int unit) {
+        return QStringLiteral("exec DCE_SP_AddParkUnitToProfile %1,6, @ProcessId = %2").arg(unit).arg(id);
+    };
+    auto call = std::async(std::launch::async, [&] { return run(*units.worker, add(2)); });
+    // Held in the third step (December): the unit and November are done.
+    const QString months =
+        "SELECT group_concat(DISTINCT substr(ShadowDate, 1, 7)) FROM TShadowData WHERE "
+        "ReportProfileId = 6";
+    units.gate.allow(2);
+    ASSERT_TRUE(units.gate.waitReached(2));
+    EXPECT_EQ(processStatus(status, id), QVariant(qlonglong(1)));
+    EXPECT_EQ(scalar(status, months), QVariant("2024-11"));
+    const QString terminate =
+        QStringLiteral("EXEC WMS_SP_UTL_TerminateDataCalcProcess @DataCalcProcessId = %1").arg(id);
+    ASSERT_TRUE(run(status, terminate).ok());
+    units.gate.allow(INT_MAX);
 
-    const int id = createProcess(*status, "Add_Profile_Units");
-    const int total = 13;  // the unit and twelve months
-    auto call = std::async(std::launch::async, [&] {
-        return run(*worker, QStringLiteral("exec DCE_SP_AddParkUnitToProfile 2,6, @ProcessId = %1").arg(id));
-    });
-    // Once some steps are done, hold the next one back by taking the write
-    // lock: the running step lets it go between two steps.
-    for (;;) {
-        const QVariant current = processStatus(*status, id);
-        if (!current.isNull() && current.toInt() < total - 1) break;
-        ASSERT_NE(call.wait_for(std::chrono::milliseconds(1)), std::future_status::ready)
-            << "finished too early";
-    }
-    QString error;
-    ASSERT_TRUE(blocker->beginTransaction(&error)) << error.toStdString();
-    // The addition reports the step it committed, then waits for the lock.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const int remaining = processStatus(*status, id).toInt();
-    ASSERT_GT(remaining, 0);
-    ASSERT_TRUE(
-        run(*status,
-            QStringLiteral("EXEC WMS_SP_UTL_TerminateDataCalcProcess @DataCalcProcessId = %1").arg(id))
-            .ok());
-    ASSERT_TRUE(blocker->rollback(&error));
+    EXPECT_TRUE(call.get().error.contains("terminated"));
+    EXPECT_FALSE(units.worker->inTransaction());
+    EXPECT_EQ(processStatus(status, id), QVariant(qlonglong(1)));
+    EXPECT_EQ(lines(status,
+                    "SELECT ParkUnitId, ReportProfileRegeneratePendingFlag FROM TParkUnit_TReportProfile "
+                    "JOIN TReportProfile USING (ReportProfileId) WHERE ReportProfileId = 6"),
+              QStringList{"2|1"});
+    EXPECT_EQ(scalar(status, months), QVariant("2024-11"));
+    EXPECT_TRUE(run(*units.worker, add(3)).error.contains("terminated"));
 
-    const db::Result result = call.get();
-    EXPECT_TRUE(result.error.contains("terminated")) << result.error.toStdString();
-    EXPECT_EQ(processStatus(*status, id).toInt(), remaining);
-    // The unit and the months before the terminated step stay; the profile
-    // is marked for regeneration.
-    const int monthsDone = total - 1 - remaining;
-    EXPECT_EQ(
-        value(*status,
-              "SELECT count(*) FROM TParkUnit_TReportProfile WHERE ReportProfileId = 6 AND ParkUnitId = 2")
-            .toInt(),
-        1);
-    EXPECT_EQ(
-        value(*status,
-              "SELECT count(DISTINCT substr(ShadowDate, 1, 7)) FROM TShadowData WHERE ReportProfileId = 6")
-            .toInt(),
-        monthsDone);
-    EXPECT_EQ(value(*status,
-                    "SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE ReportProfileId = 6")
-                  .toInt(),
-              1);
+    const QString drop =
+        QStringLiteral("EXEC WMS_SP_UTL_DropDataCalcProcessTables @DataCalcProcessId = %1").arg(id);
+    ASSERT_TRUE(run(status, drop).ok());
+    EXPECT_TRUE(processStatus(status, id).isNull());
+    for (const QString& again : {drop, terminate})
+        EXPECT_TRUE(run(status, again).error.contains("does not exist"));
+    EXPECT_TRUE(run(*units.worker, add(3)).error.contains("does not exist"));
+    // A process is named after its step.
+    EXPECT_FALSE(
+        run(status, "WMS_SP_UTL_CreateDataCalcProcess '', :ProcessId OUTPUT", {output("ProcessId")}).ok());
 }

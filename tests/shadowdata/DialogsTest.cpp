@@ -1,4 +1,4 @@
-// The period dialog and the start-date dialog, headless, against a database
+// The period dialog and the first-day dialog, headless, against a database
 // whose raw data limits the test chooses.
 
 #include "ShadowTestSupport.h"
@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -22,125 +21,93 @@ const shadowdata::DataLimits kLimits{QDateTime(QDate(2023, 3, 1), QTime(0, 10)),
                                      QDateTime(QDate(2023, 6, 30), QTime(23, 50))};
 
 bool isRed(QWidget* widget) { return widget->palette().color(QPalette::Base) == QColor(Qt::red); }
-bool isWhite(QWidget* widget) { return widget->palette().color(QPalette::Base) == QColor(Qt::white); }
 
 void pressKey(QWidget& window, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(&window, &press);
 }
 
-template <typename T>
-T* child(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(name);
-    EXPECT_TRUE(found) << name;
-    return found;
-}
-
 }  // namespace
 
-TEST(TFormRGSDialog, LimitsPresetsAndCaptions) {
+TEST(TFormRGSDialog, PresetsFromTheDataLimitsAndFlagsAReversedPeriod) {
     Environment env("3.28.0.0");
-    env.controls->limits = kLimits;
     TFormRGSDialog dialog(env.context);
-    dialog.Prepare("North park");
-    dialog.show();
+    auto* whole = dialog.findChild<QCheckBox*>("CheckBoxWholePeriod");
+    auto* start = dialog.findChild<QDateEdit*>("DatePickerStart");
+    auto* stop = dialog.findChild<QDateEdit*>("DatePickerStop");
+    const QDate today = QDate::currentDate();
 
-    EXPECT_EQ(dialog.windowTitle(), "Regenerate shadow data (North park)");
-    EXPECT_EQ(child<QLabel>(dialog, "Label4")->text(), "[2023-03-01]");
-    EXPECT_EQ(child<QLabel>(dialog, "Label5")->text(), "[2023-06-30]");
-    EXPECT_EQ(child<QLabel>(dialog, "Label1")->text(), "From:");
-    EXPECT_EQ(child<QLabel>(dialog, "Label2")->text(), "To:");
-    EXPECT_EQ(child<QGroupBox>(dialog, "GroupBoxPeriod")->title(), "Period");
-    EXPECT_EQ(child<QPushButton>(dialog, "ButtonOK")->text(), "&OK");
-    EXPECT_EQ(child<QPushButton>(dialog, "ButtonCancel")->text(), "&Cancel");
-    auto* start = child<QDateEdit>(dialog, "DatePickerStart");
-    auto* stop = child<QDateEdit>(dialog, "DatePickerStop");
-    EXPECT_TRUE(start->calendarPopup());
-    EXPECT_EQ(start->date(), QDate(2023, 3, 1));
-    EXPECT_EQ(stop->date(), QDate::currentDate());
+    // Each opening reads the limits anew: none, unreadable, present.
+    const struct {
+        std::optional<shadowdata::DataLimits> limits;
+        QString connection;  // empty: the test database
+        const char* shown;
+        QDate startDay;
+        size_t prompts;
+    } openings[] = {{std::nullopt, {}, "[-] [-]", today, 0},
+                    {kLimits, "Provider=Embedded;Data Source=/no/such.db", "[-] [-]", today, 1},
+                    {kLimits, {}, "[2023-03-01] [2023-06-30]", QDate(2023, 3, 1), 0}};
+    for (const auto& opening : openings) {
+        SCOPED_TRACE(opening.prompts);
+        env.setLimits(opening.limits);
+        env.context.Database().close();
+        env.context.Database().setConnectionString(
+            opening.connection.isEmpty() ? env.database.connectionString() : opening.connection);
+        dialog.Prepare("North park");
+        dialog.show();
+        EXPECT_TRUE(dialog.windowTitle().contains("North park"));
+        const QString shown =
+            dialog.findChild<QLabel*>("Label4")->text() + ' ' + dialog.findChild<QLabel*>("Label5")->text();
+        EXPECT_EQ(shown.toStdString(), opening.shown);
+        EXPECT_EQ(start->date(), opening.startDay);
+        EXPECT_EQ(stop->date(), today);
+        EXPECT_EQ(dialog.limits().has_value(), opening.startDay != today);
+        EXPECT_EQ(env.prompts.take().size(), opening.prompts);
+        if (&opening != &openings[2]) dialog.reject();  // the last stays open for what follows
+    }
 
     // Neither picker goes below the day before the first data.
     for (QDateEdit* picker : {start, stop}) {
-        EXPECT_EQ(picker->minimumDate(), QDate(2023, 2, 28));
         picker->setDate(QDate(2023, 1, 15));
         EXPECT_EQ(picker->date(), QDate(2023, 2, 28));
     }
-    dialog.reject();
 
-    // Opened again without raw data: the limits are gone, both pickers on today.
-    env.controls->limits.reset();
-    dialog.Prepare("North park");
-    dialog.show();
-    EXPECT_EQ(child<QLabel>(dialog, "Label4")->text(), "[-]");
-    EXPECT_EQ(child<QLabel>(dialog, "Label5")->text(), "[-]");
-    EXPECT_EQ(start->date(), QDate::currentDate());
-    EXPECT_EQ(stop->date(), QDate::currentDate());
-    start->setDate(QDate(2001, 1, 1));
-    EXPECT_EQ(start->date(), QDate(2001, 1, 1));
-    EXPECT_FALSE(dialog.choice().limits);
-    dialog.reject();
+    // A start on or after the stop turns both red with a message, from either
+    // picker; it is only flagged.
+    const struct {
+        QDate start, stop;
+        bool flagged;
+    } periods[] = {{QDate(2023, 4, 1), QDate(2023, 4, 30), false},
+                   {QDate(2023, 4, 1), QDate(2023, 4, 1), true},
+                   {QDate(2023, 3, 31), QDate(2023, 4, 1), false},
+                   {QDate(2023, 5, 2), QDate(2023, 4, 1), true}};
+    for (const auto& period : periods) {
+        SCOPED_TRACE(period.start.toString().toStdString());
+        start->setDate(period.start);
+        stop->setDate(period.stop);
+        EXPECT_EQ(isRed(start) && isRed(stop), period.flagged);
+        EXPECT_EQ(isRed(start) || isRed(stop), period.flagged);
+        EXPECT_EQ(dialog.findChild<QLabel*>("LabelStartError")->text().isEmpty(), !period.flagged);
+        EXPECT_EQ(dialog.findChild<QLabel*>("LabelStopError")->text().isEmpty(), !period.flagged);
+    }
 
-    // A failure to read the limits is shown and counts as no limits.
-    env.controls->limitsFail = true;
-    dialog.Prepare("North park");
-    dialog.show();
-    const auto shown = env.prompts.take();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Raw data is not reachable");
-    EXPECT_EQ(shown[0].icon, ui::Icon::Error);
-    EXPECT_FALSE(dialog.limits());
-    dialog.reject();
-}
-
-TEST(TFormRGSDialog, WholePeriodBoxAndRedWhiteRule) {
-    Environment env("3.28.0.0");
-    env.controls->limits = kLimits;
-    TFormRGSDialog dialog(env.context);
-    auto* whole = child<QCheckBox>(dialog, "CheckBoxWholePeriod");
-    auto* start = child<QDateEdit>(dialog, "DatePickerStart");
-    auto* stop = child<QDateEdit>(dialog, "DatePickerStop");
-    auto* startError = child<QLabel>(dialog, "LabelStartError");
-    auto* stopError = child<QLabel>(dialog, "LabelStopError");
-
-    // The box's state is kept between openings and applied on the first show.
-    whole->setChecked(true);
-    dialog.Prepare("North park");
-    dialog.show();
-    EXPECT_EQ(whole->text(), "&Whole period");
-    EXPECT_FALSE(start->isEnabled());
-    EXPECT_FALSE(stop->isEnabled());
-    whole->setChecked(false);
-    EXPECT_TRUE(start->isEnabled());
-    EXPECT_TRUE(stop->isEnabled());
+    // The whole period box switches the pickers off.
     whole->click();
-    EXPECT_FALSE(start->isEnabled());
+    EXPECT_FALSE(start->isEnabled() || stop->isEnabled());
     EXPECT_TRUE(dialog.choice().wholePeriod);
     whole->click();
+    EXPECT_TRUE(start->isEnabled() && stop->isEnabled());
 
-    // Start before stop: white and no messages.
-    start->setDate(QDate(2023, 4, 1));
-    stop->setDate(QDate(2023, 4, 30));
-    EXPECT_TRUE(isWhite(start));
-    EXPECT_TRUE(isWhite(stop));
-    EXPECT_TRUE(startError->text().isEmpty());
-    EXPECT_TRUE(stopError->text().isEmpty());
+    // A restore or a re-show neither reads the limits again nor presets anew.
+    env.setLimits(std::nullopt);
+    dialog.showMinimized();
+    dialog.showNormal();
+    dialog.hide();
+    dialog.show();
+    EXPECT_TRUE(dialog.limits());
 
-    // The same day and a start after the stop turn both red, from either picker.
-    stop->setDate(QDate(2023, 4, 1));
-    EXPECT_TRUE(isRed(start));
-    EXPECT_TRUE(isRed(stop));
-    EXPECT_EQ(startError->text(), "The start date must be before the stop date");
-    EXPECT_EQ(stopError->text(), "The stop date must be after the start date");
-    start->setDate(QDate(2023, 3, 31));
-    EXPECT_TRUE(isWhite(start));
-    EXPECT_TRUE(stopError->text().isEmpty());
-    start->setDate(QDate(2023, 5, 2));
-    EXPECT_TRUE(isRed(stop));
-
-    // OK is not blocked by a flagged period; the choice is what the pickers hold.
-    auto* ok = child<QPushButton>(dialog, "ButtonOK");
-    EXPECT_TRUE(ok->isEnabled());
-    ok->click();
+    // Enter is OK, even for a flagged period; the choice is what the pickers hold.
+    pressKey(dialog, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const shadowdata::PeriodChoice choice = dialog.choice();
     EXPECT_FALSE(choice.wholePeriod);
@@ -148,118 +115,53 @@ TEST(TFormRGSDialog, WholePeriodBoxAndRedWhiteRule) {
     EXPECT_EQ(choice.stop, QDate(2023, 4, 1));
     ASSERT_TRUE(choice.limits);
     EXPECT_EQ(choice.limits->maximum, kLimits.maximum);
-
-    // Enter is OK, Escape is Cancel.
-    dialog.show();
-    pressKey(dialog, Qt::Key_Return);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    dialog.show();
-    pressKey(dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
-TEST(TFormRegenerateShadowData, LimitsRedOutsideAndClampingOnOK) {
+TEST(TFormRegenerateShadowData, HoldsTheDayToTheDataLimitsAndLeavesOnlyByOK) {
     Environment env("2.29.0.0");
-    env.controls->limits = kLimits;
+    env.setLimits(kLimits);
     TFormRegenerateShadowData dialog(env.context);
     dialog.Prepare();
     dialog.show();
-
-    EXPECT_EQ(dialog.windowTitle(), "Date selection");
-    EXPECT_EQ(child<QLabel>(dialog, "Label1")->text(), "Select the first day of shadow data");
-    EXPECT_EQ(child<QLabel>(dialog, "Label4")->text(), "First data:");
-    EXPECT_EQ(child<QLabel>(dialog, "Label5")->text(), "Last data:");
-    EXPECT_EQ(child<QLabel>(dialog, "Label2")->text(), "[2023-03-01]");
-    EXPECT_EQ(child<QLabel>(dialog, "Label3")->text(), "[2023-06-30]");
-    auto* picker = child<QDateEdit>(dialog, "DatePicker");
-    auto* ok = child<QPushButton>(dialog, "ButtonOK");
-    EXPECT_EQ(ok->text(), "&OK");
+    auto* picker = dialog.findChild<QDateEdit*>("DatePicker");
+    auto* ok = dialog.findChild<QPushButton*>("ButtonOK");
     EXPECT_EQ(picker->date(), QDate(2023, 3, 1));
-    EXPECT_TRUE(ok->isEnabled());
 
-    // Outside the limits by one day on either side: red and no OK.
-    for (const QDate& outside : {QDate(2023, 2, 28), QDate(2023, 7, 1)}) {
-        picker->setDate(outside);
-        EXPECT_TRUE(isRed(picker));
-        EXPECT_FALSE(ok->isEnabled());
+    // One day outside on either side is red and has no OK; the last day
+    // counts whatever its time of day.
+    const std::pair<QDate, bool> days[] = {
+        {QDate(2023, 2, 28), false}, {QDate(2023, 7, 1), false}, {QDate(2023, 6, 30), true}};
+    for (const auto& [day, inside] : days) {
+        SCOPED_TRACE(day.toString().toStdString());
+        picker->setDate(day);
+        EXPECT_EQ(isRed(picker), !inside);
+        EXPECT_EQ(ok->isEnabled(), inside);
     }
-    // The last day itself is inside, whatever its time of day.
-    picker->setDate(QDate(2023, 6, 30));
-    EXPECT_TRUE(isWhite(picker));
-    EXPECT_TRUE(ok->isEnabled());
-
-    // It cannot be left but by OK.
     pressKey(dialog, Qt::Key_Escape);
-    EXPECT_TRUE(dialog.isVisible());
     dialog.close();
     EXPECT_TRUE(dialog.isVisible());
 
-    // OK holds the day to the limits (the handler may run with the button
-    // disabled when a picker changes without notice).
-    picker->blockSignals(true);
-    picker->setDate(QDate(2024, 1, 1));
-    picker->blockSignals(false);
-    dialog.ButtonOKClick();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.chosenDate(), QDate(2023, 6, 30));
+    // OK holds the day to the limits (a picker may change without notice).
+    const std::pair<QDate, QDate> clamped[] = {{QDate(2024, 1, 1), QDate(2023, 6, 30)},
+                                               {QDate(2022, 12, 31), QDate(2023, 3, 1)}};
+    for (const auto& [typed, chosen] : clamped) {
+        dialog.show();
+        picker->blockSignals(true);
+        picker->setDate(typed);
+        picker->blockSignals(false);
+        dialog.ButtonOKClick();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.chosenDate(), chosen);
+    }
     EXPECT_EQ(dialog.minPcTimeStamp(), kLimits.minimum);
 
-    dialog.show();
-    picker->blockSignals(true);
-    picker->setDate(QDate(2022, 12, 31));
-    picker->blockSignals(false);
-    pressKey(dialog, Qt::Key_Return);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.chosenDate(), QDate(2023, 3, 1));
-}
-
-TEST(TFormRegenerateShadowData, WithoutRawDataAnyDayCanBeChosen) {
-    Environment env("2.29.0.0");
-    TFormRegenerateShadowData dialog(env.context);
+    // Without raw data any day will do.
+    env.setLimits(std::nullopt);
     dialog.Prepare();
     dialog.show();
-    auto* picker = child<QDateEdit>(dialog, "DatePicker");
-    auto* ok = child<QPushButton>(dialog, "ButtonOK");
-    EXPECT_EQ(child<QLabel>(dialog, "Label2")->text(), "[-]");
-    EXPECT_EQ(picker->date(), QDate::currentDate());
     picker->setDate(QDate(2020, 5, 5));
-    EXPECT_TRUE(ok->isEnabled());
-    EXPECT_TRUE(isWhite(picker));
+    ASSERT_TRUE(ok->isEnabled());
     ok->click();
-    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.chosenDate(), QDate(2020, 5, 5));
     EXPECT_FALSE(dialog.minPcTimeStamp().isValid());
-}
-
-TEST(TFormRGSDialog, ARestoreKeepsTheChosenPeriod) {
-    Environment env("3.28.0.0");
-    env.controls->limits = kLimits;
-    TFormRGSDialog period(env.context);
-    TFormRegenerateShadowData first(env.context);
-    period.Prepare("North park");
-    period.show();
-    first.Prepare();
-    first.show();
-    auto* start = child<QDateEdit>(period, "DatePickerStart");
-    auto* day = child<QDateEdit>(first, "DatePicker");
-    start->setDate(QDate(2023, 4, 2));
-    day->setDate(QDate(2023, 5, 3));
-
-    // The limits change meanwhile; neither a restore nor a re-show reads
-    // them again or presets the pickers anew.
-    env.controls->limits.reset();
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&period, &first}) {
-        dialog->showMinimized();
-        dialog->showNormal();
-        dialog->hide();
-        dialog->show();
-    }
-    EXPECT_EQ(start->date(), QDate(2023, 4, 2));
-    EXPECT_EQ(day->date(), QDate(2023, 5, 3));
-    EXPECT_TRUE(period.limits());
-    EXPECT_TRUE(first.limits());
-    first.ButtonOKClick();
-    period.reject();
 }

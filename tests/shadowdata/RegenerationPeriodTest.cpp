@@ -12,64 +12,60 @@ namespace {
 
 const DataLimits kLimits{QDateTime(QDate(2023, 11, 30), QTime(0, 10)),
                          QDateTime(QDate(2024, 2, 29), QTime(23, 50))};
-const PeriodTexts kTexts{"Regenerate shadow data", "for the period",
-                         "Regenerate shadow data for the whole period"};
+const PeriodTexts kTexts{"Regenerate", "for the period", "Whole period"};
 
 }  // namespace
 
-TEST(RegenerationPeriod, WholePeriodRunsFromTheDataMinimumToTheDayAfterTheMaximum) {
-    PeriodChoice choice;
-    choice.wholePeriod = true;
-    // The pickers do not count for a whole period.
-    choice.start = QDate(2024, 1, 5);
-    choice.stop = QDate(2024, 1, 3);
-    choice.limits = kLimits;
-    const auto period = periodFromChoice(choice);
-    ASSERT_TRUE(period);
-    EXPECT_EQ(fromText(period->from), "2023-11-30 00:10:00");
-    // The leap day is the last day of data: the period ends the next midnight.
-    EXPECT_EQ(toText(period->to), "2024-03-01 00:00:00");
-    EXPECT_EQ(periodText(*period, kTexts),
-              "Regenerate shadow data for the whole period [2023-11-30 - 2024-03-01]");
-
-    // Without raw data there is no whole period to send.
-    choice.limits.reset();
-    EXPECT_FALSE(periodFromChoice(choice));
-    choice.limits = DataLimits{QDateTime(), QDateTime()};
-    EXPECT_FALSE(periodFromChoice(choice));
-}
-
-TEST(RegenerationPeriod, ChosenPeriodRunsFromTheStartDayToTheDayAfterTheStopDay) {
-    PeriodChoice choice;
-    choice.start = QDate(2023, 12, 31);
-    choice.stop = QDate(2023, 12, 31);
-    // A single day (flagged in the dialog) is still a period: that day from
-    // 00:10 up to the next midnight, across the year's end.
-    auto period = periodFromChoice(choice);
-    ASSERT_TRUE(period);
-    EXPECT_EQ(fromText(period->from), "2023-12-31 00:10:00");
-    EXPECT_EQ(toText(period->to), "2024-01-01 00:00:00");
-    EXPECT_EQ(periodText(*period, kTexts), "Regenerate shadow data for the period [2023-12-31 - 2023-12-31]");
-
-    // A chosen period needs no limits.
-    choice.start = QDate(2024, 2, 1);
-    choice.stop = QDate(2024, 2, 29);
-    period = periodFromChoice(choice);
-    ASSERT_TRUE(period);
-    EXPECT_EQ(fromText(period->from), "2024-02-01 00:10:00");
-    EXPECT_EQ(toText(period->to), "2024-03-01 00:00:00");
-    EXPECT_EQ(periodText(*period, kTexts), "Regenerate shadow data for the period [2024-02-01 - 2024-02-29]");
+TEST(RegenerationPeriod, FromTheChoiceToTheDaysSent) {
+    // The statement sends the days after `from` 00:10 up to `to` 00:00; the
+    // text names the days the user sees.
+    const struct {
+        const char* name;
+        bool whole;
+        QDate start, stop;
+        std::optional<DataLimits> limits;
+        const char* from;  // nullptr: nothing to send
+        const char* to;
+        const char* text;
+    } rows[] = {
+        // The pickers do not count for a whole period; the leap day is the
+        // last day of data, so the period ends the next midnight.
+        {"whole period", true, QDate(2024, 1, 5), QDate(2024, 1, 3), kLimits, "2023-11-30 00:10:00",
+         "2024-03-01 00:00:00", "Whole period [2023-11-30 - 2024-03-01]"},
+        {"whole period without raw data", true, {}, {}, std::nullopt, nullptr, nullptr, nullptr},
+        {"whole period with unset limits", true, {}, {}, DataLimits{}, nullptr, nullptr, nullptr},
+        // A single day (flagged in the dialog) is still a period, here across
+        // the year's end.
+        {"one day", false, QDate(2023, 12, 31), QDate(2023, 12, 31), std::nullopt, "2023-12-31 00:10:00",
+         "2024-01-01 00:00:00", "Regenerate for the period [2023-12-31 - 2023-12-31]"},
+        {"chosen days, limits ignored", false, QDate(2024, 2, 1), QDate(2024, 2, 29), kLimits,
+         "2024-02-01 00:10:00", "2024-03-01 00:00:00", "Regenerate for the period [2024-02-01 - 2024-02-29]"},
+        {"unset picker", false, QDate(), QDate(2024, 2, 29), kLimits, nullptr, nullptr, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PeriodChoice choice;
+        choice.wholePeriod = row.whole;
+        choice.start = row.start;
+        choice.stop = row.stop;
+        choice.limits = row.limits;
+        const auto period = periodFromChoice(choice);
+        ASSERT_EQ(period.has_value(), row.from != nullptr);
+        if (!period) continue;
+        EXPECT_EQ(fromText(period->from).toStdString(), row.from);
+        EXPECT_EQ(toText(period->to).toStdString(), row.to);
+        EXPECT_EQ(periodText(*period, kTexts).toStdString(), row.text);
+    }
 }
 
 TEST(RegenerationPeriod, StartStatementByDatabaseKindWithQuotedNames) {
-    RegenerationPeriod period{QDate(2024, 1, 1), QDate(2024, 2, 1), false};
+    const RegenerationPeriod period{QDate(2024, 1, 1), QDate(2024, 2, 1), false};
     EXPECT_EQ(startStatement(true, {"Reporting", "sa"}, 7, period),
               "WMS_JOB_CreateGenerateShadowDataJob @DatabaseName = 'Reporting', @LoginName = 'sa', "
               "@ReportProfileId = 7, @FromDate = '2024-01-01 00:10:00', @ToDate = '2024-02-01 00:00:00'");
     EXPECT_EQ(startStatement(false, {"Reporting", "sa"}, 7, period),
               "DCE_SP_UpdateShadowDataForParkUnitsInProfile @ReportProfileId = 7, @FromDate = '2024-01-01 "
               "00:10:00', @ToDate = '2024-02-01 00:00:00'");
-
     // A quote in a name stays inside its literal; a placeholder-like text in
     // a name is not filled in a second time.
     EXPECT_EQ(startStatement(true, {"O'Brien's %3 park", "d'Arcy"}, 12, period),
@@ -78,43 +74,52 @@ TEST(RegenerationPeriod, StartStatementByDatabaseKindWithQuotedNames) {
               "00:00:00'");
 }
 
-TEST(ProgressRules, JobAndDirectTicks) {
-    EXPECT_EQ(decideJobTick(StatementState::None), PollDecision::Success);
-    EXPECT_EQ(decideJobTick(StatementState::Succeeded), PollDecision::Success);
-    // The job is not queued until its statement has come back.
-    EXPECT_EQ(decideJobTick(StatementState::Running), PollDecision::Wait);
-    EXPECT_EQ(decideJobTick(StatementState::Failed), PollDecision::Failure);
-
-    EXPECT_EQ(decideDirectTick(StatementState::Running, 5), PollDecision::Wait);
-    EXPECT_EQ(decideDirectTick(StatementState::Succeeded, 0), PollDecision::Success);
-    EXPECT_EQ(decideDirectTick(StatementState::None, 0), PollDecision::Success);
-    // 0 before the regeneration has started counting is not a success yet.
-    EXPECT_EQ(decideDirectTick(StatementState::Running, 0), PollDecision::Wait);
-    // A missing row (-1) and a failed regeneration (negative) end the wait.
-    EXPECT_EQ(decideDirectTick(StatementState::Running, -1), PollDecision::Failure);
-    EXPECT_EQ(decideDirectTick(StatementState::Succeeded, -3), PollDecision::Failure);
-    // A statement that failed is a failure whatever the status says.
-    EXPECT_EQ(decideDirectTick(StatementState::Failed, 0), PollDecision::Failure);
-    // An unreadable status is waited out only while the statement runs.
-    EXPECT_EQ(decideDirectTick(StatementState::Running, std::nullopt), PollDecision::Wait);
-    EXPECT_EQ(decideDirectTick(StatementState::Succeeded, std::nullopt), PollDecision::Failure);
+TEST(ProgressRules, TickDecisions) {
+    using S = StatementState;
+    using D = PollDecision;
+    // The job is queued once its statement has come back.
+    const std::pair<S, D> job[] = {
+        {S::None, D::Success}, {S::Succeeded, D::Success}, {S::Running, D::Wait}, {S::Failed, D::Failure}};
+    for (const auto& [statement, expected] : job) {
+        SCOPED_TRACE(int(statement));
+        EXPECT_EQ(decideJobTick(statement), expected);
+    }
+    // The direct regeneration counts the status down inside its statement.
+    const struct {
+        S statement;
+        std::optional<int> status;  // -1: the row is gone; empty: unreadable
+        D expected;
+    } direct[] = {
+        {S::Running, 5, D::Wait},
+        {S::Succeeded, 0, D::Success},
+        {S::None, 0, D::Success},
+        {S::Running, 0, D::Wait},  // not counting yet, or just finishing
+        {S::Running, -1, D::Failure},
+        {S::Succeeded, -3, D::Failure},
+        {S::Failed, 0, D::Failure},  // whatever the status says
+        {S::Running, std::nullopt, D::Wait},
+        {S::Succeeded, std::nullopt, D::Failure},
+    };
+    for (const auto& row : direct) {
+        SCOPED_TRACE(testing::Message() << int(row.statement) << " " << row.status.value_or(999));
+        EXPECT_EQ(decideDirectTick(row.statement, row.status), row.expected);
+    }
 }
 
 TEST(ProgressRules, GaugeCountsTheWorkDone) {
+    // {remaining work seen, maximum, position}
+    const int steps[][3] = {{10, 10, 0}, {7, 10, 3}, {12, 12, 0}, {2, 12, 10}};
     GaugeState gauge;
-    gauge.follow(10);
-    EXPECT_EQ(gauge.maximum, 10);
-    EXPECT_EQ(gauge.position, 0);
-    gauge.follow(7);
-    EXPECT_EQ(gauge.position, 3);
-    // More work than ever seen raises the maximum instead of going negative.
-    gauge.follow(12);
-    EXPECT_EQ(gauge.maximum, 12);
-    EXPECT_EQ(gauge.position, 0);
-    gauge.follow(2);
-    EXPECT_EQ(gauge.position, 10);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step[0]);
+        gauge.follow(step[0]);
+        EXPECT_EQ(gauge.maximum, step[1]);
+        EXPECT_EQ(gauge.position, step[2]);
+    }
     gauge.fill();
     EXPECT_EQ(gauge.position, 12);
+    gauge.clear();
+    EXPECT_EQ(gauge.position, 0);
 
     GaugeState empty;
     empty.fill();  // finished before any work was seen

@@ -1,20 +1,26 @@
 #pragma once
-// Calling procedures as the windows do: a stored-procedure command whose
-// first parameter is "@ReturnValue", then the named parameters in order.
+// Shared by the reporting database tests: calling procedures as the windows
+// do (a stored-procedure command whose first parameter is "@ReturnValue"),
+// reading rows back as text, the demo these tests share, a small park to
+// build on, and holding a connection at rows it writes.
 
 #include "db/Connection.h"
+#include "reportdb/EmbeddedConnection.h"
+#include "support/Gate.h"
+#include "support/TempDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <ostream>
 
 // Readable failure messages for texts and lists of texts.
 inline void PrintTo(const QString& value, std::ostream* out) { *out << '"' << value.toStdString() << '"'; }
 
-namespace category_tests {
+namespace reportdb_tests {
 
 inline db::Parameter integer(const char* name, const QVariant& value) {
     return {QString::fromLatin1(name), db::FieldType::Integer, 0, db::ParameterDirection::Input, value};
@@ -22,6 +28,12 @@ inline db::Parameter integer(const char* name, const QVariant& value) {
 
 inline db::Parameter text(const char* name, const QVariant& value) {
     return {QString::fromLatin1(name), db::FieldType::String, 8000, db::ParameterDirection::Input, value};
+}
+
+inline db::Parameter output(const char* name,
+                            db::ParameterDirection direction = db::ParameterDirection::Output,
+                            const QVariant& value = {}) {
+    return {QString::fromLatin1(name), db::FieldType::Integer, 0, direction, value};
 }
 
 struct Call {
@@ -44,10 +56,16 @@ inline Call call(db::Connection& connection, const QString& procedure, db::Param
     return out;
 }
 
-inline db::ResultSet query(db::Connection& connection, const QString& sql) {
+// A text (SQL or a call text) as it is; the caller judges the result.
+inline db::Result run(db::Connection& connection, const QString& text, db::Parameters parameters = {}) {
     db::Command command;
-    command.text = sql;
-    const db::Result result = connection.execute(command);
+    command.text = text;
+    command.parameters = std::move(parameters);
+    return connection.execute(command);
+}
+
+inline db::ResultSet query(db::Connection& connection, const QString& sql) {
+    const db::Result result = run(connection, sql);
     EXPECT_TRUE(result.ok()) << result.error.toStdString() << "\n" << sql.toStdString();
     return result.resultSets.empty() ? db::ResultSet{} : result.resultSets[0];
 }
@@ -68,6 +86,10 @@ inline QStringList lines(const db::ResultSet& rows) {
     return out;
 }
 
+inline QStringList lines(db::Connection& connection, const QString& sql) {
+    return lines(query(connection, sql));
+}
+
 inline QStringList columnNames(const db::ResultSet& rows) {
     QStringList out;
     for (const db::Column& column : rows.columns) out << column.name;
@@ -79,15 +101,79 @@ inline QString snapshot(db::Connection& connection, const QStringList& tables) {
     QString out;
     for (const QString& table : tables)
         out += table + QLatin1Char('\n') +
-               lines(query(connection, QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table)))
+               lines(connection, QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table))
                    .join(QLatin1Char('\n')) +
                QLatin1Char('\n');
     return out;
 }
 
-}  // namespace category_tests
+// A data calculation process for a step of `name`; returns its id.
+inline int createProcess(db::Connection& connection, const QString& name) {
+    db::Command command;
+    command.text = QStringLiteral("WMS_SP_UTL_CreateDataCalcProcess '%1', :ProcessId OUTPUT").arg(name);
+    command.parameters = {output("ProcessId")};
+    const db::Result result = connection.execute(command);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    return command.parameters[0].value.toInt();
+}
 
-namespace category_tests {
+// The process's remaining work as the progress dialog reads it: the output
+// value, NULL when unknown.
+inline QVariant processStatus(db::Connection& connection, int id) {
+    db::Command command;
+    command.text =
+        QStringLiteral("EXEC WMS_SP_UTL_GetDataCalcProcessStatus %1, :DataCalcProcessStatus OUTPUT").arg(id);
+    command.parameters = {output("DataCalcProcessStatus", db::ParameterDirection::InputOutput)};
+    const db::Result result = connection.execute(command);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    return command.parameters[0].value;
+}
+
+// The version the database reports to procedure calls from now on.
+inline void setVersion(db::Connection& connection, const QString& versionText) {
+    query(connection, QStringLiteral("UPDATE TDatabaseVersion SET VersionText = '%1'").arg(versionText));
+}
+
+// The demo these tests share: four turbines, three met masts and a grid
+// point; raw data from 2024-11-01 to 2024-12-31. Its profiles: 1 the whole
+// park (eight units), 4 used by an export job, 6 without units or shadow
+// data start.
+inline testing_support::DemoContent sharedDemo() {
+    testing_support::DemoContent demo;
+    demo.options.turbineCount = 4;
+    demo.options.rawDataDays = 61;
+    return demo;
+}
+constexpr int kWholePark = 1;
+constexpr int kExported = 4;
+constexpr int kNewProfile = 6;
+constexpr int kParkUnits = 8;
+
+// Holds the statements of `connection` at rows they write: each of
+// `triggers` is a temporary trigger's condition ("AFTER INSERT ON
+// main.TShadowData WHEN ...") whose every firing passes the next point of
+// `gate` (0, 1, ...). Other connections do not see the triggers.
+inline void holdWrites(db::Connection& connection, testing_support::Gate& gate, const QStringList& triggers) {
+    struct Hold {
+        testing_support::Gate* gate;
+        std::atomic<int> next{0};
+    };
+    sqlite3* handle = dynamic_cast<reportdb::EmbeddedConnection&>(connection).handle();
+    const auto pass = [](sqlite3_context* context, int, sqlite3_value**) {
+        auto* hold = static_cast<Hold*>(sqlite3_user_data(context));
+        hold->gate->pass(hold->next++);
+    };
+    ASSERT_EQ(sqlite3_create_function_v2(handle, "test_hold", 0, SQLITE_UTF8, new Hold{&gate}, pass, nullptr,
+                                         nullptr, [](void* hold) { delete static_cast<Hold*>(hold); }),
+              SQLITE_OK);
+    for (qsizetype i = 0; i < triggers.size(); ++i) {
+        const db::Result created =
+            run(connection, QStringLiteral("CREATE TEMP TRIGGER TestHold%1 %2 BEGIN SELECT test_hold(); END")
+                                .arg(i)
+                                .arg(triggers[i]));
+        ASSERT_TRUE(created.ok()) << created.error.toStdString();
+    }
+}
 
 // A small park: two turbine types that report from the same event list, a
 // met mast type with a list of its own and a grid meter without one; two
@@ -100,8 +186,7 @@ inline void addSmallPark(db::Connection& connection) {
              "INSERT INTO TUnitType (UnitTypeId, UnitTypeTitle, UnitTypeDevice, EventListId) VALUES "
              "(1, 'T-A', 'WTG', 1), (2, 'T-B', 'WTG', 1), (3, 'Mast', 'MET', 2), (4, 'Meter', 'GRID', NULL)",
              "INSERT INTO TParkUnit (ParkUnitId, ParkUnitTitle, UnitTypeId) VALUES (1, 'A1', 1), (2, 'A2', "
-             "1), "
-             "(3, 'B1', 2), (4, 'M1', 3), (5, 'G1', 4)",
+             "1), (3, 'B1', 2), (4, 'M1', 3), (5, 'G1', 4)",
              "INSERT INTO TResponsibleSource VALUES (1, 1, 'Grid operator'), (2, 2, 'Owner')",
              "INSERT INTO TEventCode (EventCodeId, EventListId, EventCodeNumber, EventCodeTitle) VALUES "
              "(1, 1, 0, 'System OK'), (2, 1, 20, 'Grid loss'), (3, 1, 10, 'Pitch fault'), "
@@ -129,4 +214,4 @@ inline void addUnits(db::Connection& connection, int profileId, const QList<int>
                               .arg(profileId));
 }
 
-}  // namespace category_tests
+}  // namespace reportdb_tests
