@@ -26,16 +26,24 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
     QWidget* const parent = mainWindow.get();
     categorySelect = std::make_unique<TFormCatagorySelect>(context, parent);
-    categoryAllocation = std::make_unique<TFormCatagoryAllocation>(context, parent);
-    deratingAllocation = std::make_unique<TFormDeratingCatagoryAllocation>(context, parent);
-    renameCategorySet = std::make_unique<TFormRenameCategorySet>(context, parent);
-    manageCategorySet = std::make_unique<TFormManageCategorySet>(context, *renameCategorySet, parent);
-    categoryDetails =
-        std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet, parent);
+    categoryAllocation = decltype(categoryAllocation)(
+        [this, parent] { return std::make_unique<TFormCatagoryAllocation>(context, parent); });
+    deratingAllocation = decltype(deratingAllocation)(
+        [this, parent] { return std::make_unique<TFormDeratingCatagoryAllocation>(context, parent); });
+    renameCategorySet = decltype(renameCategorySet)(
+        [this, parent] { return std::make_unique<TFormRenameCategorySet>(context, parent); });
+    manageCategorySet = decltype(manageCategorySet)([this, parent] {
+        return std::make_unique<TFormManageCategorySet>(context, *renameCategorySet, parent);
+    });
+    categoryDetails = decltype(categoryDetails)([this, parent] {
+        return std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet,
+                                                      parent);
+    });
     util = std::make_unique<TFormUtil>(context, parent);
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
-    regenerateShadowData = std::make_unique<TFormRegenerateShadowData>(context, parent);
+    regenerateShadowData = decltype(regenerateShadowData)(
+        [this, parent] { return std::make_unique<TFormRegenerateShadowData>(context, parent); });
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
@@ -59,9 +67,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.sessionLocked = sessionLocked.get();
     dialogs.categorizationType = categorizationType.get();
     dialogs.categorySelect = categorySelect.get();
-    dialogs.categoryAllocation = categoryAllocation.get();
-    dialogs.deratingAllocation = deratingAllocation.get();
-    dialogs.categoryDetails = categoryDetails.get();
+    dialogs.categoryAllocation = categoryAllocation;
+    dialogs.deratingAllocation = deratingAllocation;
+    dialogs.categoryDetails = categoryDetails;
     mainWindow->setDialogs(dialogs);
 }
 
@@ -82,15 +90,15 @@ ApplicationWindows::~ApplicationWindows() {
     status.reset();
     closingWindow.reset();
     rgsDialog.reset();
-    regenerateShadowData.reset();
+    regenerateShadowData.release();
     progresser.reset();
     removePrompt.reset();
     util.reset();
-    categoryDetails.reset();
-    manageCategorySet.reset();
-    renameCategorySet.reset();
-    deratingAllocation.reset();
-    categoryAllocation.reset();
+    categoryDetails.release();
+    manageCategorySet.release();
+    renameCategorySet.release();
+    deratingAllocation.release();
+    categoryAllocation.release();
     categorySelect.reset();
     mainWindow.reset();
 }

@@ -2,6 +2,9 @@
 // Every window of the program, created once in the fixed order (the main
 // window first), registered with the context and handed to the main window,
 // and released in reverse order. The program and the screenshot tool share it.
+// The windows that take long to build are made on their first use instead.
+
+#include "ui/OnFirstUse.h"
 
 #include <memory>
 
@@ -38,17 +41,17 @@ struct ApplicationWindows {
     app::AppContext& context;
     std::unique_ptr<TFormSQLProfileAdministrator> mainWindow;
     std::unique_ptr<TFormCatagorySelect> categorySelect;
-    std::unique_ptr<TFormCatagoryAllocation> categoryAllocation;
-    std::unique_ptr<TFormDeratingCatagoryAllocation> deratingAllocation;
+    ui::OnFirstUse<TFormCatagoryAllocation> categoryAllocation;
+    ui::OnFirstUse<TFormDeratingCatagoryAllocation> deratingAllocation;
     // The category configuration holds its two dialogs from the start, so
-    // they are made just before it.
-    std::unique_ptr<TFormRenameCategorySet> renameCategorySet;
-    std::unique_ptr<TFormManageCategorySet> manageCategorySet;
-    std::unique_ptr<TFormCategoryDetails> categoryDetails;
+    // making it makes them.
+    ui::OnFirstUse<TFormRenameCategorySet> renameCategorySet;
+    ui::OnFirstUse<TFormManageCategorySet> manageCategorySet;
+    ui::OnFirstUse<TFormCategoryDetails> categoryDetails;
     std::unique_ptr<TFormUtil> util;
     std::unique_ptr<TFormRemovePromt> removePrompt;
     std::unique_ptr<TFormProgresser> progresser;
-    std::unique_ptr<TFormRegenerateShadowData> regenerateShadowData;
+    ui::OnFirstUse<TFormRegenerateShadowData> regenerateShadowData;
     std::unique_ptr<TFormRGSDialog> rgsDialog;
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;

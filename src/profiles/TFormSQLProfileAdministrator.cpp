@@ -128,6 +128,11 @@ TFormSQLProfileAdministrator::~TFormSQLProfileAdministrator() {
 
 void TFormSQLProfileAdministrator::setDialogs(const MainWindowDialogs& dialogs) {
     dialogs_ = dialogs;
+    const auto takeImportAndRemap = [this](categorization::CategoryAllocationWindow& window) {
+        window.setImportAndRemapAllowed(importAndRemap_);
+    };
+    dialogs_.categoryAllocation.whenMade(takeImportAndRemap);
+    dialogs_.deratingAllocation.whenMade(takeImportAndRemap);
     if (dialogs_.closingWindow)
         connect(dialogs_.closingWindow, &TFormXML::closeMainWindow, this, [this] { close(); });
 }
@@ -536,9 +541,12 @@ void TFormSQLProfileAdministrator::SetCommandsEnabled(bool enable) {
     RegenerateShadow.setEnabled(s.regenerate);
     RemoveProfile.setEnabled(s.remove);
     ShadowDataLocks.setEnabled(s.signOff);
-    for (auto* window : {static_cast<categorization::CategoryAllocationWindow*>(dialogs_.categoryAllocation),
-                         static_cast<categorization::CategoryAllocationWindow*>(dialogs_.deratingAllocation)})
-        if (window) window->setImportAndRemapAllowed(s.importAndRemap);
+    // An allocation window not made yet takes the flag when it is made.
+    importAndRemap_ = s.importAndRemap;
+    for (auto* window :
+         {static_cast<categorization::CategoryAllocationWindow*>(dialogs_.categoryAllocation.ifMade()),
+          static_cast<categorization::CategoryAllocationWindow*>(dialogs_.deratingAllocation.ifMade())})
+        if (window) window->setImportAndRemapAllowed(importAndRemap_);
 
     // A command whose window is not there yet stays off whatever the rules say.
     for (const Command& command : commands_)

@@ -8,6 +8,7 @@
 #include "db/DataSet.h"
 #include "profiles/ProfileRules.h"
 #include "ui/CommandLink.h"
+#include "ui/OnFirstUse.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -50,9 +51,10 @@ struct MainWindowDialogs {
     TFormSessionLocked* sessionLocked = nullptr;
     TFormSelectCategorizationType* categorizationType = nullptr;
     TFormCatagorySelect* categorySelect = nullptr;
-    TFormCatagoryAllocation* categoryAllocation = nullptr;
-    TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
-    TFormCategoryDetails* categoryDetails = nullptr;
+    // Made on first use (they take long to build).
+    ui::OnFirstUse<TFormCatagoryAllocation> categoryAllocation;
+    ui::OnFirstUse<TFormDeratingCatagoryAllocation> deratingAllocation;
+    ui::OnFirstUse<TFormCategoryDetails> categoryDetails;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -193,7 +195,8 @@ private:
     bool firstShow_ = true;
     bool startAfterPaint_ = false;
     bool started_ = false;
-    bool contractsGate_ = false;  // the database offers contract configuration
+    bool contractsGate_ = false;   // the database offers contract configuration
+    bool importAndRemap_ = false;  // the rules allow import and remap in the allocation windows
     bool closed_ = false;
     bool refreshing_ = false;
     bool watchTickRunning_ = false;

@@ -4,6 +4,8 @@
 #include "reportdb/Jobs.h"
 #include "reportdb/Schema.h"
 
+#include <sqlite3.h>
+
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -28,7 +30,10 @@ Server::Server(QString path, QString versionText, std::shared_ptr<const Procedur
     jobs_ = std::make_unique<JobRunner>(path_, *this, std::move(clock));
 }
 
-Server::~Server() { jobs_->stop(); }
+Server::~Server() {
+    jobs_->stop();
+    if (spare_) sqlite3_close_v2(spare_);
+}
 
 void Server::wakeJobs() { jobs_->wake(); }
 
@@ -65,13 +70,14 @@ std::shared_ptr<Server> Server::open(const QString& path, QString* error,
         ready = applyMigrations(db, &message) && useWriteAheadLog(db, &message);
     }
     if (ready) version = readVersionText(db, &message);
-    sqlite3_close_v2(db);
     if (version.isEmpty()) {
+        sqlite3_close_v2(db);
         if (error) *error = QStringLiteral("The database '%1' cannot be used: %2").arg(path, message);
         return nullptr;
     }
     if (!registry) registry = standardRegistry();
     std::shared_ptr<Server> server(new Server(path, version, std::move(registry), std::move(clock)));
+    server->spare_ = db;
     server->jobs_->start();
     return server;
 }
@@ -79,7 +85,12 @@ std::shared_ptr<Server> Server::open(const QString& path, QString* error,
 std::unique_ptr<db::Connection> Server::connect(QString* error) { return connectEmbedded(error); }
 
 std::unique_ptr<EmbeddedConnection> Server::connectEmbedded(QString* error) {
-    sqlite3* db = openDatabaseHandle(path_, OpenMode::Existing, error);
+    sqlite3* db = nullptr;
+    {
+        std::lock_guard lock(spareMutex_);
+        std::swap(db, spare_);
+    }
+    if (!db) db = openDatabaseHandle(path_, OpenMode::Existing, error);
     if (!db) return nullptr;
     return std::make_unique<EmbeddedConnection>(shared_from_this(), db);
 }

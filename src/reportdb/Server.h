@@ -10,6 +10,9 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <mutex>
+
+struct sqlite3;
 
 namespace reportdb {
 
@@ -63,6 +66,11 @@ private:
     std::atomic<long long> lastWriterWait_{0};  // steady clock, microseconds
     std::atomic<size_t> lastWriterThread_{0};
     std::unique_ptr<JobRunner> jobs_;
+    // The handle that brought the schema up to date, kept for the first
+    // connection: closing the last handle of a file ends its write-ahead log,
+    // and the next one would read the schema again.
+    std::mutex spareMutex_;
+    sqlite3* spare_ = nullptr;
 };
 
 }  // namespace reportdb

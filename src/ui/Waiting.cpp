@@ -1,5 +1,6 @@
 #include "ui/Waiting.h"
 
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
@@ -66,16 +67,24 @@ bool waitUntil(const std::function<bool()>& done, int stepMs, int timeoutMs) {
     clock.start();
     QEventLoop loop;
     bool finished = false;
-    QTimer step;
-    step.setInterval(stepMs > 0 ? stepMs : 1);
-    QObject::connect(&step, &QTimer::timeout, &loop, [&] {
+    const auto check = [&] {
+        if (finished) return;
         if (done()) {
             finished = true;
             loop.quit();
         } else if (timeoutMs > 0 && clock.elapsed() >= timeoutMs) {
             loop.quit();
         }
-    });
+    };
+    // Whatever makes done() true arrives as an event (a signal from a worker
+    // is queued): asked each time the loop has handled its events, done() is
+    // seen right after the one that made it true. The step only catches what
+    // changes without an event.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                     check);
+    QTimer step;
+    step.setInterval(stepMs > 0 ? stepMs : 1);
+    QObject::connect(&step, &QTimer::timeout, &loop, check);
     step.start();
     loop.exec();
     step.stop();

@@ -2,8 +2,9 @@
 // The one way the program waits while keeping the user interface alive: a
 // nested QEventLoop. A wait for something that signals its end (a worker's
 // finished(), a dialog's step end) is a Wait: the signal ends it at once, and
-// a timer only checks the time-out and the cancel. waitUntil() polls, for the
-// few things that have no such signal.
+// a timer only checks the time-out and the cancel. waitUntil() asks its
+// condition whenever the event loop has handled its events, for the few
+// things that have no such signal.
 
 #include <QEventLoop>
 #include <QObject>
@@ -65,10 +66,11 @@ WaitEnd waitForSignal(const Sender* sender, Signal signal, std::function<bool()>
     return wait.run(limits);
 }
 
-// Processes events in steps of stepMs and checks done() after each step (and
-// once before the first). Returns true as soon as done() is true, false when
-// timeoutMs (negative: no limit) has passed first. Each step costs up to
-// stepMs of latency: prefer a Wait where there is a completion signal.
+// Processes events and checks done() once before, whenever the event loop
+// has handled the events that were pending, and every stepMs (for what
+// changes without an event). Returns true as soon as done() is true, false
+// when timeoutMs (negative: no limit) has passed first. done() is asked
+// often: keep it cheap, and prefer a Wait where there is a completion signal.
 bool waitUntil(const std::function<bool()>& done, int stepMs = 100, int timeoutMs = -1);
 
 // Processes events for ms milliseconds; with ms <= 0 it only handles the events

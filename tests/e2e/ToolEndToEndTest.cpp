@@ -8,14 +8,16 @@
 #include <gtest/gtest.h>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -26,6 +28,25 @@ bool traceContains(const QString& folder, const QString& text) {
         if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text.toUtf8())) return true;
     }
     return false;
+}
+
+// Waits until a trace log in `folder` holds `text`, reading the logs again
+// whenever the folder or one of them changes.
+bool waitForTrace(const QString& folder, const QString& text, int timeoutMs) {
+    QFileSystemWatcher watcher({folder});
+    QEventLoop loop;
+    const auto check = [&] {
+        // Watched before they are read, so no change is missed.
+        for (const auto& info : QDir(folder).entryInfoList({QStringLiteral("*.log")}, QDir::Files))
+            if (!watcher.files().contains(info.filePath())) watcher.addPath(info.filePath());
+        if (traceContains(folder, text)) loop.quit();
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &loop, check);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(0, &loop, check);
+    loop.exec();
+    return traceContains(folder, text);
 }
 
 // Reads lines of the host's output until one starts with `prefix`.
@@ -79,10 +100,7 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     ASSERT_FALSE(readLineStartingWith(host, QStringLiteral("connected to the tool"), 30000).isEmpty());
 
     // The profile list has loaded when the tool says so in its trace log.
-    QDeadlineTimer loaded(30000);
-    while (!traceContains(traceFolder, QStringLiteral("Start-up finished")) && !loaded.hasExpired())
-        QThread::msleep(20);
-    ASSERT_TRUE(traceContains(traceFolder, QStringLiteral("Start-up finished")));
+    ASSERT_TRUE(waitForTrace(traceFolder, QStringLiteral("Start-up finished"), 30000));
 
     const struct {
         const char* command;

@@ -39,5 +39,8 @@ TEST(MainWindowStart, TheListLoadsRightAfterTheFirstPaint) {
     ASSERT_GE(paintsAtStart, 1);
     EXPECT_TRUE(loaded);
     EXPECT_TRUE(f.window.isStarted());
+    // The windows that take long to build are not made before they are used.
+    EXPECT_EQ(f.windows.categoryAllocation.ifMade(), nullptr);
+    EXPECT_EQ(f.windows.categoryDetails.ifMade(), nullptr);
     f.window.hide();
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Runs an action once a widget is shown, polled while a modal loop runs:
-// the way tests answer a modal window that the code under test opens.
+// Runs an action once a widget is shown, as soon as the modal loop has
+// handled the events that showed it: the way tests answer a modal window
+// that the code under test opens.
 
 #include <QTimer>
 #include <QWidget>

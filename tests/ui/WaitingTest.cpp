@@ -162,6 +162,20 @@ TEST(Waiting, WaitUntilEndsWhenDoneAndKeepsEventsFlowing) {
     EXPECT_TRUE(ui::waitUntil([&] { return ticks >= 5; }, 20, 10000));
     EXPECT_GE(ticks, 5);
     other.stop();
+
+    // Seen right after the event that made it true, long before the step
+    // (the guard, before the step, makes a failure show in a second).
+    bool done = false;
+    bool guardFired = false;
+    QTimer event, guard;
+    event.setSingleShot(true);
+    guard.setSingleShot(true);
+    QObject::connect(&event, &QTimer::timeout, [&] { done = true; });
+    QObject::connect(&guard, &QTimer::timeout, [&] { done = guardFired = true; });
+    event.start(0);
+    guard.start(500);
+    EXPECT_TRUE(ui::waitUntil([&] { return done; }, 1000, -1));
+    EXPECT_FALSE(guardFired);
 }
 
 TEST(Waiting, WaitUntilTimesOutAndPauseProcessesEvents) {
