@@ -1,17 +1,69 @@
 #include "reports/XlsxWorkbook.h"
 
+#include <dlfcn.h>
 #include <xlsxwriter.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <type_traits>
 
 namespace reports {
 
 namespace {
 
 constexpr int kMaxCellText = 32767;
+
+// The writer library is loaded when the first workbook is written, not at
+// start-up: it brings a large cryptography library along that nothing else
+// needs.
+struct Writer {
+    decltype(&::workbook_new) workbook_new = nullptr;
+    decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
+    decltype(&::workbook_add_format) workbook_add_format = nullptr;
+    decltype(&::workbook_close) workbook_close = nullptr;
+    decltype(&::format_set_bold) format_set_bold = nullptr;
+    decltype(&::format_set_num_format) format_set_num_format = nullptr;
+    decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
+    decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
+    decltype(&::worksheet_write_boolean) worksheet_write_boolean = nullptr;
+    decltype(&::worksheet_write_datetime) worksheet_write_datetime = nullptr;
+    decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
+    decltype(&::lxw_strerror) lxw_strerror = nullptr;
+    QString error;  // why it could not be loaded; empty when it was
+};
+
+const Writer& writer() {
+    static const Writer loaded = [] {
+        Writer w;
+        void* library = dlopen(PA_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            w.error = QString::fromLocal8Bit(dlerror());
+            return w;
+        }
+        const auto load = [&w, library](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+            if (!function && w.error.isEmpty())
+                w.error = QStringLiteral("%1 has no %2")
+                              .arg(QStringLiteral(PA_XLSXWRITER_LIBRARY), QLatin1String(name));
+        };
+        load(w.workbook_new, "workbook_new");
+        load(w.workbook_add_worksheet, "workbook_add_worksheet");
+        load(w.workbook_add_format, "workbook_add_format");
+        load(w.workbook_close, "workbook_close");
+        load(w.format_set_bold, "format_set_bold");
+        load(w.format_set_num_format, "format_set_num_format");
+        load(w.worksheet_write_string, "worksheet_write_string");
+        load(w.worksheet_write_number, "worksheet_write_number");
+        load(w.worksheet_write_boolean, "worksheet_write_boolean");
+        load(w.worksheet_write_datetime, "worksheet_write_datetime");
+        load(w.worksheet_set_column, "worksheet_set_column");
+        load(w.lxw_strerror, "lxw_strerror");
+        return w;
+    }();
+    return loaded;
+}
 constexpr double kMaxColumnWidth = 60.0;
 
 lxw_datetime excelDateTime(const QDateTime& value) {
@@ -23,21 +75,21 @@ lxw_datetime excelDateTime(const QDateTime& value) {
 class Sheet {
 public:
     Sheet(lxw_workbook* workbook, lxw_worksheet* sheet) : sheet_(sheet) {
-        bold_ = workbook_add_format(workbook);
-        format_set_bold(bold_);
-        date_ = workbook_add_format(workbook);
-        format_set_num_format(date_, "yyyy-mm-dd");
-        dateTime_ = workbook_add_format(workbook);
-        format_set_num_format(dateTime_, "yyyy-mm-dd hh:mm:ss");
-        time_ = workbook_add_format(workbook);
-        format_set_num_format(time_, "hh:mm:ss");
+        bold_ = writer().workbook_add_format(workbook);
+        writer().format_set_bold(bold_);
+        date_ = writer().workbook_add_format(workbook);
+        writer().format_set_num_format(date_, "yyyy-mm-dd");
+        dateTime_ = writer().workbook_add_format(workbook);
+        writer().format_set_num_format(dateTime_, "yyyy-mm-dd hh:mm:ss");
+        time_ = writer().workbook_add_format(workbook);
+        writer().format_set_num_format(time_, "hh:mm:ss");
     }
 
     lxw_error text(int row, int column, const QString& value, bool bold = false) {
         if (value.isEmpty()) return LXW_NO_ERROR;
         const QByteArray utf8 = value.left(kMaxCellText).toUtf8();
-        return worksheet_write_string(sheet_, lxw_row_t(row), lxw_col_t(column), utf8.constData(),
-                                      bold ? bold_ : nullptr);
+        return writer().worksheet_write_string(sheet_, lxw_row_t(row), lxw_col_t(column), utf8.constData(),
+                                               bold ? bold_ : nullptr);
     }
 
     lxw_error value(int row, int column, const QVariant& value, db::FieldType type) {
@@ -49,22 +101,22 @@ public:
             case db::FieldType::Float: {
                 bool ok = false;
                 const double number = value.toDouble(&ok);
-                if (ok) return worksheet_write_number(sheet_, r, c, number, nullptr);
+                if (ok) return writer().worksheet_write_number(sheet_, r, c, number, nullptr);
                 break;
             }
             case db::FieldType::Boolean:
-                return worksheet_write_boolean(sheet_, r, c, value.toBool(), nullptr);
+                return writer().worksheet_write_boolean(sheet_, r, c, value.toBool(), nullptr);
             case db::FieldType::DateTime: {
                 if (value.metaType().id() == QMetaType::QTime) {
                     const QTime t = value.toTime();
                     lxw_datetime time{0, 0, 0, t.hour(), t.minute(), t.second() + t.msec() / 1000.0};
-                    return worksheet_write_datetime(sheet_, r, c, &time, time_);
+                    return writer().worksheet_write_datetime(sheet_, r, c, &time, time_);
                 }
                 const QDateTime dateTime = value.toDateTime();
                 if (!dateTime.isValid()) break;
                 lxw_datetime cell = excelDateTime(dateTime);
-                return worksheet_write_datetime(sheet_, r, c, &cell,
-                                                dateTime.time() == QTime(0, 0) ? date_ : dateTime_);
+                return writer().worksheet_write_datetime(sheet_, r, c, &cell,
+                                                         dateTime.time() == QTime(0, 0) ? date_ : dateTime_);
             }
             case db::FieldType::String:
             case db::FieldType::Unknown: break;
@@ -73,7 +125,7 @@ public:
     }
 
     void width(int column, double characters) {
-        worksheet_set_column(sheet_, lxw_col_t(column), lxw_col_t(column), characters, nullptr);
+        writer().worksheet_set_column(sheet_, lxw_col_t(column), lxw_col_t(column), characters, nullptr);
     }
 
 private:
@@ -97,16 +149,16 @@ bool isWriteError(lxw_error error) {
 }
 
 WorkbookResult exportFailure(lxw_error error) {
-    return {WorkbookFailure::Export, QString::fromUtf8(lxw_strerror(error))};
+    return {WorkbookFailure::Export, QString::fromUtf8(writer().lxw_strerror(error))};
 }
 
 // The sheet into a workbook at `file`; the writer's first error, if any.
 lxw_error writeSheet(const QString& file, const QString& sheetName, const QString& title,
                      const TableData& table) {
-    lxw_workbook* workbook = workbook_new(QFile::encodeName(file).constData());
+    lxw_workbook* workbook = writer().workbook_new(QFile::encodeName(file).constData());
     if (!workbook) return LXW_ERROR_MEMORY_MALLOC_FAILED;
     const QByteArray name = excelSheetName(sheetName).toUtf8();
-    lxw_worksheet* worksheet = workbook_add_worksheet(workbook, name.constData());
+    lxw_worksheet* worksheet = writer().workbook_add_worksheet(workbook, name.constData());
     lxw_error first = worksheet ? LXW_NO_ERROR : LXW_ERROR_PARAMETER_VALIDATION;
     const auto keep = [&first](lxw_error e) {
         if (first == LXW_NO_ERROR) first = e;
@@ -126,7 +178,7 @@ lxw_error writeSheet(const QString& file, const QString& sheetName, const QStrin
                 keep(sheet.value(int(r) + 2, int(c), table.rows[r][c], table.columns[c].type));
     }
     // Closing writes the file and frees the workbook, also after an error.
-    const lxw_error closed = workbook_close(workbook);
+    const lxw_error closed = writer().workbook_close(workbook);
     return first != LXW_NO_ERROR ? first : closed;
 }
 
@@ -151,9 +203,11 @@ WorkbookResult writeWorkbook(const QString& path, const QString& sheetName, cons
                              QStringLiteral(".XXXXXX"));
     if (!temporary.open()) return {WorkbookFailure::Write, temporary.errorString()};
     temporary.close();
+    if (!writer().error.isEmpty()) return {WorkbookFailure::Export, writer().error};
     const lxw_error error = writeSheet(temporary.fileName(), sheetName, title, table);
     if (error != LXW_NO_ERROR) {
-        if (isWriteError(error)) return {WorkbookFailure::Write, QString::fromUtf8(lxw_strerror(error))};
+        if (isWriteError(error))
+            return {WorkbookFailure::Write, QString::fromUtf8(writer().lxw_strerror(error))};
         return exportFailure(error);
     }
     if (!temporary.rename(path)) return {WorkbookFailure::Write, temporary.errorString()};
