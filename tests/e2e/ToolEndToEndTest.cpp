@@ -84,6 +84,7 @@ TEST(ToolEndToEnd, HostStartsTheToolAsksItAndClosesIt) {
     ASSERT_TRUE(app::writeSessionFile(sessionFile, {session}, &error)) << error.toStdString();
 
     const QString traceFolder = dir.filePath(QStringLiteral("logs"));
+    ASSERT_TRUE(QDir().mkpath(traceFolder));  // watched from the start
     // The channel's socket goes into a folder of the test's own, so nothing
     // is left behind whatever happens to the tool.
     QTemporaryDir runtime;
