@@ -7,6 +7,7 @@
 #include "categorization/OvcDbTableCategory.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
+#include "ui/AccessibleNames.h"
 #include "ui/LazyIcon.h"
 #include "ui/LoadOnFirstShow.h"
 
@@ -140,13 +141,14 @@ QString CategoryAllocationWindow::caption(const CaptionText& text) {
 void CategoryAllocationWindow::setCaptions() {
     text::TextTables& texts = context_.texts();
     setWindowTitle(texts.profile(variant_.captionText) + QStringLiteral(" (") + profile_.Title + u')');
-    SpeedButtonCopy->setToolTip(texts.hint(kHintCopy));
-    SpeedButtonPrint->setToolTip(texts.hint(kHintPrint));
-    SpeedButtonClose->setToolTip(texts.hint(kHintClose));
-    Expand->setToolTip(texts.profile(kTextExpand));
-    Collapse->setToolTip(texts.profile(kTextCollapse));
-    SpeedButtonImport->setToolTip(texts.profile(kTextImport));
-    SpeedButtonExport->setToolTip(texts.profile(kTextExport));
+    OvcDbTableCategory_->setCaption(texts.profile(variant_.captionText));
+    ui::setHint(SpeedButtonCopy, texts.hint(kHintCopy));
+    ui::setHint(SpeedButtonPrint, texts.hint(kHintPrint));
+    ui::setHint(SpeedButtonClose, texts.hint(kHintClose));
+    ui::setHint(Expand, texts.profile(kTextExpand));
+    ui::setHint(Collapse, texts.profile(kTextCollapse));
+    ui::setHint(SpeedButtonImport, texts.profile(kTextImport));
+    ui::setHint(SpeedButtonExport, texts.profile(kTextExport));
     ButtonRemapCategory->setText(texts.profile(kTextRemap));
     OkButton->setText(texts.profile(kTextOK));
     ApplyButton->setText(texts.profile(kTextApply));

@@ -2,6 +2,7 @@
 
 #include "categorization/AllocationGlyphs.h"
 #include "categorization/AllocationGrid.h"
+#include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
 
 #include <QApplication>
@@ -130,6 +131,7 @@ void OvcDbTableCategory::setModel(ui::DataSetModel* model) {
 void OvcDbTableCategory::configureColumns() {
     if (!model_) return;
     const QFontMetrics metrics = cellView_->horizontalHeader()->fontMetrics();
+    QStringList fixedLabels;
     int fixedWidth = kIndicatorWidth + 2 * fixedView_->frameWidth();
     for (int column = 0; column < model_->columnCount(); ++column) {
         const int field = model_->fieldAt(column);
@@ -141,8 +143,12 @@ void OvcDbTableCategory::configureColumns() {
         if (field == allocation_field::kTitle) width = kTitleWidth;
         if (category) width = std::max(width, AllocationGlyphs::kSize + 8);
         (category ? cellView_ : fixedView_)->setColumnWidth(column, width);
-        if (!category) fixedWidth += width;
+        if (!category) {
+            fixedWidth += width;
+            fixedLabels << label;
+        }
     }
+    ui::nameAfter(fixedView_, fixedLabels.join(QLatin1String(", ")));
     fixedView_->setFixedWidth(fixedWidth);
     const int headerHeight = std::max(fixedView_->horizontalHeader()->sizeHint().height(),
                                       cellView_->horizontalHeader()->sizeHint().height());
@@ -180,6 +186,8 @@ void OvcDbTableCategory::setCurrentCell(int row, int field) {
 }
 
 int OvcDbTableCategory::topRow() const { return cellView_->verticalScrollBar()->value(); }
+
+void OvcDbTableCategory::setCaption(const QString& caption) { ui::nameAfter(cellView_, caption); }
 
 void OvcDbTableCategory::setTopRow(int row) { cellView_->verticalScrollBar()->setValue(row); }
 

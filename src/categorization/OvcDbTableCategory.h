@@ -52,6 +52,9 @@ public:
     void setCurrentCell(int row, int field);
     // The first visible row (the vertical scroll position), in rows.
     int topRow() const;
+    // Names the category cells (for screen readers) by the grid's caption;
+    // the fixed part is named by its column captions.
+    void setCaption(const QString& caption);
     void setTopRow(int row);
 
 Q_SIGNALS:

@@ -6,6 +6,7 @@
 #include "categorization/TFormManageCategorySet.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "text/TextTables.h"
+#include "ui/AccessibleNames.h"
 #include "ui/LoadOnFirstShow.h"
 
 #include <QApplication>
@@ -198,6 +199,7 @@ void TFormCategoryDetails::setCaptions() {
     GroupBoxDetails->setTitle(u' ' + texts.profile(kTextDetails) + u' ');
     LabelCategorySet->setText(texts.profile(kTextCategorySet));
     LabelCategory->setText(texts.profile(kTextCategories));
+    ui::nameAfter(CheckListBoxCategory, LabelCategory->text());
     LabelDescription->setText(texts.profile(kTextDescription));
     EditButton->setText(texts.profile(kTextEdit));
     ButtonManage->setText(texts.profile(kTextEdit));

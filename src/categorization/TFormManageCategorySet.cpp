@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "text/TextTables.h"
+#include "ui/AccessibleNames.h"
 #include "ui/LazyIcon.h"
 
 #include <QDialogButtonBox>
@@ -101,8 +102,9 @@ void TFormManageCategorySet::setCaptions() {
     auto& texts = context_.texts();
     setWindowTitle(texts.profile(kTextCaption));
     GroupBoxCategorySet->setTitle(u' ' + texts.profile(kTextCategorySet) + u' ');
-    BitBtnUp->setToolTip(texts.profile(kTextUpHint));
-    BitBtnDown->setToolTip(texts.profile(kTextDownHint));
+    ui::nameAfter(CheckListBoxCategorySet, GroupBoxCategorySet->title());
+    ui::setHint(BitBtnUp, texts.profile(kTextUpHint));
+    ui::setHint(BitBtnDown, texts.profile(kTextDownHint));
     ButtonRename->setText(texts.profile(kTextRename));
     OkButton->setText(texts.profile(kTextOk));
     CancelButton->setText(texts.profile(kTextCancel));

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "text/TextTables.h"
+#include "ui/AccessibleNames.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -47,6 +48,7 @@ void TFormRemovePromt::buildUi() {
 void TFormRemovePromt::setCaptions() {
     auto& texts = context_.texts();
     LabelMessage->setText(text::withLineBreaks(texts.profile(kTextMessage)));
+    ui::nameAfter(EditApproved, LabelMessage->text());
     OkButton->setText(texts.profile(kTextOk));
     CancelButton->setText(texts.profile(kTextCancel));
 }

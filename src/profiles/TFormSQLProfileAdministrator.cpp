@@ -9,6 +9,7 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "db/VersionGate.h"
 #include "profiles/TFormUtil.h"
+#include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
 #include "ui/LazyIcon.h"
 
@@ -305,9 +306,10 @@ void TFormSQLProfileAdministrator::setCaptions() {
     for (const int number : kColumnTexts) columns << text(number);
     setColumnCaptions(columns);
     auto& texts = context_.texts();
-    SpeedButtonClose->setToolTip(texts.hint(kHintClose));
-    SpeedButtonPrint->setToolTip(texts.hint(kHintPrint));
-    SpeedButtonRefresh->setToolTip(texts.hint(kHintRefresh));
+    ui::setHint(SpeedButtonClose, texts.hint(kHintClose));
+    ui::setHint(SpeedButtonPrint, texts.hint(kHintPrint));
+    ui::setHint(SpeedButtonRefresh, texts.hint(kHintRefresh));
+    ui::nameAfter(DBGridReportProfile, GroupBoxProfiles->title());
 }
 
 void TFormSQLProfileAdministrator::setColumnCaptions(const QStringList& captions) {
