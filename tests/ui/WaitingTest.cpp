@@ -27,52 +27,31 @@ constexpr int kNever = 5000;
 }  // namespace
 
 TEST(Waiting, ASignalEndsTheWaitAtOnce) {
-    // Each case: how many signals come, after which one the work is done.
-    struct Case {
+    // How many signals come, after which one the work is done (0: before the wait).
+    const struct {
         const char* name;
-        int signals;
-        int doneAfter;
-    };
-    const Case cases[] = {
-        {"done with the first signal", 1, 1},
-        {"a signal before the end does not end the wait", 3, 3},
-    };
-    for (const Case& c : cases) {
+        int signals, doneAfter;
+    } cases[] = {{"done already", 0, 0}, {"done with the first signal", 1, 1}, {"done with the third", 3, 3}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Worker worker;
+        worker.finished = c.doneAfter == 0;
         int seen = 0;
         for (int i = 1; i <= c.signals; ++i)
             QTimer::singleShot(0, &worker, [&worker, &c, i] {
                 worker.finished = i >= c.doneAfter;
                 Q_EMIT worker.ended();
             });
-        ui::WaitLimits limits;
-        limits.timeoutMs = kNever;
-        limits.cancelled = [] { return false; };
-        limits.checkMs = kNever;  // the timer never gets a say
-        const ui::WaitEnd end = ui::waitForSignal(
-            &worker, &Worker::ended,
-            [&] {
-                ++seen;
-                return worker.finished;
-            },
-            limits);
-        EXPECT_EQ(end, ui::WaitEnd::Done);
-        // Asked once before the loop, then once per signal.
-        EXPECT_EQ(seen, 1 + c.doneAfter);
+        // The timer never gets a say: only the signals can end the wait.
+        const auto done = [&] { return ++seen, worker.finished; };
+        EXPECT_EQ(ui::waitForSignal(&worker, &Worker::ended, done, {kNever, [] { return false; }, kNever}),
+                  ui::WaitEnd::Done);
+        EXPECT_EQ(seen, 1 + c.doneAfter);  // once before the loop, then once per signal
     }
 }
 
-TEST(Waiting, DoneAlreadyNeedsNoSignal) {
-    Worker worker;
-    worker.finished = true;
-    EXPECT_EQ(
-        ui::waitForSignal(&worker, &Worker::ended, [&] { return worker.finished; }, {kNever, {}, kNever}),
-        ui::WaitEnd::Done);
-}
-
-TEST(Waiting, ASignalFromAnotherThreadEndsTheWait) {
-    Worker worker;
+TEST(Waiting, ASignalOfAnySenderFromAnotherThreadEndsTheWait) {
+    Worker quiet, worker;
     std::atomic<bool> finished{false};
     std::thread thread;
     QTimer::singleShot(0, &worker, [&] {
@@ -81,25 +60,13 @@ TEST(Waiting, ASignalFromAnotherThreadEndsTheWait) {
             Q_EMIT worker.ended();
         });
     });
-    EXPECT_EQ(
-        ui::waitForSignal(&worker, &Worker::ended, [&] { return finished.load(); }, {kNever, {}, kNever}),
-        ui::WaitEnd::Done);
+    ui::Wait wait([&] { return finished.load(); });
+    wait.on(&quiet, &Worker::ended).on(&worker, &Worker::ended);
+    EXPECT_EQ(wait.run({kNever, {}, kNever}), ui::WaitEnd::Done);
     thread.join();
 }
 
-TEST(Waiting, SeveralSendersMayEndOneWait) {
-    Worker first;
-    Worker second;
-    QTimer::singleShot(0, &second, [&] {
-        second.finished = true;
-        Q_EMIT second.ended();
-    });
-    ui::Wait wait([&] { return first.finished || second.finished; });
-    wait.on(&first, &Worker::ended).on(&second, &Worker::ended);
-    EXPECT_EQ(wait.run({kNever, {}, kNever}), ui::WaitEnd::Done);
-}
-
-TEST(Waiting, TimeOutEndsAWaitWithoutItsSignal) {
+TEST(Waiting, TimeOutAndCancelEndAWaitWithoutItsSignal) {
     Worker worker;
     QElapsedTimer clock;
     clock.start();
@@ -109,42 +76,28 @@ TEST(Waiting, TimeOutEndsAWaitWithoutItsSignal) {
     // A time-out of 0 only takes what is done already.
     EXPECT_EQ(ui::waitForSignal(&worker, &Worker::ended, [] { return false; }, {0, {}, kNever}),
               ui::WaitEnd::TimedOut);
-}
 
-TEST(Waiting, CancelEndsTheWait) {
-    struct Case {
+    // A cancel is seen by the timer, or on a signal; done wins over a cancel that comes with it.
+    const struct {
         const char* name;
-        bool signalled;  // the cancel comes with a signal, else only the timer sees it
+        bool signalled, finished;
         int checkMs;
-    };
-    const Case cases[] = {
-        {"seen by the timer", false, 1},
-        {"seen on a signal", true, kNever},
-    };
-    for (const Case& c : cases) {
+        ui::WaitEnd end;
+    } cases[] = {{"seen by the timer", false, false, 1, ui::WaitEnd::Cancelled},
+                 {"seen on a signal", true, false, kNever, ui::WaitEnd::Cancelled},
+                 {"done with it", true, true, kNever, ui::WaitEnd::Done}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Worker worker;
-        QTimer::singleShot(0, &worker, [&worker, &c] {
-            worker.cancelled = true;
-            if (c.signalled) Q_EMIT worker.ended();
+        Worker w;
+        QTimer::singleShot(0, &w, [&w, &c] {
+            w.cancelled = true;
+            w.finished = c.finished;
+            if (c.signalled) Q_EMIT w.ended();
         });
-        ui::WaitLimits limits;
-        limits.timeoutMs = kNever;
-        limits.cancelled = [&] { return worker.cancelled; };
-        limits.checkMs = c.checkMs;
-        EXPECT_EQ(ui::waitForSignal(
-                      &worker, &Worker::ended, [&] { return worker.finished; }, limits),
-                  ui::WaitEnd::Cancelled);
+        EXPECT_EQ(ui::waitForSignal(&w, &Worker::ended, [&] { return w.finished; },
+                                    {kNever, [&] { return w.cancelled; }, c.checkMs}),
+                  c.end);
     }
-    // Done wins over a cancel that comes with it.
-    Worker worker;
-    QTimer::singleShot(0, &worker, [&] {
-        worker.finished = worker.cancelled = true;
-        Q_EMIT worker.ended();
-    });
-    EXPECT_EQ(ui::waitForSignal(&worker, &Worker::ended, [&] { return worker.finished; },
-                                {kNever, [&] { return worker.cancelled; }, kNever}),
-              ui::WaitEnd::Done);
 }
 
 TEST(Waiting, WaitUntilEndsWhenDoneAndKeepsEventsFlowing) {
