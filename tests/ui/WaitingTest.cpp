@@ -2,8 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-#include <atomic>
-#include <thread>
 
 #include "ui/Waiting.h"
 
@@ -48,22 +46,6 @@ TEST(Waiting, ASignalEndsTheWaitAtOnce) {
                   ui::WaitEnd::Done);
         EXPECT_EQ(seen, 1 + c.doneAfter);  // once before the loop, then once per signal
     }
-}
-
-TEST(Waiting, ASignalOfAnySenderFromAnotherThreadEndsTheWait) {
-    Worker quiet, worker;
-    std::atomic<bool> finished{false};
-    std::thread thread;
-    QTimer::singleShot(0, &worker, [&] {
-        thread = std::thread([&] {
-            finished = true;
-            Q_EMIT worker.ended();
-        });
-    });
-    ui::Wait wait([&] { return finished.load(); });
-    wait.on(&quiet, &Worker::ended).on(&worker, &Worker::ended);
-    EXPECT_EQ(wait.run({kNever, {}, kNever}), ui::WaitEnd::Done);
-    thread.join();
 }
 
 TEST(Waiting, TimeOutAndCancelEndAWaitWithoutItsSignal) {
