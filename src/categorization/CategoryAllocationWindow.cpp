@@ -220,7 +220,12 @@ void CategoryAllocationWindow::setBusy(bool busy) {
     busy_ = busy;
     OkButton->setEnabled(!busy && mayEdit());
     CancelButton->setEnabled(!busy);
+    // The grid takes no input while busy but is not drawn again for it: a
+    // save repaints it once it is over anyway, and drawing thousands of rows
+    // greyed out would take the user-interface thread from the save.
+    if (busy) OvcDbTableCategory_->setUpdatesEnabled(false);
     OvcDbTableCategory_->setEnabled(!busy);
+    if (!busy) OvcDbTableCategory_->setUpdatesEnabled(true);
     if (busy) ApplyButton->setEnabled(false);
 }
 
