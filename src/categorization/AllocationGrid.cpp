@@ -240,16 +240,12 @@ void AllocationGrid::acceptSaved() {
         for (int r = 0; r < dataSet_.recordCount(); ++r) {
             if (dataSet_.rowStatus(r) == db::RowStatus::Unchanged) continue;
             int now = 0;
-            bool moved = false;
             for (int f = af::kFirstCategory; f < fieldCount(); ++f) {
                 const AllocationCellState state = cellState(r, f);
                 if (allocatedState(state)) now = f;
-                if (state != AllocationCellState::New && state != AllocationCellState::Removed) continue;
-                if (!moved && !(dataSet_.moveTo(r) && dataSet_.edit())) break;
-                moved = true;
-                dataSet_.setValue(f, qlonglong(state == AllocationCellState::New ? 3 : 0));
+                if (state == AllocationCellState::New || state == AllocationCellState::Removed)
+                    dataSet_.setStoredValue(r, f, qlonglong(state == AllocationCellState::New ? 3 : 0));
             }
-            if (moved) dataSet_.post();
             storedAllocation_[idOf(dataSet_.valueAt(r, af::kAllocationId))] = now;
         }
         dataSet_.acceptChanges();

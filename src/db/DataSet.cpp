@@ -479,6 +479,29 @@ bool DataSet::setValue(int field, const QVariant& value) {
     return true;
 }
 
+bool DataSet::setStoredValue(int row, int field, const QVariant& value) {
+    if (!isOpen() || row < 0 || row >= recordCount()) return fail(QStringLiteral("No such row"));
+    if (field < 0 || field >= dataFieldCount_) return fail(QStringLiteral("No such field"));
+    QVariant converted;
+    if (!coerce(fields_[size_t(field)].type, value, &converted))
+        return fail(QStringLiteral("'%1' is not a valid value for field '%2'")
+                        .arg(value.toString(), fields_[size_t(field)].name));
+    const int record = visible_[size_t(row)];
+    const auto original = originals_.find(record);
+    if (original != originals_.end()) original->second[size_t(field)] = converted;
+    if (state_ == DataSetState::Edit && record == currentRecord()) editBackup_[size_t(field)] = converted;
+    rows_[size_t(record)][size_t(field)] = std::move(converted);
+    // A modified row whose every change is now stored has none left.
+    RowState& state = states_[size_t(record)];
+    if (state.status == RowStatus::Modified && original != originals_.end() &&
+        sameRow(rows_[size_t(record)], original->second)) {
+        originals_.erase(original);
+        state.status = RowStatus::Unchanged;
+    }
+    notify([row](DataSetListener* l) { l->rowsChanged(row, row); });
+    return true;
+}
+
 bool DataSet::post() {
     if (state_ == DataSetState::Edit) {
         const int record = currentRecord();

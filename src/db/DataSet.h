@@ -143,6 +143,10 @@ public:
     // Only in edit or insert state; the value is converted to the field's type.
     bool setValue(int field, const QVariant& value);
     bool setValue(const QString& fieldName, const QVariant& value);
+    // Sets a value of a row as the database holds it already (written by a
+    // procedure, say): without editing, and the row's original value takes
+    // it too, so it is no held change of its own.
+    bool setStoredValue(int row, int field, const QVariant& value);
     bool post();
     void cancel();
     bool deleteRow();  // the current row

@@ -121,6 +121,23 @@ TEST(DataSet, EditPostCancelAndRowStatus) {
     EXPECT_FALSE(ds.setValue(QStringLiteral("Power"), 1.0));
 }
 
+TEST(DataSet, AStoredValueIsNoHeldChange) {
+    DataSet ds;
+    ds.setRows(units());
+    ds.moveTo(1);
+    ds.edit();
+    ds.setValue(QStringLiteral("Title"), QStringLiteral("Renamed"));
+    ds.post();
+    // Stored into an unchanged row, and into the changed field of a modified one.
+    ASSERT_TRUE(ds.setStoredValue(0, 2, 5.0));
+    EXPECT_EQ(ds.rowStatus(0), RowStatus::Unchanged);
+    EXPECT_DOUBLE_EQ(ds.valueAt(0, 2).toDouble(), 5.0);
+    ASSERT_TRUE(ds.setStoredValue(1, 1, QStringLiteral("Stored")));
+    EXPECT_EQ(ds.rowStatus(1), RowStatus::Unchanged);
+    EXPECT_FALSE(ds.hasChanges());
+    EXPECT_FALSE(ds.setStoredValue(9, 1, QStringLiteral("x"))) << "no such row";
+}
+
 TEST(DataSet, ValuesAreBroughtToTheFieldsType) {
     const struct {
         const char* field;
