@@ -57,6 +57,12 @@ QString LookupDelegate::displayText(const QVariant& value, const QLocale&) const
     return list_.titleOf(value);
 }
 
+void LookupDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->features |= QStyleOptionViewItem::HasDisplay;
+    option->text = list_.titleOf(index.data(Qt::EditRole));
+}
+
 QWidget* LookupDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                       const QModelIndex& index) const {
     auto* combo = new QComboBox(parent);

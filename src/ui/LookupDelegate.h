@@ -52,6 +52,8 @@ public:
     LookupDelegate(const LookupList& list, QObject* parent = nullptr);
 
     QString displayText(const QVariant& value, const QLocale& locale) const override;
+    // An empty key is drawn too: as "none".
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;

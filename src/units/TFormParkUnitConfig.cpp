@@ -394,15 +394,12 @@ void TFormParkUnitConfig::prepareFields() {
 }
 
 void TFormParkUnitConfig::sizeColumns() {
-    const QFontMetrics metrics = DBGridParkUnits->horizontalHeader()->fontMetrics();
+    QHeaderView* header = DBGridParkUnits->horizontalHeader();
     for (int column = 0; column < model_->columnCount(); ++column) {
         const QString field = rows_.field(model_->fieldAt(column)).name;
         const bool wide =
             field == QLatin1String("NormLookup") || field == QLatin1String("FreeWindParameterId");
-        DBGridParkUnits->setColumnWidth(
-            column,
-            wide ? kWideColumn
-                 : metrics.horizontalAdvance(model_->headerData(column, Qt::Horizontal).toString()) + 8);
+        DBGridParkUnits->setColumnWidth(column, wide ? kWideColumn : header->sectionSizeHint(column) + 8);
     }
 }
 

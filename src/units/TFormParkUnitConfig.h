@@ -60,6 +60,9 @@ public:
     // Puts every session unit into a new profile without asking (the
     // profile's creation offers it), then loads the grid.
     bool AddAllSessionUnits(int profileId, const QString& title);
+    // Reads the profile's units in and outside it and prepares the
+    // selection dialog with the session's units (step before showing it).
+    bool PrepareSelection(units::StartMode mode);
 
     // --- state, for the tests, the record view and the screenshot tool ---
     db::DataSet& rows() { return rows_; }
@@ -106,7 +109,6 @@ private:
 
     // Unit selection (TFormParkUnitConfigSelection.cpp).
     bool openUnitLists();
-    void prepareSelection(units::StartMode mode);
     void applySelection();
     void removeUnits(const units::SelectionChanges& changes);
     void addUnits(const units::SelectionChanges& changes);

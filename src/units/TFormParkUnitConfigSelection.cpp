@@ -34,10 +34,12 @@ bool TFormParkUnitConfig::openUnitLists() {
     return true;
 }
 
-void TFormParkUnitConfig::prepareSelection(units::StartMode mode) {
+bool TFormParkUnitConfig::PrepareSelection(units::StartMode mode) {
+    if (!dialogs_.selectUnits || !openUnitLists()) return false;
     std::vector<int> session;
     for (const app::SessionParkUnit& unit : context_.session().ParkUnits) session.push_back(unit.SParkUnitId);
     dialogs_.selectUnits->Prepare(units::buildCandidates(session, UnselectADO, SelectADO, mode));
+    return true;
 }
 
 void TFormParkUnitConfig::ButtonAddRemoveClick() {
@@ -46,8 +48,7 @@ void TFormParkUnitConfig::ButtonAddRemoveClick() {
     app::BusyScope busy(context_);
     if (!SaveOffer()) return;
     SetButtonState(false);
-    if (openUnitLists()) {
-        prepareSelection(units::StartMode::Available);
+    if (PrepareSelection(units::StartMode::Available)) {
         if (dialogs_.selectUnits->Execute() == 1) {
             applySelection();
             TimerStartTimer();
@@ -62,8 +63,7 @@ bool TFormParkUnitConfig::AddAllSessionUnits(int profileId, const QString& title
     profileTitle_ = title;
     caption_ = context_.texts().profile(360) + QStringLiteral(" (") + title + u')';
     app::BusyScope busy(context_);
-    if (!openUnitLists()) return false;
-    prepareSelection(units::StartMode::Selected);
+    if (!PrepareSelection(units::StartMode::Selected)) return false;
     dialogs_.selectUnits->Fill();
     applySelection();
     UnselectADO.close();

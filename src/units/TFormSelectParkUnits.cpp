@@ -143,6 +143,8 @@ void TFormSelectParkUnits::setCaptions() {
     GroupBoxUnits->setTitle(texts.profile(kTextGroup) + u' ');
     LabelAvailable->setText(texts.profile(kTextAvailable));
     LabelSelected->setText(texts.profile(kTextSelected));
+    TableViewAvailable->setAccessibleName(texts.profile(kTextAvailable));
+    TableViewSelected->setAccessibleName(texts.profile(kTextSelected));
     for (CandidateModel* model : {availableModel_, selectedModel_})
         model->setCaptions(texts.profile(kTextUnit), texts.profile(kTextType));
     // The arrows speak through their names.
