@@ -16,8 +16,6 @@ constexpr int kTextNothingRemoved = 383;
 constexpr int kTextRemoving = 384;
 constexpr int kTextAdding = 385;
 constexpr int kTextAddFailed = 386;
-constexpr int kRemoveStepMs = 100;
-constexpr int kAddStepMs = 250;
 }  // namespace
 
 bool TFormParkUnitConfig::openUnitLists() {
@@ -95,7 +93,7 @@ void TFormParkUnitConfig::removeUnits(const units::SelectionChanges& changes) {
     setEnabled(false);
     QString error;
     const bool ok = runBatch(context_, *progress, false, QStringLiteral("Delete_Profile_Units"), items,
-                             &error, kRemoveStepMs);
+                             &error, removeStepMs_);
     setEnabled(true);
     // A failed removal is told, as a failed addition is; a cancel is not.
     if (!ok && !error.isEmpty()) showError(error);
@@ -122,7 +120,7 @@ void TFormParkUnitConfig::addUnits(const units::SelectionChanges& changes) {
     setEnabled(false);
     QString error;
     const bool ok =
-        runBatch(context_, *progress, true, QStringLiteral("Add_Profile_Units"), items, &error, kAddStepMs);
+        runBatch(context_, *progress, true, QStringLiteral("Add_Profile_Units"), items, &error, addStepMs_);
     setEnabled(true);
     if (!ok && !error.isEmpty())
         context_.prompts().message(ui::Icon::Error, text(kTextAddFailed) + u' ' + error, caption_);
