@@ -410,8 +410,6 @@ void TFormParkUnitConfig::SetButtonState(bool on) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{ButtonEdit, OkButton, ButtonAddRemove, CopyActvieCellButton})
         w->setEnabled(edit);
-    // The record view shows the row in either mode.
-    ButtonEdit->setEnabled(on);
     ApplyButton->setEnabled(edit && dirty_);
     if (dialogs_.editUnit) dialogs_.editUnit->setEditable(editable_);
 }

@@ -97,19 +97,6 @@ TEST(UnitConfigRules, ReferenceListsPerRow) {
         SCOPED_TRACE(std::string(c.device) + " " + c.key.toString().toStdString());
         EXPECT_EQ(unitReferenceFilter(3, QString::fromLatin1(c.device))(c.key), c.offered);
     }
-    db::ResultSet list;
-    list.columns = {{"ParkUnitId", db::FieldType::Integer}, {"ParkUnitTitle", db::FieldType::String}};
-    list.rows = {{3, "O'Neill 3"}, {4, "WTG04"}};
-    ui::LookupList lookup;
-    ASSERT_TRUE(lookup.setRows(list, "ParkUnitId", "ParkUnitTitle", "(none)"));
-    lookup.setFilter(unitReferenceFilter(3, "WTG"));
-    ASSERT_EQ(lookup.offered().size(), 2u);
-    EXPECT_TRUE(lookup.offered()[0].key.isNull());
-    EXPECT_EQ(lookup.offered()[1].title, "WTG04");
-    // Titles show whatever the row may choose.
-    EXPECT_EQ(lookup.titleOf(3), "O'Neill 3");
-    EXPECT_EQ(lookup.titleOf(QVariant()), "(none)");
-    EXPECT_EQ(lookup.titleOf(9), "");
 }
 
 TEST(UnitConfigRules, CopyingACellToTheNextRow) {

@@ -182,3 +182,22 @@ TEST(UnitSelectionDialog, MovesEnableOkAndRebuildAvailableInCandidateOrder) {
     EXPECT_FALSE(button(env.select, "BitBtnAdd")->isEnabled());
     env.select.hide();
 }
+
+TEST(ParkUnitRecordView, MovesTheGridsRowsAndEditsTheSameHeldChanges) {
+    Environment env;
+    ASSERT_TRUE(env.open(1));
+    env.config.ButtonEditClick();
+    button(env.edit, "ButtonNext")->click();
+    EXPECT_EQ(env.config.rows().currentRow(), 1);
+    auto* neighbour = env.edit.findChild<QComboBox*>("ComboBoxPrimaryTurbine");
+    EXPECT_EQ(neighbour->findText("WTG02"), -1);  // the row's own unit
+    const int item = neighbour->findText("WTG07");
+    neighbour->setCurrentIndex(item);
+    Q_EMIT neighbour->activated(item);
+    EXPECT_EQ(env.config.rows().value("NeighbourTurbinePrimaryId").toInt(), 7);
+    EXPECT_TRUE(env.config.isDirty());
+    button(env.edit, "ButtonPrevious")->click();
+    EXPECT_EQ(env.config.rows().currentRow(), 0);
+    EXPECT_FALSE(button(env.edit, "ButtonPrevious")->isEnabled());
+    env.edit.hide();
+}
