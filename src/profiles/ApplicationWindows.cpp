@@ -21,6 +21,11 @@
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
+#include "units/TFormEditParkUnit.h"
+#include "units/TFormPUProgresser.h"
+#include "units/TFormParkUnitConfig.h"
+#include "units/TFormSelectParkUnits.h"
+#include "units/TformDeselectedUnits.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -32,16 +37,21 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     manageCategorySet = std::make_unique<TFormManageCategorySet>(context, *renameCategorySet, parent);
     categoryDetails =
         std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet, parent);
+    parkUnitConfig = std::make_unique<TFormParkUnitConfig>(context, parent);
     util = std::make_unique<TFormUtil>(context, parent);
+    deselectedUnits = std::make_unique<TformDeselectedUnits>(parent);
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
     regenerateShadowData = std::make_unique<TFormRegenerateShadowData>(context, parent);
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
+    puProgresser = std::make_unique<TFormPUProgresser>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    selectParkUnits = std::make_unique<TFormSelectParkUnits>(context, parent);
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -51,6 +61,13 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
+    ParkUnitDialogs unitDialogs;
+    unitDialogs.selectUnits = selectParkUnits.get();
+    unitDialogs.deselectedUnits = deselectedUnits.get();
+    unitDialogs.progresser = puProgresser.get();
+    unitDialogs.editUnit = editParkUnit.get();
+    unitDialogs.startDate = regenerateShadowData.get();
+    parkUnitConfig->setDialogs(unitDialogs);
     MainWindowDialogs dialogs;
     dialogs.removePrompt = removePrompt.get();
     dialogs.regenerationPeriod = rgsDialog.get();
@@ -62,6 +79,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.categoryAllocation = categoryAllocation.get();
     dialogs.deratingAllocation = deratingAllocation.get();
     dialogs.categoryDetails = categoryDetails.get();
+    dialogs.parkUnitConfig = parkUnitConfig.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -76,16 +94,21 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    selectParkUnits.reset();
     exportForm.reset();
+    editParkUnit.reset();
     progressDialog.reset();
     reportMenu.reset();
     status.reset();
     closingWindow.reset();
+    puProgresser.reset();
     rgsDialog.reset();
     regenerateShadowData.reset();
     progresser.reset();
     removePrompt.reset();
+    deselectedUnits.reset();
     util.reset();
+    parkUnitConfig.reset();
     categoryDetails.reset();
     manageCategorySet.reset();
     renameCategorySet.reset();

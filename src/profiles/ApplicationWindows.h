@@ -28,6 +28,11 @@ class TFormDeratingCatagoryAllocation;
 class TFormSelectCategorizationType;
 class TFormReportMenu;
 class TFormExport;
+class TFormParkUnitConfig;
+class TformDeselectedUnits;
+class TFormPUProgresser;
+class TFormEditParkUnit;
+class TFormSelectParkUnits;
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -45,16 +50,21 @@ struct ApplicationWindows {
     std::unique_ptr<TFormRenameCategorySet> renameCategorySet;
     std::unique_ptr<TFormManageCategorySet> manageCategorySet;
     std::unique_ptr<TFormCategoryDetails> categoryDetails;
+    std::unique_ptr<TFormParkUnitConfig> parkUnitConfig;
     std::unique_ptr<TFormUtil> util;
+    std::unique_ptr<TformDeselectedUnits> deselectedUnits;
     std::unique_ptr<TFormRemovePromt> removePrompt;
     std::unique_ptr<TFormProgresser> progresser;
     std::unique_ptr<TFormRegenerateShadowData> regenerateShadowData;
     std::unique_ptr<TFormRGSDialog> rgsDialog;
+    std::unique_ptr<TFormPUProgresser> puProgresser;
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;
     std::unique_ptr<TFormReportMenu> reportMenu;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
+    std::unique_ptr<TFormEditParkUnit> editParkUnit;
     std::unique_ptr<TFormExport> exportForm;
+    std::unique_ptr<TFormSelectParkUnits> selectParkUnits;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

@@ -13,6 +13,7 @@
 #include "shadowdata/ShadowDataRegeneration.h"
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
+#include "units/TFormParkUnitConfig.h"
 
 #include <QApplication>
 #include <QDate>
@@ -182,6 +183,16 @@ void TFormSQLProfileAdministrator::ActionCategoryConfigurationExecute() {
         // A successful save marks the profile, which reloads the list.
         const categorization::ProfileInfo profile = categorizationProfile();
         dialogs_.categoryDetails->Execute(profile, regenerationMarker(profile.ReportProfileId));
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionSelectAndEditUnitsExecute() {
+    if (!hasRows() || !EditUnits.isEnabled() || !dialogs_.parkUnitConfig) return;
+    runCommand([this] {
+        const int profileId = current_.ProfileId;
+        if (dialogs_.parkUnitConfig->Execute(profileId, current_.Title, current_.Locked == 1) ==
+            TFormParkUnitConfig::kResultApplied)
+            MarkRegenerationPending(profileId);
     });
 }
 

@@ -205,7 +205,7 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&EditProfile, "EditProfileButton", "ActionProfileProperties", "document-properties", 608,
          "Profile &properties", nullptr},
         {&EditUnits, "EditUnitsButton", "ActionSelectAndEditUnits", "view-list-details", 609,
-         "&Select and edit units", nullptr},
+         "&Select and edit units", &Self::ActionSelectAndEditUnitsExecute},
         {&CategoryEvent, "CategoryEventButton", "ActionCategorizeEvents", "view-sort-ascending", 610,
          "Categori&zation", &Self::ActionCategorizeEventsExecute},
         {&RegenerateShadow, "RegenerateShadowButton", "ActionRegenerateShadowData", "view-refresh", 611,

@@ -30,6 +30,7 @@ class TFormSelectCategorizationType;
 class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
+class TFormParkUnitConfig;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -53,6 +54,7 @@ struct MainWindowDialogs {
     TFormCatagoryAllocation* categoryAllocation = nullptr;
     TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
     TFormCategoryDetails* categoryDetails = nullptr;
+    TFormParkUnitConfig* parkUnitConfig = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -93,6 +95,7 @@ public:
     void ActionRegenerateShadowDataExecute();
     void ActionCategorizeEventsExecute();
     void ActionCategoryConfigurationExecute();
+    void ActionSelectAndEditUnitsExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

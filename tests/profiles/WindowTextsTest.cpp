@@ -26,6 +26,11 @@
 #include "support/WhenShown.h"
 #include "ui/CommandLink.h"
 #include "ui/Waiting.h"
+#include "units/TFormEditParkUnit.h"
+#include "units/TFormPUProgresser.h"
+#include "units/TFormParkUnitConfig.h"
+#include "units/TFormSelectParkUnits.h"
+#include "units/TformDeselectedUnits.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -241,6 +246,29 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     ASSERT_TRUE(waitLoaded());
     visit(*w.categoryDetails);
     w.categoryDetails->hide();
+
+    // The park unit configuration with its record view and the unit selection.
+    loaded = false;
+    QObject::connect(w.parkUnitConfig.get(), &TFormParkUnitConfig::loaded, onLoaded);
+    w.parkUnitConfig->Prepare(f.window.currentProfile().ProfileId, f.window.currentProfile().Title, false);
+    w.parkUnitConfig->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.parkUnitConfig);
+    w.parkUnitConfig->ButtonEditClick();
+    visit(*w.editParkUnit);
+    w.editParkUnit->hide();
+    w.puProgresser->Start();
+    visit(*w.puProgresser);
+    w.puProgresser->Stop();
+    ASSERT_TRUE(w.parkUnitConfig->PrepareSelection(units::StartMode::Available));
+    {
+        auto select = walkAndReject(*w.selectParkUnits);
+        w.selectParkUnits->Execute();
+        auto confirm = walkAndReject(*w.deselectedUnits);
+        w.deselectedUnits->Execute({QStringLiteral("WTG01")});
+        EXPECT_TRUE(select->fired() && confirm->fired());
+    }
+    w.parkUnitConfig->hide();
 
     bool checked = false;
     QObject::connect(w.reportMenu.get(), &TFormReportMenu::printerChecked, [&checked] { checked = true; });

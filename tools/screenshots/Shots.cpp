@@ -11,6 +11,9 @@
 #include "reports/TFormReportMenu.h"
 #include "reports/TReportCompositeForm.h"
 #include "ui/Waiting.h"
+#include "units/TFormEditParkUnit.h"
+#include "units/TFormParkUnitConfig.h"
+#include "units/TFormSelectParkUnits.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -143,6 +146,41 @@ std::vector<Shot> allShots() {
                          return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {1000, 600});
                      },
                      [](Stage& stage) { stage.windows.deratingAllocation->hide(); }});
+    const auto openUnitConfiguration = [](Stage& stage) -> QWidget* {
+        if (!selectProfile(stage, QStringLiteral("Whole park"))) return nullptr;
+        auto& window = *stage.windows.parkUnitConfig;
+        const auto& profile = stage.windows.mainWindow->currentProfile();
+        return showLoaded(window, [&] { window.Prepare(profile.ProfileId, profile.Title, false); },
+                          {1280, 600});
+    };
+    shots.push_back({"unit-configuration", openUnitConfiguration,
+                     [](Stage& stage) { stage.windows.parkUnitConfig->hide(); }});
+    shots.push_back({"unit-record-view",
+                     [openUnitConfiguration](Stage& stage) -> QWidget* {
+                         auto* config = static_cast<TFormParkUnitConfig*>(openUnitConfiguration(stage));
+                         if (!config) return nullptr;
+                         config->rows().moveTo(11);
+                         config->ButtonEditClick();
+                         return stage.windows.editParkUnit.get();
+                     },
+                     [](Stage& stage) {
+                         stage.windows.editParkUnit->hide();
+                         stage.windows.parkUnitConfig->hide();
+                     }});
+    shots.push_back({"unit-selection",
+                     [](Stage& stage) -> QWidget* {
+                         if (!selectProfile(stage, QStringLiteral("North row 2024"))) return nullptr;
+                         auto& config = *stage.windows.parkUnitConfig;
+                         const auto& profile = stage.windows.mainWindow->currentProfile();
+                         config.Prepare(profile.ProfileId, profile.Title, false);
+                         if (!config.PrepareSelection(units::StartMode::Available)) return nullptr;
+                         auto& dialog = *stage.windows.selectParkUnits;
+                         dialog.Fill();
+                         dialog.resize(720, 520);
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.selectParkUnits->hide(); }});
     shots.push_back(
         {"report-menu",
          [](Stage& stage) -> QWidget* {

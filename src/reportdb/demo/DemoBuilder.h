@@ -80,4 +80,7 @@ void addUsers(Builder& builder);       // DemoUsers.cpp
 void addProfiles(Builder& builder);    // DemoProfiles.cpp
 void addCategories(Builder& builder);  // DemoCategories.cpp
 
+// Curves, free wind parameters and wind sector groups of the units' configuration.
+void addUnitReferences(Builder& builder);  // DemoUnitReferences.cpp
+
 }  // namespace reportdb::demo
