@@ -293,6 +293,7 @@ constexpr MigrationStep kSteps[] = {
     {1, "Core schema: versions, users, report profiles, unit types, park units", kCoreSchema, nullptr},
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
+    {4, "Reserved: empty here, replaced by the step written beside this one", nullptr, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {
