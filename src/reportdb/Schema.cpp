@@ -1,5 +1,6 @@
 #include "reportdb/Schema.h"
 
+#include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
 
 namespace reportdb {
@@ -294,6 +295,7 @@ constexpr MigrationStep kSteps[] = {
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
     {4, "Reserved: empty here, replaced by the step written beside this one", nullptr, nullptr},
+    {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

@@ -28,6 +28,7 @@ constexpr Subject kSubjects[] = {
     {"users", addUsers},
     {"profiles", addProfiles},
     {"categories", addCategories},
+    {"validation and sign-off", addValidationAndSignOff},
 };
 // clang-format on
 
