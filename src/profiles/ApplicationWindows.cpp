@@ -16,8 +16,11 @@
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
+#include "profiles/TFormValidation.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
@@ -36,12 +39,16 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
     regenerateShadowData = std::make_unique<TFormRegenerateShadowData>(context, parent);
+    validation = std::make_unique<TFormValidation>(context, parent);
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
+    lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
+    lockShadowData->setConfirmation(lockConfirmation.get());
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -62,6 +69,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.categoryAllocation = categoryAllocation.get();
     dialogs.deratingAllocation = deratingAllocation.get();
     dialogs.categoryDetails = categoryDetails.get();
+    dialogs.validation = validation.get();
+    dialogs.lockShadowData = lockShadowData.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -76,12 +85,15 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    lockConfirmation.reset();
+    lockShadowData.reset();
     exportForm.reset();
     progressDialog.reset();
     reportMenu.reset();
     status.reset();
     closingWindow.reset();
     rgsDialog.reset();
+    validation.reset();
     regenerateShadowData.reset();
     progresser.reset();
     removePrompt.reset();

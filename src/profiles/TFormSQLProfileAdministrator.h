@@ -30,6 +30,8 @@ class TFormSelectCategorizationType;
 class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
+class TFormValidation;
+class TFormLockShadowData;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -53,6 +55,8 @@ struct MainWindowDialogs {
     TFormCatagoryAllocation* categoryAllocation = nullptr;
     TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
     TFormCategoryDetails* categoryDetails = nullptr;
+    TFormValidation* validation = nullptr;
+    TFormLockShadowData* lockShadowData = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -93,6 +97,8 @@ public:
     void ActionRegenerateShadowDataExecute();
     void ActionCategorizeEventsExecute();
     void ActionCategoryConfigurationExecute();
+    void ActionValidationParameterEditorExecute();
+    void ActionShadowDataLockExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 
