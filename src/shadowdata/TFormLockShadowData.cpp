@@ -48,8 +48,8 @@ constexpr ListColumn kColumns[] = {
     {"UserInitials", 42},
     {"TimeFrom", 44},
     {"TimeTo", 45},
-    {"LockDescription", 43},
     {"LastModifiedDateTimeStamp", 46},
+    {"LockDescription", 43},
 };
 
 // The pickers work to the second: what the user sees is what is written.
@@ -171,7 +171,7 @@ void TFormLockShadowData::setCaptions() {
     GroupBoxPeriod->setTitle(QStringLiteral(" ") + texts.profile(kTextPeriod) + QStringLiteral(" "));
     LabelFrom->setText(texts.profile(kTextFrom));
     LabelTo->setText(texts.profile(kTextTo));
-    LabelDescription->setText(texts.profile(kTextDescription));
+    LabelDescription->setText(texts.profile(kTextDescription) + u':');
     CheckBoxLocked->setText(
         texts.profile(context_.session().KorvaneUser ? kTextMakerLock : kTextCustomerLock));
     GridLocks->setAccessibleName(texts.profile(kTextCaption));
