@@ -73,8 +73,22 @@ struct Editor {
 
 }  // namespace
 
-TEST(TFormValidation, AToggleAndATypedLimitAreWrittenTogetherByOk) {
+TEST(TFormValidation, OnlyWithTheRightAToggleAndATypedLimitAreWrittenTogetherByOk) {
     Editor e;
+    // Without the right: a read-only grid, no OK or Apply, clicks ignored.
+    auto& codes = e.f.context.session().FeatureCodes;
+    const auto without = std::remove(codes.begin(), codes.end(), TFormValidation::kFeatureEditValidation);
+    codes.erase(without, codes.end());
+    e.open();
+    const bool shown = e.shows(e.cell(0, kActiveField), true);
+    e.click(e.cell(0, kActiveField));
+    EXPECT_EQ(e.shows(e.cell(0, kActiveField), true), shown);
+    EXPECT_FALSE(e.model.flags(e.cell(0, kMinimumField)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(e.button("OkButton")->isEnabled() || e.button("ApplyButton")->isEnabled());
+    EXPECT_FALSE(e.window.dataSet().hasChanges());
+    e.window.hide();
+
+    codes.push_back(TFormValidation::kFeatureEditValidation);
     e.open();
     const int first = e.key(0);
     const int second = e.key(1);
@@ -97,22 +111,6 @@ TEST(TFormValidation, AToggleAndATypedLimitAreWrittenTogetherByOk) {
     EXPECT_EQ(e.window.result(), TFormValidation::kResultApplied);
     EXPECT_EQ(e.stored(first).section('|', 0, 0), was ? "0" : "1");
     EXPECT_EQ(e.stored(second).section('|', 1), "-12.5");
-}
-
-TEST(TFormValidation, WithoutTheRightNothingCanBeChanged) {
-    Editor e;
-    auto& codes = e.f.context.session().FeatureCodes;
-    codes.erase(std::remove(codes.begin(), codes.end(), TFormValidation::kFeatureEditValidation),
-                codes.end());
-    e.open();
-    const QModelIndex active = e.cell(0, kActiveField);
-    const bool was = e.shows(active, true);
-    e.click(active);
-    EXPECT_TRUE(e.shows(active, was));
-    EXPECT_FALSE(e.model.flags(e.cell(0, kMinimumField)) & Qt::ItemIsEditable);
-    EXPECT_FALSE(e.button("OkButton")->isEnabled());
-    EXPECT_FALSE(e.button("ApplyButton")->isEnabled());
-    EXPECT_FALSE(e.window.dataSet().hasChanges());
 }
 
 TEST(TFormValidation, SwitchingTheGroupAsksAboutHeldChanges) {

@@ -10,19 +10,10 @@ using testing_support::TempDatabase;
 
 namespace {
 
-db::Parameter dateTime(const char* name, const QString& value) {
-    return {QString::fromLatin1(name), db::FieldType::DateTime, 0, db::ParameterDirection::Input,
-            value.isEmpty() ? QVariant() : QVariant(QDateTime::fromString(value, Qt::ISODate))};
-}
-
-db::Parameter boolean(const char* name, bool value) {
-    return {QString::fromLatin1(name), db::FieldType::Boolean, 0, db::ParameterDirection::Input, value};
-}
-
 struct Record {
     int profile = kWholePark;
-    QString from;
-    QString to;
+    const char* from;
+    const char* to;
     bool locked = true;
     QString description = QStringLiteral("Checked");
     bool customer = false;
@@ -30,11 +21,16 @@ struct Record {
 };
 
 Call insert(db::Connection& connection, const Record& r) {
+    const auto typed = [](const char* name, db::FieldType type, const QVariant& value) {
+        return db::Parameter{QLatin1String(name), type, 0, db::ParameterDirection::Input, value};
+    };
     return call(
         connection, "WMS_SP_REP_InsertShadowDataLockPeriod",
-        {integer("@ReportProfileId", r.profile), dateTime("@TimeFrom", r.from), dateTime("@TimeTo", r.to),
-         boolean("@Locked", r.locked), text("@LockDescription", r.description),
-         boolean("@Customer", r.customer), integer("@UserId", r.user), output("@Id")});
+        {integer("@ReportProfileId", r.profile),
+         typed("@TimeFrom", db::FieldType::DateTime, QDateTime::fromString(r.from, Qt::ISODate)),
+         typed("@TimeTo", db::FieldType::DateTime, QDateTime::fromString(r.to, Qt::ISODate)),
+         typed("@Locked", db::FieldType::Boolean, r.locked), text("@LockDescription", r.description),
+         typed("@Customer", db::FieldType::Boolean, r.customer), integer("@UserId", r.user), output("@Id")});
 }
 
 // Every shadow data row of the whole park regenerated over November and
@@ -46,19 +42,14 @@ void regenerate(db::Connection& connection) {
                     .ok());
 }
 
-// The days of the whole park whose rows a regeneration left as marked.
-QStringList keptDays(db::Connection& connection) {
-    return lines(connection,
-                 "SELECT substr(ShadowDate, 1, 10), count(*) FROM TShadowData WHERE ReportProfileId = 1 "
-                 "AND ProductionKWh = -1 GROUP BY 1 ORDER BY 1");
-}
-
-QStringList days(const QString& first, int count) {
-    QStringList out;
-    const QDate day = QDate::fromString(first, Qt::ISODate);
-    for (int i = 0; i < count; ++i)
-        out << day.addDays(i).toString(Qt::ISODate) + QStringLiteral("|%1").arg(kParkUnits);
-    return out;
+// The days whose rows (of every unit) a regeneration left as marked.
+QString keptDays(db::Connection& connection) {
+    return scalar(connection,
+                  QStringLiteral("SELECT group_concat(day) FROM (SELECT substr(ShadowDate, 9, 2) AS day "
+                                 "FROM TShadowData WHERE ReportProfileId = 1 AND ProductionKWh = -1 "
+                                 "GROUP BY ShadowDate HAVING count(*) = %1 ORDER BY 1)")
+                      .arg(kParkUnits))
+        .toString();
 }
 
 }  // namespace
@@ -66,28 +57,27 @@ QStringList days(const QString& first, int count) {
 TEST(ValidationParameters, AGroupIsChosenByTypeOrByAUnitOfIt) {
     TempDatabase database(sharedDemo());
     auto connection = database.connect();
-    const auto group = [&](const QString& callText) { return lines(query(*connection, callText)); };
-    const auto stored = [&](const QString& condition) {
-        return lines(*connection,
-                     "SELECT V.ValidationParameterId, M.MeasuredValueTitle FROM TValidationParameter "
-                     "AS V JOIN TMeasuredValue AS M USING (MeasuredValueId) WHERE " +
-                         condition + " ORDER BY V.MeasuredValueId");
-    };
-    const QStringList met = group("DCE_SP_SelectValidationParameters 0");
-    const QStringList typeA = group("DCE_SP_SelectValidationParameters 0, 1");
-    ASSERT_FALSE(met.isEmpty());
-    ASSERT_FALSE(typeA.isEmpty());
-    const auto keysAndTitles = [](const QStringList& rows) {
+    const auto keys = [&](const QString& callText) {
         QStringList out;
-        for (const QString& row : rows) out << row.section('|', 0, 1);
-        return out;
+        for (const db::Row& row : query(*connection, callText).rows) out << row[0].toString();
+        return out.join(',');
     };
-    EXPECT_EQ(keysAndTitles(met), stored("V.UnitTypeId IS NULL"));
-    EXPECT_EQ(keysAndTitles(typeA), stored("V.UnitTypeId = 1"));
-    // A unit gets its type's limits, a met mast those of the met group.
-    EXPECT_EQ(group("DCE_SP_SelectValidationParameters 1"), typeA);
-    EXPECT_EQ(group("DCE_SP_SelectValidationParameters 5"), met);
-    EXPECT_TRUE(group("DCE_SP_SelectValidationParameters 0, 99").isEmpty());
+    const auto stored = [&](const char* group) {
+        return scalar(*connection, QStringLiteral("SELECT group_concat(ValidationParameterId) FROM (SELECT "
+                                                  "ValidationParameterId FROM TValidationParameter WHERE %1 "
+                                                  "ORDER BY MeasuredValueId)")
+                                       .arg(QLatin1String(group)))
+            .toString();
+    };
+    const QString met = stored("UnitTypeId IS NULL");
+    const QString typeA = stored("UnitTypeId = 1");
+    ASSERT_FALSE(met.isEmpty() || typeA.isEmpty());
+    // By group; a unit gets its type's limits, a met mast those of the met group.
+    EXPECT_EQ(keys("DCE_SP_SelectValidationParameters 0"), met);
+    EXPECT_EQ(keys("DCE_SP_SelectValidationParameters 0, 1"), typeA);
+    EXPECT_EQ(keys("DCE_SP_SelectValidationParameters 1"), typeA);
+    EXPECT_EQ(keys("DCE_SP_SelectValidationParameters 5"), met);
+    EXPECT_TRUE(keys("DCE_SP_SelectValidationParameters 0, 99").isEmpty());
     EXPECT_FALSE(run(*connection, "DCE_SP_SelectValidationParameters 99").ok());
 }
 
@@ -157,7 +147,7 @@ TEST(ShadowDataSignOff, ARegenerationKeepsTheLockedDaysUntilALaterUnlock) {
     // A lock from the 10th, 12:00 to the 20th overlaps the days 10 to 19.
     ASSERT_EQ(insert(*connection, {1, "2024-11-10T12:00:00", "2024-11-20T00:00:00"}).returnValue(), 0);
     regenerate(*connection);
-    EXPECT_EQ(keptDays(*connection), days("2024-11-10", 10));
+    EXPECT_EQ(keptDays(*connection), "10,11,12,13,14,15,16,17,18,19");
     EXPECT_EQ(scalar(*connection, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1"),
               QVariant(qlonglong(kParkUnits * 61)));
 
@@ -167,11 +157,11 @@ TEST(ShadowDataSignOff, ARegenerationKeepsTheLockedDaysUntilALaterUnlock) {
     ASSERT_EQ(insert(*connection, {1, "2024-11-16T00:00:00", "2024-11-17T00:00:00"}).returnValue(), 0);
     query(*connection, mark);
     regenerate(*connection);
-    EXPECT_EQ(keptDays(*connection), days("2024-11-10", 4) + days("2024-11-16", 4));
+    EXPECT_EQ(keptDays(*connection), "10,11,12,13,16,17,18,19");
 
     // Signed-off rows are not deleted either, but leave with their unit.
     query(*connection, "DELETE FROM TShadowData WHERE ReportProfileId = 1");
-    EXPECT_EQ(keptDays(*connection), days("2024-11-10", 4) + days("2024-11-16", 4));
+    EXPECT_EQ(keptDays(*connection), "10,11,12,13,16,17,18,19");
     query(*connection, "DELETE FROM TParkUnit_TReportProfile WHERE ReportProfileId = 1");
     EXPECT_EQ(scalar(*connection, "SELECT count(*) FROM TShadowData WHERE ReportProfileId = 1"),
               QVariant(qlonglong(0)));
