@@ -43,12 +43,8 @@ struct ListColumn {
     int text;
 };
 constexpr ListColumn kColumns[] = {
-    {"Locked", 40},
-    {"Customer", 41},
-    {"UserInitials", 42},
-    {"TimeFrom", 44},
-    {"TimeTo", 45},
-    {"LastModifiedDateTimeStamp", 46},
+    {"Locked", 40},          {"Customer", 41}, {"UserInitials", 42},
+    {"TimeFrom", 44},        {"TimeTo", 45},   {"LastModifiedDateTimeStamp", 46},
     {"LockDescription", 43},
 };
 
