@@ -16,8 +16,11 @@
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
+#include "profiles/TFormValidation.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
@@ -43,6 +46,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
     regenerateShadowData = std::make_unique<TFormRegenerateShadowData>(context, parent);
+    validation = std::make_unique<TFormValidation>(context, parent);
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
     puProgresser = std::make_unique<TFormPUProgresser>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
@@ -52,6 +56,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
     selectParkUnits = std::make_unique<TFormSelectParkUnits>(context, parent);
+    lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
+    lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
+    lockShadowData->setConfirmation(lockConfirmation.get());
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -80,6 +87,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.deratingAllocation = deratingAllocation.get();
     dialogs.categoryDetails = categoryDetails.get();
     dialogs.parkUnitConfig = parkUnitConfig.get();
+    dialogs.validation = validation.get();
+    dialogs.lockShadowData = lockShadowData.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -95,6 +104,8 @@ ApplicationWindows::~ApplicationWindows() {
     sessionLocked.reset();
     categorizationType.reset();
     selectParkUnits.reset();
+    lockConfirmation.reset();
+    lockShadowData.reset();
     exportForm.reset();
     editParkUnit.reset();
     progressDialog.reset();
@@ -103,6 +114,7 @@ ApplicationWindows::~ApplicationWindows() {
     closingWindow.reset();
     puProgresser.reset();
     rgsDialog.reset();
+    validation.reset();
     regenerateShadowData.reset();
     progresser.reset();
     removePrompt.reset();

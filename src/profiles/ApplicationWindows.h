@@ -15,6 +15,9 @@ class TFormRemovePromt;
 class TFormProgresser;
 class TFormRegenerateShadowData;
 class TFormRGSDialog;
+class TFormValidation;
+class TFormLockShadowData;
+class TFormLockConfirmation;
 class TFormXML;
 class TFormStatus;
 class TOrinADOProgressDialog;
@@ -56,6 +59,7 @@ struct ApplicationWindows {
     std::unique_ptr<TFormRemovePromt> removePrompt;
     std::unique_ptr<TFormProgresser> progresser;
     std::unique_ptr<TFormRegenerateShadowData> regenerateShadowData;
+    std::unique_ptr<TFormValidation> validation;
     std::unique_ptr<TFormRGSDialog> rgsDialog;
     std::unique_ptr<TFormPUProgresser> puProgresser;
     std::unique_ptr<TFormXML> closingWindow;
@@ -65,6 +69,8 @@ struct ApplicationWindows {
     std::unique_ptr<TFormEditParkUnit> editParkUnit;
     std::unique_ptr<TFormExport> exportForm;
     std::unique_ptr<TFormSelectParkUnits> selectParkUnits;
+    std::unique_ptr<TFormLockShadowData> lockShadowData;
+    std::unique_ptr<TFormLockConfirmation> lockConfirmation;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

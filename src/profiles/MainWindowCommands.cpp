@@ -8,9 +8,11 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "profiles/TFormValidation.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormReportMenu.h"
 #include "shadowdata/ShadowDataRegeneration.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
 #include "units/TFormParkUnitConfig.h"
@@ -194,6 +196,19 @@ void TFormSQLProfileAdministrator::ActionSelectAndEditUnitsExecute() {
             TFormParkUnitConfig::kResultApplied)
             MarkRegenerationPending(profileId);
     });
+}
+
+void TFormSQLProfileAdministrator::ActionValidationParameterEditorExecute() {
+    if (!ValidationParameters.isEnabled() || !dialogs_.validation) return;
+    runCommand([this] {
+        // The limits apply to every profile: all of them need new shadow data.
+        if (dialogs_.validation->Execute() == TFormValidation::kResultApplied) MarkAllRegenerationPending();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionShadowDataLockExecute() {
+    if (!hasRows() || !ShadowDataLocks.isEnabled() || !dialogs_.lockShadowData) return;
+    runCommand([this] { dialogs_.lockShadowData->Execute(current_.ProfileId); });
 }
 
 void TFormSQLProfileAdministrator::ActionRemoveProfileExecute() {

@@ -31,6 +31,8 @@ class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
 class TFormParkUnitConfig;
+class TFormValidation;
+class TFormLockShadowData;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -55,6 +57,8 @@ struct MainWindowDialogs {
     TFormDeratingCatagoryAllocation* deratingAllocation = nullptr;
     TFormCategoryDetails* categoryDetails = nullptr;
     TFormParkUnitConfig* parkUnitConfig = nullptr;
+    TFormValidation* validation = nullptr;
+    TFormLockShadowData* lockShadowData = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -96,6 +100,8 @@ public:
     void ActionCategorizeEventsExecute();
     void ActionCategoryConfigurationExecute();
     void ActionSelectAndEditUnitsExecute();
+    void ActionValidationParameterEditorExecute();
+    void ActionShadowDataLockExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

@@ -1,6 +1,7 @@
 #include "reportdb/Schema.h"
 
 #include "reportdb/SchemaUnitReferences.h"
+#include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
 
 namespace reportdb {
@@ -295,6 +296,7 @@ constexpr MigrationStep kSteps[] = {
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
     {4, "Reference curves, free wind parameter sets and wind sector groups", kUnitReferenceSchema, nullptr},
+    {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

@@ -18,8 +18,11 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormUtil.h"
+#include "profiles/TFormValidation.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormExport.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
@@ -269,6 +272,25 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
         EXPECT_TRUE(select->fired() && confirm->fired());
     }
     w.parkUnitConfig->hide();
+    // The validation editor loads as it is shown.
+    w.validation->Prepare();
+    w.validation->show();
+    visit(*w.validation);
+    w.validation->hide();
+
+    loaded = false;
+    QObject::connect(w.lockShadowData.get(), &TFormLockShadowData::loaded, onLoaded);
+    w.lockShadowData->Prepare(kPhase2);
+    w.lockShadowData->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.lockShadowData);
+    w.lockShadowData->hide();
+
+    const QDateTime now = QDateTime::currentDateTime();
+    w.lockConfirmation->Prepare(true, true, now, now.addDays(1));
+    w.lockConfirmation->show();
+    visit(*w.lockConfirmation);
+    w.lockConfirmation->hide();
 
     bool checked = false;
     QObject::connect(w.reportMenu.get(), &TFormReportMenu::printerChecked, [&checked] { checked = true; });

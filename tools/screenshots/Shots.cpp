@@ -6,10 +6,13 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "profiles/TFormValidation.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
 #include "reports/TReportCompositeForm.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "ui/Waiting.h"
 #include "units/TFormEditParkUnit.h"
 #include "units/TFormParkUnitConfig.h"
@@ -17,6 +20,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QToolButton>
 #include <QWidget>
@@ -181,6 +185,33 @@ std::vector<Shot> allShots() {
                          return &dialog;
                      },
                      [](Stage& stage) { stage.windows.selectParkUnits->hide(); }});
+    shots.push_back({"validation-parameters",
+                     [](Stage& stage) -> QWidget* {
+                         auto& window = *stage.windows.validation;
+                         return showLoaded(window, [&] { window.Prepare(); }, {640, 440});
+                     },
+                     [](Stage& stage) { stage.windows.validation->hide(); }});
+    shots.push_back(
+        {"shadow-data-sign-off",
+         [](Stage& stage) -> QWidget* {
+             if (!selectProfile(stage, QStringLiteral("Phase 1 - WT 2300"))) return nullptr;
+             auto& window = *stage.windows.lockShadowData;
+             const int profileId = stage.windows.mainWindow->currentProfile().ProfileId;
+             QWidget* shown = showLoaded(window, [&] { window.Prepare(profileId); }, {860, 460});
+             if (auto* description = window.findChild<QLineEdit*>(QStringLiteral("EditDescription")))
+                 description->setText(QStringLiteral("Second half of 2024 checked with the owners"));
+             return shown;
+         },
+         [](Stage& stage) { stage.windows.lockShadowData->hide(); }});
+    shots.push_back({"lock-confirmation",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.lockConfirmation;
+                         dialog.Prepare(true, true, QDateTime(QDate(2024, 7, 1), QTime(0, 0)),
+                                        QDateTime(QDate(2025, 1, 1), QTime(0, 0)));
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.lockConfirmation->hide(); }});
     shots.push_back(
         {"report-menu",
          [](Stage& stage) -> QWidget* {

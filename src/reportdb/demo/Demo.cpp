@@ -29,6 +29,7 @@ constexpr Subject kSubjects[] = {
     {"profiles", addProfiles},
     {"categories", addCategories},
     {"unit references", addUnitReferences},
+    {"validation and sign-off", addValidationAndSignOff},
 };
 // clang-format on
 
