@@ -16,11 +16,19 @@
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
+#include "profiles/TFormValidation.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
+#include "units/TFormEditParkUnit.h"
+#include "units/TFormPUProgresser.h"
+#include "units/TFormParkUnitConfig.h"
+#include "units/TFormSelectParkUnits.h"
+#include "units/TformDeselectedUnits.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -39,17 +47,26 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         return std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet,
                                                       parent);
     });
+    parkUnitConfig = std::make_unique<TFormParkUnitConfig>(context, parent);
     util = std::make_unique<TFormUtil>(context, parent);
+    deselectedUnits = std::make_unique<TformDeselectedUnits>(parent);
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
     regenerateShadowData = decltype(regenerateShadowData)(
         [this, parent] { return std::make_unique<TFormRegenerateShadowData>(context, parent); });
+    validation = std::make_unique<TFormValidation>(context, parent);
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
+    puProgresser = std::make_unique<TFormPUProgresser>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    selectParkUnits = std::make_unique<TFormSelectParkUnits>(context, parent);
+    lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
+    lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
+    lockShadowData->setConfirmation(lockConfirmation.get());
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -59,6 +76,13 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
+    ParkUnitDialogs unitDialogs;
+    unitDialogs.selectUnits = selectParkUnits.get();
+    unitDialogs.deselectedUnits = deselectedUnits.get();
+    unitDialogs.progresser = puProgresser.get();
+    unitDialogs.editUnit = editParkUnit.get();
+    unitDialogs.startDate = regenerateShadowData.get();
+    parkUnitConfig->setDialogs(unitDialogs);
     MainWindowDialogs dialogs;
     dialogs.removePrompt = removePrompt.get();
     dialogs.regenerationPeriod = rgsDialog.get();
@@ -70,6 +94,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.categoryAllocation = categoryAllocation;
     dialogs.deratingAllocation = deratingAllocation;
     dialogs.categoryDetails = categoryDetails;
+    dialogs.parkUnitConfig = parkUnitConfig.get();
+    dialogs.validation = validation.get();
+    dialogs.lockShadowData = lockShadowData.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -84,16 +111,24 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    selectParkUnits.reset();
+    lockConfirmation.reset();
+    lockShadowData.reset();
     exportForm.reset();
+    editParkUnit.reset();
     progressDialog.reset();
     reportMenu.reset();
     status.reset();
     closingWindow.reset();
+    puProgresser.reset();
     rgsDialog.reset();
+    validation.reset();
     regenerateShadowData.release();
     progresser.reset();
     removePrompt.reset();
+    deselectedUnits.reset();
     util.reset();
+    parkUnitConfig.reset();
     categoryDetails.release();
     manageCategorySet.release();
     renameCategorySet.release();

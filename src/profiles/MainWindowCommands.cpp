@@ -8,11 +8,14 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "profiles/TFormValidation.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormReportMenu.h"
 #include "shadowdata/ShadowDataRegeneration.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
+#include "units/TFormParkUnitConfig.h"
 
 #include <QApplication>
 #include <QDate>
@@ -185,6 +188,29 @@ void TFormSQLProfileAdministrator::ActionCategoryConfigurationExecute() {
         const categorization::ProfileInfo profile = categorizationProfile();
         dialogs_.categoryDetails->Execute(profile, regenerationMarker(profile.ReportProfileId));
     });
+}
+
+void TFormSQLProfileAdministrator::ActionSelectAndEditUnitsExecute() {
+    if (!hasRows() || !EditUnits.isEnabled() || !dialogs_.parkUnitConfig) return;
+    runCommand([this] {
+        const int profileId = current_.ProfileId;
+        if (dialogs_.parkUnitConfig->Execute(profileId, current_.Title, current_.Locked == 1) ==
+            TFormParkUnitConfig::kResultApplied)
+            MarkRegenerationPending(profileId);
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionValidationParameterEditorExecute() {
+    if (!ValidationParameters.isEnabled() || !dialogs_.validation) return;
+    runCommand([this] {
+        // The limits apply to every profile: all of them need new shadow data.
+        if (dialogs_.validation->Execute() == TFormValidation::kResultApplied) MarkAllRegenerationPending();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionShadowDataLockExecute() {
+    if (!hasRows() || !ShadowDataLocks.isEnabled() || !dialogs_.lockShadowData) return;
+    runCommand([this] { dialogs_.lockShadowData->Execute(current_.ProfileId); });
 }
 
 void TFormSQLProfileAdministrator::ActionRemoveProfileExecute() {

@@ -31,6 +31,9 @@ class TFormSelectCategorizationType;
 class TFormCatagorySelect;
 class TFormCatagoryAllocation;
 class TFormDeratingCatagoryAllocation;
+class TFormParkUnitConfig;
+class TFormValidation;
+class TFormLockShadowData;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -55,6 +58,9 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TFormCatagoryAllocation> categoryAllocation;
     ui::OnFirstUse<TFormDeratingCatagoryAllocation> deratingAllocation;
     ui::OnFirstUse<TFormCategoryDetails> categoryDetails;
+    TFormParkUnitConfig* parkUnitConfig = nullptr;
+    TFormValidation* validation = nullptr;
+    TFormLockShadowData* lockShadowData = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -95,6 +101,9 @@ public:
     void ActionRegenerateShadowDataExecute();
     void ActionCategorizeEventsExecute();
     void ActionCategoryConfigurationExecute();
+    void ActionSelectAndEditUnitsExecute();
+    void ActionValidationParameterEditorExecute();
+    void ActionShadowDataLockExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

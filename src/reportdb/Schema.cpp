@@ -1,5 +1,7 @@
 #include "reportdb/Schema.h"
 
+#include "reportdb/SchemaUnitReferences.h"
+#include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
 
 namespace reportdb {
@@ -293,6 +295,8 @@ constexpr MigrationStep kSteps[] = {
     {1, "Core schema: versions, users, report profiles, unit types, park units", kCoreSchema, nullptr},
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
+    {4, "Reference curves, free wind parameter sets and wind sector groups", kUnitReferenceSchema, nullptr},
+    {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

@@ -18,14 +18,22 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormUtil.h"
+#include "profiles/TFormValidation.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormExport.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
 #include "support/WhenShown.h"
 #include "ui/CommandLink.h"
 #include "ui/Waiting.h"
+#include "units/TFormEditParkUnit.h"
+#include "units/TFormPUProgresser.h"
+#include "units/TFormParkUnitConfig.h"
+#include "units/TFormSelectParkUnits.h"
+#include "units/TformDeselectedUnits.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -241,6 +249,48 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     ASSERT_TRUE(waitLoaded());
     visit(*w.categoryDetails);
     w.categoryDetails->hide();
+
+    // The park unit configuration with its record view and the unit selection.
+    loaded = false;
+    QObject::connect(w.parkUnitConfig.get(), &TFormParkUnitConfig::loaded, onLoaded);
+    w.parkUnitConfig->Prepare(f.window.currentProfile().ProfileId, f.window.currentProfile().Title, false);
+    w.parkUnitConfig->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.parkUnitConfig);
+    w.parkUnitConfig->ButtonEditClick();
+    visit(*w.editParkUnit);
+    w.editParkUnit->hide();
+    w.puProgresser->Start();
+    visit(*w.puProgresser);
+    w.puProgresser->Stop();
+    ASSERT_TRUE(w.parkUnitConfig->PrepareSelection(units::StartMode::Available));
+    {
+        auto select = walkAndReject(*w.selectParkUnits);
+        w.selectParkUnits->Execute();
+        auto confirm = walkAndReject(*w.deselectedUnits);
+        w.deselectedUnits->Execute({QStringLiteral("WTG01")});
+        EXPECT_TRUE(select->fired() && confirm->fired());
+    }
+    w.parkUnitConfig->hide();
+    // The validation editor loads as it is shown.
+    w.validation->Prepare();
+    w.validation->show();
+    visit(*w.validation);
+    w.validation->hide();
+
+    loaded = false;
+    QObject::connect(w.lockShadowData.get(), &TFormLockShadowData::loaded, onLoaded);
+    w.lockShadowData->Prepare(kPhase2);
+    w.lockShadowData->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.lockShadowData);
+    w.lockShadowData->hide();
+
+    const QDateTime now = QDateTime::currentDateTime();
+    w.lockConfirmation->Prepare(true, true, now, now.addDays(1));
+    w.lockConfirmation->show();
+    visit(*w.lockConfirmation);
+    w.lockConfirmation->hide();
 
     bool checked = false;
     QObject::connect(w.reportMenu.get(), &TFormReportMenu::printerChecked, [&checked] { checked = true; });

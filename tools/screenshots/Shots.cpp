@@ -6,14 +6,21 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
+#include "profiles/TFormValidation.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
 #include "reports/TReportCompositeForm.h"
+#include "shadowdata/TFormLockConfirmation.h"
+#include "shadowdata/TFormLockShadowData.h"
 #include "ui/Waiting.h"
+#include "units/TFormEditParkUnit.h"
+#include "units/TFormParkUnitConfig.h"
+#include "units/TFormSelectParkUnits.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QToolButton>
 #include <QWidget>
@@ -143,6 +150,68 @@ std::vector<Shot> allShots() {
                          return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {1000, 600});
                      },
                      [](Stage& stage) { stage.windows.deratingAllocation->hide(); }});
+    const auto openUnitConfiguration = [](Stage& stage) -> QWidget* {
+        if (!selectProfile(stage, QStringLiteral("Whole park"))) return nullptr;
+        auto& window = *stage.windows.parkUnitConfig;
+        const auto& profile = stage.windows.mainWindow->currentProfile();
+        return showLoaded(window, [&] { window.Prepare(profile.ProfileId, profile.Title, false); },
+                          {1280, 600});
+    };
+    shots.push_back({"unit-configuration", openUnitConfiguration,
+                     [](Stage& stage) { stage.windows.parkUnitConfig->hide(); }});
+    shots.push_back({"unit-record-view",
+                     [openUnitConfiguration](Stage& stage) -> QWidget* {
+                         auto* config = static_cast<TFormParkUnitConfig*>(openUnitConfiguration(stage));
+                         if (!config) return nullptr;
+                         config->rows().moveTo(11);
+                         config->ButtonEditClick();
+                         return stage.windows.editParkUnit.get();
+                     },
+                     [](Stage& stage) {
+                         stage.windows.editParkUnit->hide();
+                         stage.windows.parkUnitConfig->hide();
+                     }});
+    shots.push_back({"unit-selection",
+                     [](Stage& stage) -> QWidget* {
+                         if (!selectProfile(stage, QStringLiteral("North row 2024"))) return nullptr;
+                         auto& config = *stage.windows.parkUnitConfig;
+                         const auto& profile = stage.windows.mainWindow->currentProfile();
+                         config.Prepare(profile.ProfileId, profile.Title, false);
+                         if (!config.PrepareSelection(units::StartMode::Available)) return nullptr;
+                         auto& dialog = *stage.windows.selectParkUnits;
+                         dialog.Fill();
+                         dialog.resize(720, 520);
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.selectParkUnits->hide(); }});
+    shots.push_back({"validation-parameters",
+                     [](Stage& stage) -> QWidget* {
+                         auto& window = *stage.windows.validation;
+                         return showLoaded(window, [&] { window.Prepare(); }, {640, 440});
+                     },
+                     [](Stage& stage) { stage.windows.validation->hide(); }});
+    shots.push_back(
+        {"shadow-data-sign-off",
+         [](Stage& stage) -> QWidget* {
+             if (!selectProfile(stage, QStringLiteral("Phase 1 - WT 2300"))) return nullptr;
+             auto& window = *stage.windows.lockShadowData;
+             const int profileId = stage.windows.mainWindow->currentProfile().ProfileId;
+             QWidget* shown = showLoaded(window, [&] { window.Prepare(profileId); }, {860, 460});
+             if (auto* description = window.findChild<QLineEdit*>(QStringLiteral("EditDescription")))
+                 description->setText(QStringLiteral("Second half of 2024 checked with the owners"));
+             return shown;
+         },
+         [](Stage& stage) { stage.windows.lockShadowData->hide(); }});
+    shots.push_back({"lock-confirmation",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.lockConfirmation;
+                         dialog.Prepare(true, true, QDateTime(QDate(2024, 7, 1), QTime(0, 0)),
+                                        QDateTime(QDate(2025, 1, 1), QTime(0, 0)));
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.lockConfirmation->hide(); }});
     shots.push_back(
         {"report-menu",
          [](Stage& stage) -> QWidget* {

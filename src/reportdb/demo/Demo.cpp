@@ -28,6 +28,8 @@ constexpr Subject kSubjects[] = {
     {"users", addUsers},
     {"profiles", addProfiles},
     {"categories", addCategories},
+    {"unit references", addUnitReferences},
+    {"validation and sign-off", addValidationAndSignOff},
 };
 // clang-format on
 

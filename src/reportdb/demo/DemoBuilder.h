@@ -74,10 +74,14 @@ struct Builder {
 };
 
 // The subjects, in the order they are written.
-void addPark(Builder& builder);        // DemoPark.cpp
-void addRawData(Builder& builder);     // DemoRawData.cpp
-void addUsers(Builder& builder);       // DemoUsers.cpp
-void addProfiles(Builder& builder);    // DemoProfiles.cpp
-void addCategories(Builder& builder);  // DemoCategories.cpp
+void addPark(Builder& builder);                  // DemoPark.cpp
+void addRawData(Builder& builder);               // DemoRawData.cpp
+void addUsers(Builder& builder);                 // DemoUsers.cpp
+void addProfiles(Builder& builder);              // DemoProfiles.cpp
+void addCategories(Builder& builder);            // DemoCategories.cpp
+void addValidationAndSignOff(Builder& builder);  // DemoValidation.cpp
+
+// Curves, free wind parameters and wind sector groups of the units' configuration.
+void addUnitReferences(Builder& builder);  // DemoUnitReferences.cpp
 
 }  // namespace reportdb::demo

@@ -5,11 +5,12 @@ namespace reportdb {
 
 class ProcedureRegistry;
 
-void registerProfileProcedures(ProcedureRegistry& registry);     // profiles.cpp
-void registerUnitProcedures(ProcedureRegistry& registry);        // units.cpp
-void registerProcessProcedures(ProcedureRegistry& registry);     // processes.cpp
-void registerShadowDataProcedures(ProcedureRegistry& registry);  // shadowdata.cpp
-void registerCategoryProcedures(ProcedureRegistry& registry);    // categories.cpp
-void registerAllocationProcedures(ProcedureRegistry& registry);  // allocations.cpp
+void registerProfileProcedures(ProcedureRegistry& registry);               // profiles.cpp
+void registerUnitProcedures(ProcedureRegistry& registry);                  // units.cpp
+void registerProcessProcedures(ProcedureRegistry& registry);               // processes.cpp
+void registerShadowDataProcedures(ProcedureRegistry& registry);            // shadowdata.cpp
+void registerCategoryProcedures(ProcedureRegistry& registry);              // categories.cpp
+void registerAllocationProcedures(ProcedureRegistry& registry);            // allocations.cpp
+void registerValidationAndSignOffProcedures(ProcedureRegistry& registry);  // validation.cpp
 
 }  // namespace reportdb

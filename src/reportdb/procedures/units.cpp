@@ -23,6 +23,60 @@ ProcedureResult selectUnitTypes(ProcedureContext& context, const Arguments&) {
     return result;
 }
 
+// DCE_SP_SelectParkUnitsWithProfileId @ReportProfileId, @Selected, @DeviceFilter:
+// the park units in the profile (@Selected 1) or outside it (0) whose
+// device is the filter's ('WTG', 'MET', 'GRID'; 'WTG_MET_GRID' for all).
+ProcedureResult selectParkUnitsWithProfileId(ProcedureContext& context, const Arguments& args) {
+    const QString filter = args.toString(QStringLiteral("@DeviceFilter")).trimmed().toUpper();
+    QStringList devices;
+    if (filter == QLatin1String("WTG_MET_GRID"))
+        devices = {QStringLiteral("WTG"), QStringLiteral("MET"), QStringLiteral("GRID")};
+    else if (filter == QLatin1String("WTG") || filter == QLatin1String("MET") ||
+             filter == QLatin1String("GRID"))
+        devices = {filter};
+    else
+        throw SqlError(QStringLiteral("'%1' is not a device filter")
+                           .arg(args.toString(QStringLiteral("@DeviceFilter"))));
+    const bool selected = args.toInt(QStringLiteral("@Selected")) != 0;
+    ProcedureResult result;
+    result.resultSets.push_back(context.query(
+        QStringLiteral(
+            "SELECT u.ParkUnitId, u.ParkUnitTitle, t.UnitTypeId, t.UnitTypeTitle, t.UnitTypeDevice "
+            "FROM TParkUnit u JOIN TUnitType t ON t.UnitTypeId = u.UnitTypeId "
+            "WHERE t.UnitTypeDevice IN (?, ?, ?) AND %1 EXISTS (SELECT 1 FROM TParkUnit_TReportProfile "
+            "c WHERE c.ParkUnitId = u.ParkUnitId AND c.ReportProfileId = ?) ORDER BY u.ParkUnitId")
+            .arg(selected ? QString() : QStringLiteral("NOT")),
+        {devices.value(0), devices.value(1), devices.value(2),
+         args.toInt(QStringLiteral("@ReportProfileId"))}));
+    return result;
+}
+
+// DCE_SP_SelectParkUnitConfigFromProfile @ReportProfileId: the configuration
+// of each unit of the profile, by unit id. NormLookup is the profile's
+// curve of the unit as the user edits it; NormCurveId is the same stored
+// column as read, which the batch update writes (the window copies the
+// edited NormLookup into it). The wind sector group and the connection
+// point exist from database versions 2.30 and 2.32 on.
+ProcedureResult selectParkUnitConfigFromProfile(ProcedureContext& context, const Arguments& args) {
+    QString columns = QStringLiteral(
+        "u.ParkUnitId, u.ParkUnitTitle, c.NormCurveId AS NormLookup, c.HubHeightAltitude, "
+        "c.NeighbourTurbinePrimaryId, c.NeighbourTurbineSecondaryId, c.MetStP1Id, c.MetStP2Id, c.MetStP3Id, "
+        "c.Sitecalibrationfactor, c.PitchAngle, t.UnitTypeDevice, c.NormCurveId, c.FreeWindParameterId");
+    if (context.versionAtLeast(QStringLiteral("2.30.0.0")))
+        columns += QStringLiteral(", c.WindSectorGroupId");
+    if (context.versionAtLeast(QStringLiteral("2.32.0.0")))
+        columns += QStringLiteral(", c.ConnectionPointParkUnitId");
+    ProcedureResult result;
+    result.resultSets.push_back(
+        context.query(QStringLiteral("SELECT %1, c.ReportProfileId FROM TParkUnit_TReportProfile c "
+                                     "JOIN TParkUnit u ON u.ParkUnitId = c.ParkUnitId "
+                                     "JOIN TUnitType t ON t.UnitTypeId = u.UnitTypeId "
+                                     "WHERE c.ReportProfileId = ? ORDER BY u.ParkUnitId")
+                          .arg(columns),
+                      {args.toInt(QStringLiteral("@ReportProfileId"))}));
+    return result;
+}
+
 bool unitInProfile(const ProcedureContext& context, int unitId, int profileId) {
     return !context
                 .scalar(QStringLiteral("SELECT 1 FROM TParkUnit_TReportProfile WHERE ParkUnitId = ? AND "
@@ -159,6 +213,15 @@ ProcedureResult deleteParkUnitsFromProfile(ProcedureContext& context, const Argu
                         QStringLiteral("DELETE FROM TParkUnit_TReportProfile WHERE ParkUnitId = ? AND "
                                        "ReportProfileId = ?"),
                         {unit.unitId, profileId});
+                    // The profile's other units no longer refer to it: the
+                    // configuration lists offer only units of the profile.
+                    for (const char* column :
+                         {"NeighbourTurbinePrimaryId", "NeighbourTurbineSecondaryId", "MetStP1Id",
+                          "MetStP2Id", "MetStP3Id", "ConnectionPointParkUnitId"})
+                        context.exec(QStringLiteral("UPDATE TParkUnit_TReportProfile SET %1 = NULL WHERE "
+                                                    "ReportProfileId = ? AND %1 = ?")
+                                         .arg(QLatin1String(column)),
+                                     {profileId, unit.unitId});
                     // The last unit of its type takes the type's category allocation along.
                     categories::dropAllocationsOfUnusedEventList(
                         context, profileId,
@@ -182,6 +245,14 @@ ProcedureResult deleteParkUnitsFromProfile(ProcedureContext& context, const Argu
 
 void registerUnitProcedures(ProcedureRegistry& registry) {
     registry.add(QStringLiteral("DCE_SP_SelectUnitTypes"), {}, selectUnitTypes, true);
+    registry.add(QStringLiteral("DCE_SP_SelectParkUnitsWithProfileId"),
+                 {ProcedureParameter::input(QStringLiteral("@ReportProfileId"), FieldType::Integer),
+                  ProcedureParameter::input(QStringLiteral("@Selected"), FieldType::Integer),
+                  ProcedureParameter::input(QStringLiteral("@DeviceFilter"), FieldType::String)},
+                 selectParkUnitsWithProfileId, true);
+    registry.add(QStringLiteral("DCE_SP_SelectParkUnitConfigFromProfile"),
+                 {ProcedureParameter::input(QStringLiteral("@ReportProfileId"), FieldType::Integer)},
+                 selectParkUnitConfigFromProfile, true);
     registry.addStepwise(
         QStringLiteral("DCE_SP_AddParkUnitToProfile"),
         {ProcedureParameter::input(QStringLiteral("@ParkUnitId"), FieldType::Integer),

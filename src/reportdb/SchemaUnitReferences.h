@@ -1,0 +1,9 @@
+#pragma once
+// The tables a park unit's configuration refers to besides other units:
+// reference curves, free wind parameter sets and wind sector groups.
+
+namespace reportdb {
+
+extern const char kUnitReferenceSchema[];
+
+}  // namespace reportdb
