@@ -63,11 +63,6 @@ public:
     // Reads the profile's units in and outside it and prepares the
     // selection dialog with the session's units (step before showing it).
     bool PrepareSelection(units::StartMode mode);
-    // How often the removals and additions look at the progress dialog.
-    void setBatchSteps(int removeMs, int addMs) {
-        removeStepMs_ = removeMs;
-        addStepMs_ = addMs;
-    }
 
     // --- state, for the tests, the record view and the screenshot tool ---
     db::DataSet& rows() { return rows_; }
@@ -136,8 +131,6 @@ private:
     bool filtering_ = false;
     bool sectorGroups_ = true;      // the database version has the column
     bool connectionPoints_ = true;  // likewise
-    int removeStepMs_ = 100;
-    int addStepMs_ = 250;
 
     db::DataSet rows_;
     db::DataSet UnselectADO;

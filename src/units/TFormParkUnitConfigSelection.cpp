@@ -92,8 +92,8 @@ void TFormParkUnitConfig::removeUnits(const units::SelectionChanges& changes) {
                          text(kTextRemoving)});
     setEnabled(false);
     QString error;
-    const bool ok = runBatch(context_, *progress, false, QStringLiteral("Delete_Profile_Units"), items,
-                             &error, removeStepMs_);
+    const bool ok =
+        runBatch(context_, *progress, false, QStringLiteral("Delete_Profile_Units"), items, &error);
     setEnabled(true);
     // A failed removal is told, as a failed addition is; a cancel is not.
     if (!ok && !error.isEmpty()) showError(error);
@@ -119,8 +119,7 @@ void TFormParkUnitConfig::addUnits(const units::SelectionChanges& changes) {
     }
     setEnabled(false);
     QString error;
-    const bool ok =
-        runBatch(context_, *progress, true, QStringLiteral("Add_Profile_Units"), items, &error, addStepMs_);
+    const bool ok = runBatch(context_, *progress, true, QStringLiteral("Add_Profile_Units"), items, &error);
     setEnabled(true);
     if (!ok && !error.isEmpty())
         context_.prompts().message(ui::Icon::Error, text(kTextAddFailed) + u' ' + error, caption_);

@@ -5,18 +5,23 @@
 namespace testing_support {
 
 WhenShown::WhenShown(QWidget& widget, std::function<void()> action, std::function<bool()> ready) {
-    // Asked whenever the event loop has handled its events, so the action
-    // follows the event that showed the widget (or made it ready) at once;
-    // the timer only catches what changes without an event. The action runs
-    // as an event of its own, where it may open a modal loop.
+    // The action runs as an event of its own, where it may open a modal loop.
     const auto check = [this, &widget, action, ready] {
         if (fired_ || !widget.isVisible() || (ready && !ready())) return;
         timer_.stop();
         fired_ = true;
         QMetaObject::invokeMethod(&timer_, action, Qt::QueuedConnection);
     };
+    // Whenever the event loop has handled its events, a widget shown since
+    // is checked at once (by an event: `ready` may do work that has no place
+    // while the loop is about to wait); the timer checks `ready` after that.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &timer_,
-                     check);
+                     [this, &widget, check] {
+                         const bool visible = widget.isVisible();
+                         if (visible && !wasVisible_ && !fired_)
+                             QMetaObject::invokeMethod(&timer_, check, Qt::QueuedConnection);
+                         wasVisible_ = visible;
+                     });
     timer_.setInterval(10);
     QObject::connect(&timer_, &QTimer::timeout, check);
     timer_.start();

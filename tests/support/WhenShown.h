@@ -18,6 +18,7 @@ public:
 private:
     QTimer timer_;
     bool fired_ = false;
+    bool wasVisible_ = false;
 };
 
 }  // namespace testing_support

@@ -81,7 +81,6 @@ struct Environment {
             EXPECT_TRUE(context.texts().load(slot, QLatin1String(file)));
         context.windows().progress = &progress;
         config.setDialogs({&select, &deselected, &progresser, &edit, &startDate});
-        config.setBatchSteps(2, 2);
     }
     ~Environment() { context.windows() = app::SharedWindows{}; }
 
