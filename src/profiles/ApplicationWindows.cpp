@@ -47,26 +47,45 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         return std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet,
                                                       parent);
     });
-    parkUnitConfig = std::make_unique<TFormParkUnitConfig>(context, parent);
+    parkUnitConfig = decltype(parkUnitConfig)([this, parent] {
+        auto window = std::make_unique<TFormParkUnitConfig>(context, parent);
+        ParkUnitDialogs unitDialogs;
+        unitDialogs.selectUnits = selectParkUnits.get();
+        unitDialogs.deselectedUnits = deselectedUnits.get();
+        unitDialogs.progresser = puProgresser.get();
+        unitDialogs.editUnit = editParkUnit.get();
+        unitDialogs.startDate = regenerateShadowData.get();
+        window->setDialogs(unitDialogs);
+        return window;
+    });
     util = std::make_unique<TFormUtil>(context, parent);
-    deselectedUnits = std::make_unique<TformDeselectedUnits>(parent);
+    deselectedUnits =
+        decltype(deselectedUnits)([parent] { return std::make_unique<TformDeselectedUnits>(parent); });
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
     progresser = std::make_unique<TFormProgresser>(context, parent);
     regenerateShadowData = decltype(regenerateShadowData)(
         [this, parent] { return std::make_unique<TFormRegenerateShadowData>(context, parent); });
-    validation = std::make_unique<TFormValidation>(context, parent);
+    validation =
+        decltype(validation)([this, parent] { return std::make_unique<TFormValidation>(context, parent); });
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
-    puProgresser = std::make_unique<TFormPUProgresser>(context, parent);
+    puProgresser = decltype(puProgresser)(
+        [this, parent] { return std::make_unique<TFormPUProgresser>(context, parent); });
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
-    editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
+    editParkUnit = decltype(editParkUnit)(
+        [this, parent] { return std::make_unique<TFormEditParkUnit>(context, parent); });
     exportForm = std::make_unique<TFormExport>(context, parent);
-    selectParkUnits = std::make_unique<TFormSelectParkUnits>(context, parent);
-    lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
-    lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
-    lockShadowData->setConfirmation(lockConfirmation.get());
+    selectParkUnits = decltype(selectParkUnits)(
+        [this, parent] { return std::make_unique<TFormSelectParkUnits>(context, parent); });
+    lockConfirmation = decltype(lockConfirmation)(
+        [this, parent] { return std::make_unique<TFormLockConfirmation>(context, parent); });
+    lockShadowData = decltype(lockShadowData)([this, parent] {
+        auto window = std::make_unique<TFormLockShadowData>(context, parent);
+        window->setConfirmation(lockConfirmation.get());
+        return window;
+    });
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -76,13 +95,6 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
-    ParkUnitDialogs unitDialogs;
-    unitDialogs.selectUnits = selectParkUnits.get();
-    unitDialogs.deselectedUnits = deselectedUnits.get();
-    unitDialogs.progresser = puProgresser.get();
-    unitDialogs.editUnit = editParkUnit.get();
-    unitDialogs.startDate = regenerateShadowData.get();
-    parkUnitConfig->setDialogs(unitDialogs);
     MainWindowDialogs dialogs;
     dialogs.removePrompt = removePrompt.get();
     dialogs.regenerationPeriod = rgsDialog.get();
@@ -94,9 +106,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.categoryAllocation = categoryAllocation;
     dialogs.deratingAllocation = deratingAllocation;
     dialogs.categoryDetails = categoryDetails;
-    dialogs.parkUnitConfig = parkUnitConfig.get();
-    dialogs.validation = validation.get();
-    dialogs.lockShadowData = lockShadowData.get();
+    dialogs.parkUnitConfig = parkUnitConfig;
+    dialogs.validation = validation;
+    dialogs.lockShadowData = lockShadowData;
     mainWindow->setDialogs(dialogs);
 }
 
@@ -111,24 +123,24 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
-    selectParkUnits.reset();
-    lockConfirmation.reset();
-    lockShadowData.reset();
+    selectParkUnits.release();
+    lockConfirmation.release();
+    lockShadowData.release();
     exportForm.reset();
-    editParkUnit.reset();
+    editParkUnit.release();
     progressDialog.reset();
     reportMenu.reset();
     status.reset();
     closingWindow.reset();
-    puProgresser.reset();
+    puProgresser.release();
     rgsDialog.reset();
-    validation.reset();
+    validation.release();
     regenerateShadowData.release();
     progresser.reset();
     removePrompt.reset();
-    deselectedUnits.reset();
+    deselectedUnits.release();
     util.reset();
-    parkUnitConfig.reset();
+    parkUnitConfig.release();
     categoryDetails.release();
     manageCategorySet.release();
     renameCategorySet.release();

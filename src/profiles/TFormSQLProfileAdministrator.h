@@ -58,9 +58,9 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TFormCatagoryAllocation> categoryAllocation;
     ui::OnFirstUse<TFormDeratingCatagoryAllocation> deratingAllocation;
     ui::OnFirstUse<TFormCategoryDetails> categoryDetails;
-    TFormParkUnitConfig* parkUnitConfig = nullptr;
-    TFormValidation* validation = nullptr;
-    TFormLockShadowData* lockShadowData = nullptr;
+    ui::OnFirstUse<TFormParkUnitConfig> parkUnitConfig;
+    ui::OnFirstUse<TFormValidation> validation;
+    ui::OnFirstUse<TFormLockShadowData> lockShadowData;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
