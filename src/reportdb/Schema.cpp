@@ -1,6 +1,7 @@
 #include "reportdb/Schema.h"
 
 #include "reportdb/SqliteUtil.h"
+#include "reportdb/UserRightsSchema.h"
 
 namespace reportdb {
 
@@ -293,6 +294,7 @@ constexpr MigrationStep kSteps[] = {
     {1, "Core schema: versions, users, report profiles, unit types, park units", kCoreSchema, nullptr},
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
+    {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

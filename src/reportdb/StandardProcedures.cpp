@@ -11,6 +11,7 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     registerShadowDataProcedures(*registry);
     registerCategoryProcedures(*registry);
     registerAllocationProcedures(*registry);
+    registerUserProcedures(*registry);
     return registry;
 }
 

@@ -28,6 +28,7 @@ constexpr Subject kSubjects[] = {
     {"users", addUsers},
     {"profiles", addProfiles},
     {"categories", addCategories},
+    {"user rights", addUserRights},
 };
 // clang-format on
 

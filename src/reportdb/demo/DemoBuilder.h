@@ -79,5 +79,6 @@ void addRawData(Builder& builder);     // DemoRawData.cpp
 void addUsers(Builder& builder);       // DemoUsers.cpp
 void addProfiles(Builder& builder);    // DemoProfiles.cpp
 void addCategories(Builder& builder);  // DemoCategories.cpp
+void addUserRights(Builder& builder);  // DemoUsers.cpp: roles, features, templates and relations
 
 }  // namespace reportdb::demo

@@ -11,5 +11,6 @@ void registerProcessProcedures(ProcedureRegistry& registry);     // processes.cp
 void registerShadowDataProcedures(ProcedureRegistry& registry);  // shadowdata.cpp
 void registerCategoryProcedures(ProcedureRegistry& registry);    // categories.cpp
 void registerAllocationProcedures(ProcedureRegistry& registry);  // allocations.cpp
+void registerUserProcedures(ProcedureRegistry& registry);        // users.cpp
 
 }  // namespace reportdb
