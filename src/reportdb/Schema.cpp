@@ -294,6 +294,9 @@ constexpr MigrationStep kSteps[] = {
     {1, "Core schema: versions, users, report profiles, unit types, park units", kCoreSchema, nullptr},
     {2, "Raw data, shadow data, database jobs and export jobs", kShadowDataSchema, nullptr},
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
+    // Placeholders until the steps of these numbers are merged.
+    {4, "Reserved", nullptr, nullptr},
+    {5, "Reserved", nullptr, nullptr},
     {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
 };
 
