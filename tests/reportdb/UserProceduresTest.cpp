@@ -26,7 +26,14 @@ Call admin(db::Connection& connection, const QString& procedure, const char* ope
     db::Parameters parameters{
         text("@Operation", QString::fromLatin1(operation)), text("@OperationParams", QVariant()),
         integer("@UserAdministratorId", administrator), integer("@ShowKorvaneUsers", korvane ? 1 : 0)};
-    for (db::Parameter& p : more) parameters.push_back(std::move(p));
+    for (db::Parameter& p : more) {
+        auto same = std::find_if(parameters.begin(), parameters.end(),
+                                 [&](const db::Parameter& given) { return given.name == p.name; });
+        if (same != parameters.end())
+            *same = std::move(p);
+        else
+            parameters.push_back(std::move(p));
+    }
     return call(connection, procedure, std::move(parameters));
 }
 
@@ -197,9 +204,9 @@ TEST_F(UserProcedures, ServiceUsersTakePartOnlyWhenShown) {
 
 TEST_F(UserProcedures, RelationsSentTwiceAreNoError) {
     const db::Parameters add{text("@UserIdsToUpdate", "2,3"), text("@FeatureIdsToAdd", "146,153"),
-                             text("@RoleIdsToAdd", "5"), text("@ReportTemplateIdsToAdd", "1000005")};
+                             text("@RoleIdsToAdd", "5"), text("@ReportTemplateIdsToAdd", "1000016")};
     const db::Parameters remove{text("@UserIdsToUpdate", "2,3"), text("@FeatureIdsToDelete", "146"),
-                                text("@RoleIdsToDelete", "5"), text("@ReportTemplateIdsToDelete", "1000005")};
+                                text("@RoleIdsToDelete", "5"), text("@ReportTemplateIdsToDelete", "1000016")};
     const QString granted = QStringLiteral(
         "SELECT group_concat(UserId || ':' || FeatureId) FROM (SELECT * FROM TUser_TFeature WHERE UserId IN "
         "(2, 3) "
@@ -217,7 +224,7 @@ TEST_F(UserProcedures, RelationsSentTwiceAreNoError) {
         EXPECT_EQ(admin(*connection, kUserProcedure, "UPDATE_RELATIONS", remove).returnValue(), 0);
         EXPECT_EQ(scalar(*connection, granted).toString(), QStringLiteral("2:153,3:153"));
         EXPECT_EQ(scalar(*connection,
-                         "SELECT count(*) FROM TUser_TReportTemplate WHERE ReportTemplateId = 1000005 "
+                         "SELECT count(*) FROM TUser_TReportTemplate WHERE ReportTemplateId = 1000016 "
                          "AND UserId IN (2, 3)"),
                   QVariant(qlonglong(0)));
     }
