@@ -21,6 +21,11 @@
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/TFormSetOrganisation.h"
+#include "users/TFormShowQuery.h"
+#include "users/UserAdministration.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -42,6 +47,12 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    userAdministration = std::make_unique<users::UserAdministration>(context);
+    editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
+    editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
+    showQuery = std::make_unique<TFormShowQuery>(context, parent);
+    setOrganisation = std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
+    userAdministration->setQueryLog([query = showQuery.get()](const QString& line) { query->AddLine(line); });
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -76,6 +87,11 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    setOrganisation.reset();
+    showQuery.reset();
+    editUserRole.reset();
+    editUser.reset();
+    userAdministration.reset();
     exportForm.reset();
     progressDialog.reset();
     reportMenu.reset();

@@ -28,6 +28,14 @@ class TFormDeratingCatagoryAllocation;
 class TFormSelectCategorizationType;
 class TFormReportMenu;
 class TFormExport;
+class TEditUser;
+class TFormAddEditUserRole;
+class TFormShowQuery;
+class TFormSetOrganisation;
+
+namespace users {
+class UserAdministration;
+}
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -55,6 +63,12 @@ struct ApplicationWindows {
     std::unique_ptr<TFormReportMenu> reportMenu;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
     std::unique_ptr<TFormExport> exportForm;
+    // The user administration's data and calls, shared by its windows.
+    std::unique_ptr<users::UserAdministration> userAdministration;
+    std::unique_ptr<TEditUser> editUser;
+    std::unique_ptr<TFormAddEditUserRole> editUserRole;
+    std::unique_ptr<TFormShowQuery> showQuery;
+    std::unique_ptr<TFormSetOrganisation> setOrganisation;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

@@ -236,6 +236,8 @@ bool TEditUser::AddUsers() {
     return wrote_;
 }
 
+void TEditUser::Prepare(int id) { prepare(administration_.users.find(id)); }
+
 bool TEditUser::EditUser(int userId) {
     const users::User* user = administration_.users.find(userId);
     if (!user) return false;

@@ -38,6 +38,9 @@ public:
     // Edits the user; true when something was written.
     bool EditUser(int userId);
 
+    // Fills the dialog for adding (id 0) or editing, without showing it.
+    void Prepare(int userId);
+
     QPushButton* okButton() const { return ButtonOK; }
 
 private:

@@ -163,6 +163,8 @@ bool TFormAddEditUserRole::AddRole(int* createdRoleId) {
     return accepted;
 }
 
+void TFormAddEditUserRole::Prepare(int id) { prepare(administration_.roles.find(id)); }
+
 bool TFormAddEditUserRole::EditRole(int roleId) {
     const users::UserRole* role = administration_.roles.find(roleId);
     if (!role) return false;

@@ -35,6 +35,9 @@ public:
     bool AddRole(int* createdRoleId = nullptr);
     bool EditRole(int roleId);
 
+    // Fills the dialog for adding (id 0) or editing, without showing it.
+    void Prepare(int roleId);
+
     QPushButton* okButton() const { return ButtonOK; }
 
 private:
