@@ -223,8 +223,10 @@ void TEditUser::ButtonOKClick() {
         for (int roleId : stored->rights.of(users::RightKind::Members))
             if (const users::UserRole* role = administration_.roles.find(roleId); role && !role->Relatable)
                 roles.insert(roleId);
-    const bool updated = administration_.updateUser(user, passwordChanged_ ? &password : nullptr, roles);
-    wrote_ = wrote_ || updated;
+    bool written = false;
+    const bool updated =
+        administration_.updateUser(user, passwordChanged_ ? &password : nullptr, roles, &written);
+    wrote_ = wrote_ || written;
     if (updated) accept();
 }
 

@@ -271,10 +271,12 @@ bool UserAdministration::createUser(User& user, const QString& password, const s
     return true;
 }
 
-bool UserAdministration::updateUser(const User& user, const QString* password, const std::set<int>& roleIds) {
+bool UserAdministration::updateUser(const User& user, const QString* password, const std::set<int>& roleIds,
+                                    bool* written) {
     db::Command call = UserWriteCall(settings(), Operation::Update, user, password);
     const Outcome outcome = run(kTextUserUpdate, call);
     report(Subject::Users, Operation::Update, outcome, user.Initials);
+    if (written) *written = outcome.ok;
     if (!outcome.ok) return false;
     const bool storesPassword = password && settings().oldUserColumns();
     users.updateBoth(user.UserId, [&](User& record) {

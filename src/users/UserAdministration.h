@@ -52,8 +52,10 @@ public:
     // Writes at once. A created user's id is set in `user`; `roles` are
     // then given to it. False when the CREATE failed.
     bool createUser(User& user, const QString& password, const std::set<int>& roleIds);
-    // `password` null: the stored password stays.
-    bool updateUser(const User& user, const QString* password, const std::set<int>& roleIds);
+    // `password` null: the stored password stays. `written` tells whether
+    // the user's fields were written, also when the roles then failed.
+    bool updateUser(const User& user, const QString* password, const std::set<int>& roleIds,
+                    bool* written = nullptr);
     bool createRole(UserRole& role, int copyFrom);
     bool updateRole(const UserRole& role);
     bool deleteRole(int roleId);
