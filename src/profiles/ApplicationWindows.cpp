@@ -29,6 +29,11 @@
 #include "units/TFormParkUnitConfig.h"
 #include "units/TFormSelectParkUnits.h"
 #include "units/TformDeselectedUnits.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/TFormSetOrganisation.h"
+#include "users/TFormShowQuery.h"
+#include "users/UserAdministration.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -55,6 +60,12 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
     editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    userAdministration = std::make_unique<users::UserAdministration>(context);
+    editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
+    editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
+    showQuery = std::make_unique<TFormShowQuery>(context, parent);
+    setOrganisation = std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
+    userAdministration->setQueryLog([query = showQuery.get()](const QString& line) { query->AddLine(line); });
     selectParkUnits = std::make_unique<TFormSelectParkUnits>(context, parent);
     lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
     lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
@@ -106,6 +117,11 @@ ApplicationWindows::~ApplicationWindows() {
     selectParkUnits.reset();
     lockConfirmation.reset();
     lockShadowData.reset();
+    setOrganisation.reset();
+    showQuery.reset();
+    editUserRole.reset();
+    editUser.reset();
+    userAdministration.reset();
     exportForm.reset();
     editParkUnit.reset();
     progressDialog.reset();

@@ -36,6 +36,14 @@ class TformDeselectedUnits;
 class TFormPUProgresser;
 class TFormEditParkUnit;
 class TFormSelectParkUnits;
+class TEditUser;
+class TFormAddEditUserRole;
+class TFormShowQuery;
+class TFormSetOrganisation;
+
+namespace users {
+class UserAdministration;
+}
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -71,6 +79,12 @@ struct ApplicationWindows {
     std::unique_ptr<TFormSelectParkUnits> selectParkUnits;
     std::unique_ptr<TFormLockShadowData> lockShadowData;
     std::unique_ptr<TFormLockConfirmation> lockConfirmation;
+    // The user administration's data and calls, shared by its windows.
+    std::unique_ptr<users::UserAdministration> userAdministration;
+    std::unique_ptr<TEditUser> editUser;
+    std::unique_ptr<TFormAddEditUserRole> editUserRole;
+    std::unique_ptr<TFormShowQuery> showQuery;
+    std::unique_ptr<TFormSetOrganisation> setOrganisation;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

@@ -34,6 +34,11 @@
 #include "units/TFormParkUnitConfig.h"
 #include "units/TFormSelectParkUnits.h"
 #include "units/TformDeselectedUnits.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/TFormSetOrganisation.h"
+#include "users/TFormShowQuery.h"
+#include "users/UserAdministration.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -305,6 +310,21 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.exportForm->show();
     visit(*w.exportForm);
     w.exportForm->hide();
+
+    ASSERT_TRUE(w.userAdministration->load());
+    {
+        const int userId = w.userAdministration->users.items.begin()->first;
+        auto user = walkAndReject(*w.editUser);
+        w.editUser->EditUser(userId);
+        auto role = walkAndReject(*w.editUserRole);
+        w.editUserRole->AddRole();
+        auto organisation = walkAndReject(*w.setOrganisation);
+        w.setOrganisation->SetOrganisation({userId});
+        EXPECT_TRUE(user->fired() && role->fired() && organisation->fired());
+    }
+    w.showQuery->show();
+    visit(*w.showQuery);
+    w.showQuery->hide();
 
     // Last: its count-down would close the main window.
     w.closingWindow->StartClosing();

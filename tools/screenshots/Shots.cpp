@@ -17,6 +17,9 @@
 #include "units/TFormEditParkUnit.h"
 #include "units/TFormParkUnitConfig.h"
 #include "units/TFormSelectParkUnits.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/UserAdministration.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -235,6 +238,26 @@ std::vector<Shot> allShots() {
                          return &dialog;
                      },
                      [](Stage& stage) { stage.windows.exportForm->hide(); }});
+    // The user dialogs on the demo's users and roles: a user with roles, and
+    // a role of our own.
+    shots.push_back({"edit-user",
+                     [](Stage& stage) -> QWidget* {
+                         auto& administration = *stage.windows.userAdministration;
+                         if (!administration.load() || !administration.users.find(2)) return nullptr;
+                         stage.windows.editUser->Prepare(2);
+                         stage.windows.editUser->show();
+                         return stage.windows.editUser.get();
+                     },
+                     [](Stage& stage) { stage.windows.editUser->hide(); }});
+    shots.push_back({"edit-user-role",
+                     [](Stage& stage) -> QWidget* {
+                         auto& administration = *stage.windows.userAdministration;
+                         if (!administration.load() || !administration.roles.find(4)) return nullptr;
+                         stage.windows.editUserRole->Prepare(4);
+                         stage.windows.editUserRole->show();
+                         return stage.windows.editUserRole.get();
+                     },
+                     [](Stage& stage) { stage.windows.editUserRole->hide(); }});
     shots.push_back(
         {"printed-page", {}, {}, [](Stage& stage) -> QImage {
              if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return {};
