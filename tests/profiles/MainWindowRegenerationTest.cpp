@@ -209,13 +209,24 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
         EXPECT_EQ(w.deratingAllocation->profile().ReportProfileId, kPhase2);
     }
     {
-        SCOPED_TRACE("cancelling the type question goes on with the event path");
+        SCOPED_TRACE("the next question starts with events again: OK goes on with the event path");
         ASSERT_TRUE(f.select(kWholePark));
-        WhenShown cancelType(*w.categorizationType, [&] { w.categorizationType->reject(); });
+        WhenShown okType(*w.categorizationType, [&] { button(*w.categorizationType, "ButtonOK")->click(); });
         WhenShown cancelChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
         f.window.ActionCategorizeEventsExecute();
-        EXPECT_TRUE(cancelType.fired());
+        EXPECT_TRUE(okType.fired());
         EXPECT_TRUE(cancelChoice.fired());
+    }
+    {
+        SCOPED_TRACE("derating chosen, then cancelled: the event path");
+        WhenShown cancelType(*w.categorizationType, [&] {
+            w.categorizationType->findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
+                ->setChecked(true);
+            w.categorizationType->reject();
+        });
+        WhenShown cancelChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
+        f.window.ActionCategorizeEventsExecute();
+        EXPECT_TRUE(cancelType.fired() && cancelChoice.fired());
     }
 }
 
