@@ -1,4 +1,5 @@
-// The host channel over real local sockets: answers, the limits that keep a misbehaving peer from taking
+// The host channel over real local sockets: answers, the session-locked
+// window's modal loop, the limits that keep a misbehaving peer from taking
 // the channel down, the private socket folder, and the host's end.
 
 #include "app/AppContext.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -50,16 +52,30 @@ private:
     std::optional<QByteArray> previous_;
 };
 
-// The main window's part: records what it is asked to do.
+// The main window's part, with the session-locked window as a modal loop
+// that ends when the window is closed.
 class WindowActions : public app::HostActions {
 public:
     QStringList calls;
     QStringList traces;
+    bool locked() const { return lockLoop_ != nullptr; }
 
     void reset() override { calls << "reset"; }
     void close() override { calls << "close"; }
-    void showSessionLocked() override { calls << "lock"; }
-    void closeSessionLocked() override { calls << "unlock"; }
+    void showSessionLocked() override {
+        if (lockLoop_) return;
+        calls << "lock";
+        QEventLoop loop;
+        lockLoop_ = &loop;
+        // Never hang the test run when closing does not come through.
+        QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        lockLoop_ = nullptr;
+    }
+    void closeSessionLocked() override {
+        calls << "unlock";
+        if (lockLoop_) lockLoop_->quit();
+    }
     void minimise() override { calls << "minimise"; }
     void restore() override { calls << "restore"; }
     void connectionLost() override { calls << "lost"; }
@@ -68,6 +84,9 @@ public:
         return true;
     }
     void trace(int, const char* text) override { traces << QString::fromUtf8(text); }
+
+private:
+    QEventLoop* lockLoop_ = nullptr;
 };
 
 // A host connection that collects every reply and notices its end.
@@ -125,7 +144,7 @@ protected:
     HostChannel channel{handler};
 };
 
-TEST_F(HostChannelTest, AnswersEveryLine) {
+TEST_F(HostChannelTest, AnswersEveryLineAndRunsTheLockCodesInOrder) {
     ASSERT_EQ(channel.listen(kSession), ListenResult::Listening);
     EXPECT_EQ(channel.serverName(), socketPath());
     Host host;
@@ -137,8 +156,12 @@ TEST_F(HostChannelTest, AnswersEveryLine) {
     EXPECT_EQ(host.replies[0].answer, 20);
     EXPECT_EQ(host.replies[1].answer, 0);
     EXPECT_EQ(actions.calls, (QStringList{"active?", "restore", "close"}));
-    // The lock window's modal loop with the host's commands: the handler's tests and the
-    // end-to-end test.
+    // Locking and unlocking twice, all in one write: the window's modal loop
+    // runs the rest (answering while locked is the end-to-end test's).
+    actions.calls.clear();
+    for (const int code : {11, 12, 11, 12}) host.client.post(code);
+    ASSERT_TRUE(waitFor([&] { return host.replies.size() == 7 && !actions.locked(); }));
+    EXPECT_EQ(actions.calls, (QStringList{"lock", "unlock", "lock", "unlock"}));
 }
 
 TEST_F(HostChannelTest, DropsAPeerThatBreaksTheLimitsAndKeepsTheOthers) {
