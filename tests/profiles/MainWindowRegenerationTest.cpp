@@ -208,25 +208,22 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
         EXPECT_FALSE(eventChoice.fired());
         EXPECT_EQ(w.deratingAllocation->profile().ReportProfileId, kPhase2);
     }
-    {
-        SCOPED_TRACE("the next question starts with events again: OK goes on with the event path");
-        ASSERT_TRUE(f.select(kWholePark));
-        WhenShown okType(*w.categorizationType, [&] { button(*w.categorizationType, "ButtonOK")->click(); });
-        WhenShown cancelChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
-        f.window.ActionCategorizeEventsExecute();
-        EXPECT_TRUE(okType.fired());
-        EXPECT_TRUE(cancelChoice.fired());
-    }
-    {
-        SCOPED_TRACE("derating chosen, then cancelled: the event path");
-        WhenShown cancelType(*w.categorizationType, [&] {
+    // The next question starts with events again; a cancelled one goes on
+    // with events, whatever was chosen.
+    ASSERT_TRUE(f.select(kWholePark));
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "derating chosen, then cancelled" : "OK on the next question");
+        WhenShown type(*w.categorizationType, [&] {
+            if (!cancel) return button(*w.categorizationType, "ButtonOK")->click();
             w.categorizationType->findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
                 ->setChecked(true);
-            w.categorizationType->reject();
+            button(*w.categorizationType, "ButtonCancel")->click();
         });
-        WhenShown cancelChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
+        WhenShown derating(*w.deratingAllocation, [&] { w.deratingAllocation->reject(); });
+        WhenShown eventChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
         f.window.ActionCategorizeEventsExecute();
-        EXPECT_TRUE(cancelType.fired() && cancelChoice.fired());
+        EXPECT_TRUE(type.fired() && eventChoice.fired());
+        EXPECT_FALSE(derating.fired());
     }
 }
 
