@@ -81,8 +81,10 @@ TEST(DemoDatabase, TheSameOptionsGiveTheSameContent) {
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("bad.db")));
 }
 
-// The summary a demo session is written from names the database's own units.
-TEST(DemoDatabase, TheSummaryNamesTheDatabasesUnits) {
+// The summary a demo session is written from names the database's own
+// units; every profile's allocation rows exist as the program makes them, so
+// opening an allocation writes nothing.
+TEST(DemoDatabase, TheSummaryNamesItsUnitsAndTheAllocationsAreComplete) {
     TempDatabase database(sharedDemo());
     reportdb::demo::Summary summary;
     QString error;
@@ -94,11 +96,27 @@ TEST(DemoDatabase, TheSummaryNamesTheDatabasesUnits) {
                      .arg(unit.ParkUnitTitle, unit.UnitTypeDevice)
                      .arg(unit.UnitTypeCapacity)
                      .arg(unit.EventListFileName);
+    auto connection = database.connect();
     EXPECT_EQ(units,
-              lines(*database.connect(),
+              lines(*connection,
                     "SELECT PU.ParkUnitId, PU.ParkUnitTitle, UT.UnitTypeDevice, ifnull(UT.UnitTypeCapacity, "
                     "0), EL.EventListFileName FROM TParkUnit PU JOIN TUnitType UT USING (UnitTypeId) LEFT "
                     "JOIN TEventList EL USING (EventListId) ORDER BY 1"));
+
+    const int rowsBefore = scalar(*connection, "SELECT count(*) FROM TCategoryAllocation").toInt();
+    const int profiles = scalar(*connection, "SELECT count(*) FROM TReportProfile").toInt();
+    for (int profileId = 1; profileId <= profiles; ++profileId) {
+        const Call offered = call(*connection, "WMS_SP_CRQ_HandleReportCategory",
+                                  {integer("@Action", 4), integer("@ReportProfileId", profileId),
+                                   integer("@ReportCategoryId", {})});
+        for (const db::Row& list : offered.set(1).rows)
+            for (const db::Row& set : offered.set(0).rows)
+                call(*connection, "WMS_SP_REP_SelectCategoryAllocationForProfile",
+                     {integer("@ReportProfileId", profileId), integer("@EventListId", list[0]),
+                      integer("@SelectionType", 2), integer("@CategorysetId", set[0])});
+    }
+    EXPECT_GT(rowsBefore, 0);
+    EXPECT_EQ(scalar(*connection, "SELECT count(*) FROM TCategoryAllocation").toInt(), rowsBefore);
 }
 
 // The stand-in host, when it is built next to the tests.
