@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 
 using categorization::ProfileInfo;
