@@ -88,7 +88,9 @@ TEST(AllocationFile, ReadsHandEditedAndOlderFilesAndRefusesBrokenOnes) {
         SCOPED_TRACE(c.what);
         const std::optional<AllocationFile> read = readAllocationFile(c.content);
         ASSERT_EQ(read.has_value(), c.readable);
-        if (read) EXPECT_EQ(read->allocations, c.allocations);
+        if (read) {
+            EXPECT_EQ(read->allocations, c.allocations);
+        }
     }
 }
 
