@@ -150,19 +150,12 @@ void AllocationGrid::appendResponsibleSources() {
 }
 
 void AllocationGrid::buildColumnMap() {
-    const int idColumn = std::max(categories_.columnIndex(QStringLiteral("ReportCategoryId")), 0);
-    int titleColumn = categories_.columnIndex(QStringLiteral("ReportCategoryTitle"));
-    if (titleColumn < 0) titleColumn = 1;
+    const std::vector<std::pair<int, QString>> list = categoryList();
     for (int f = af::kFirstCategory; f < fieldCount(); ++f) {
-        int category = 0;
-        for (const db::Row& row : categories_.rows) {
-            if (size_t(titleColumn) < row.size() &&
-                row[size_t(titleColumn)].toString() == dataSet_.field(f).displayLabel) {
-                category = int(idOf(row[size_t(idColumn)]));
-                break;
-            }
-        }
-        columnCategory_[f] = category;
+        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& c) {
+            return c.second == dataSet_.field(f).displayLabel;
+        });
+        columnCategory_[f] = it == list.end() ? 0 : it->first;
     }
 }
 
@@ -257,15 +250,20 @@ int AllocationGrid::moveCategory(int sourceField, int destinationField, bool kee
     return moved;
 }
 
-AllocationFile AllocationGrid::toFile(AllocationFile header) {
-    AllocationFile file = std::move(header);
+std::vector<std::pair<int, QString>> AllocationGrid::categoryList() const {
+    std::vector<std::pair<int, QString>> list;
     const int idColumn = std::max(categories_.columnIndex(QStringLiteral("ReportCategoryId")), 0);
     int titleColumn = categories_.columnIndex(QStringLiteral("ReportCategoryTitle"));
     if (titleColumn < 0) titleColumn = 1;
     for (const db::Row& row : categories_.rows)
         if (size_t(std::max(idColumn, titleColumn)) < row.size())
-            file.categories.push_back(
-                {int(idOf(row[size_t(idColumn)])), row[size_t(titleColumn)].toString(), -1});
+            list.emplace_back(int(idOf(row[size_t(idColumn)])), row[size_t(titleColumn)].toString());
+    return list;
+}
+
+AllocationFile AllocationGrid::toFile(AllocationFile header) {
+    AllocationFile file = std::move(header);
+    for (auto& [id, title] : categoryList()) file.categories.push_back({id, std::move(title), -1});
     if (!dataSet_.isOpen()) return file;
     dataSet_.clearFilter();
     file.allocations.reserve(size_t(dataSet_.recordCount()));

@@ -97,6 +97,9 @@ public:
     const std::unordered_map<qlonglong, int>& storedAllocationMap() const { return storedAllocation_; }
     const std::map<int, int>& columnCategoryMap() const { return columnCategory_; }
 
+    // The loaded categories (ReportCategoryId, title) in result order.
+    std::vector<std::pair<int, QString>> categoryList() const;
+
     // The load's second and third result sets, kept for the file export.
     const db::ResultSet& categories() const { return categories_; }
     const db::ResultSet& sources() const { return sources_; }
