@@ -2,6 +2,8 @@
 
 #include "text/TextTables.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
@@ -85,6 +87,15 @@ AllocationFile deratingAllocationFile() {
     file.version = QLatin1String(kDeratingFileVersion);
     file.deratingSources = QLatin1String(kAllDeratingSources);
     return file;
+}
+
+QString allocationFilePath(const QString& chosen) {
+    const QFileInfo info(chosen);
+    QString name = info.fileName();
+    if (name.isEmpty()) return {};
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0) name.truncate(dot);
+    return info.dir().filePath(name + QStringLiteral(".XML"));
 }
 
 QByteArray writeAllocationFile(const AllocationFile& file) {

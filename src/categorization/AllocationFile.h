@@ -54,6 +54,10 @@ struct AllocationFile {
 AllocationFile eventAllocationFile(const QString& eventListTitle);
 AllocationFile deratingAllocationFile();
 
+// Where an export goes when the user chose `chosen`: its name's extension
+// replaced by ".XML". Empty when the choice names no file.
+QString allocationFilePath(const QString& chosen);
+
 // The file's lines, each ending with a line feed, in UTF-8.
 QByteArray writeAllocationFile(const AllocationFile& file);
 

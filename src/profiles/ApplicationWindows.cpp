@@ -11,6 +11,8 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
@@ -42,6 +44,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    reMapCategory = std::make_unique<TFormReMapCategory>(context, parent);
+    mapCategory = std::make_unique<TFormMapCategory>(context, parent);
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -50,6 +54,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     context.windows().reportMenu = reportMenu.get();
     context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
+    categoryAllocation->setMappingDialogs(mapCategory.get(), reMapCategory.get());
+    deratingAllocation->setMappingDialogs(mapCategory.get(), reMapCategory.get());
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
     MainWindowDialogs dialogs;
     dialogs.removePrompt = removePrompt.get();
@@ -76,6 +82,10 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    categoryAllocation->setMappingDialogs(nullptr, nullptr);
+    deratingAllocation->setMappingDialogs(nullptr, nullptr);
+    mapCategory.reset();
+    reMapCategory.reset();
     exportForm.reset();
     progressDialog.reset();
     reportMenu.reset();

@@ -28,6 +28,8 @@ class TFormDeratingCatagoryAllocation;
 class TFormSelectCategorizationType;
 class TFormReportMenu;
 class TFormExport;
+class TFormReMapCategory;
+class TFormMapCategory;
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -55,6 +57,8 @@ struct ApplicationWindows {
     std::unique_ptr<TFormReportMenu> reportMenu;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
     std::unique_ptr<TFormExport> exportForm;
+    std::unique_ptr<TFormReMapCategory> reMapCategory;
+    std::unique_ptr<TFormMapCategory> mapCategory;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };
