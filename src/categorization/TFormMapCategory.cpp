@@ -78,6 +78,14 @@ void TFormMapCategory::setCaptions() {
 
 void TFormMapCategory::Execute(AllocationGrid& grid, int mode, bool usesIecReporting,
                                std::function<void()> moved) {
+    Prepare(grid, mode, usesIecReporting, std::move(moved));
+    exec();
+    grid_ = nullptr;
+    moved_ = {};
+}
+
+void TFormMapCategory::Prepare(AllocationGrid& grid, int mode, bool usesIecReporting,
+                               std::function<void()> moved) {
     grid_ = &grid;
     keepNormalOperationRow_ = mode == kModeEvents && !usesIecReporting;
     moved_ = std::move(moved);
@@ -96,9 +104,6 @@ void TFormMapCategory::Execute(AllocationGrid& grid, int mode, bool usesIecRepor
     }
     ButtonMove->setEnabled(false);
     ButtonDone->setEnabled(false);
-    exec();
-    grid_ = nullptr;
-    moved_ = {};
 }
 
 int TFormMapCategory::fieldOf(const QComboBox* box) const {

@@ -38,6 +38,9 @@ public:
     // event code 0 is never moved.
     void Execute(categorization::AllocationGrid& grid, int mode, bool usesIecReporting,
                  std::function<void()> moved);
+    // Execute without showing: the dialog is ready to show.
+    void Prepare(categorization::AllocationGrid& grid, int mode, bool usesIecReporting,
+                 std::function<void()> moved);
 
     // Event handlers.
     void ComboBoxSourceChange();

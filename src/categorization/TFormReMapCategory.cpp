@@ -73,6 +73,15 @@ void TFormReMapCategory::setCaptions() {
 
 bool TFormReMapCategory::Execute(std::vector<AllocationFileCategory>& fileCategories,
                                  const std::vector<std::pair<int, QString>>& known) {
+    if (Prepare(fileCategories, known)) return true;
+    const bool ok = exec() == QDialog::Accepted && unresolvedCount() == 0;
+    categories_ = nullptr;
+    return ok;
+}
+
+bool TFormReMapCategory::Prepare(std::vector<AllocationFileCategory>& fileCategories,
+                                 const std::vector<std::pair<int, QString>>& known) {
+    categories_ = nullptr;
     bool allKnown = true;
     for (AllocationFileCategory& category : fileCategories) {
         category.resolvedId = -1;
@@ -108,9 +117,7 @@ bool TFormReMapCategory::Execute(std::vector<AllocationFileCategory>& fileCatego
     ListViewUnknownCategories->setCurrentRow(0);
     showChoice();
     updateStatus();
-    const bool ok = exec() == QDialog::Accepted && unresolvedCount() == 0;
-    categories_ = nullptr;
-    return ok;
+    return false;
 }
 
 int TFormReMapCategory::unresolvedCount() const {

@@ -39,6 +39,11 @@ public:
     bool Execute(std::vector<categorization::AllocationFileCategory>& fileCategories,
                  const std::vector<std::pair<int, QString>>& known);
 
+    // Execute without showing: true when every title matched, otherwise
+    // the dialog is ready to show for the others.
+    bool Prepare(std::vector<categorization::AllocationFileCategory>& fileCategories,
+                 const std::vector<std::pair<int, QString>>& known);
+
     // Titles still unresolved.
     int unresolvedCount() const;
 

@@ -4,6 +4,8 @@
 #include "categorization/TFormCatagoryAllocation.h"
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "reports/ReportJobs.h"
@@ -13,6 +15,7 @@
 #include "ui/Waiting.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QPixmap>
 #include <QToolButton>
@@ -86,6 +89,17 @@ void editSomeRows(categorization::CategoryAllocationWindow& window) {
     if (auto* expand = window.findChild<QToolButton*>(QStringLiteral("Expand"))) expand->click();
 }
 
+// The event allocation of the export profile, loaded: the grid the two
+// mapping dialogs work on.
+categorization::CategoryAllocationWindow* loadedEventAllocation(Stage& stage) {
+    if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return nullptr;
+    auto& window = *stage.windows.categoryAllocation;
+    const auto profile = stage.windows.mainWindow->categorizationProfile();
+    const auto selection = firstSelection(stage, profile.ReportProfileId);
+    return showLoaded(window, [&] { window.Prepare(profile, selection, [] {}); }, {1100, 640}) ? &window
+                                                                                               : nullptr;
+}
+
 }  // namespace
 
 bool startMainWindow(Stage& stage) {
@@ -143,6 +157,38 @@ std::vector<Shot> allShots() {
                          return showLoaded(window, [&] { window.Prepare(profile, [] {}); }, {1000, 600});
                      },
                      [](Stage& stage) { stage.windows.deratingAllocation->hide(); }});
+    shots.push_back({"map-category",
+                     [](Stage& stage) -> QWidget* {
+                         auto* window = loadedEventAllocation(stage);
+                         if (!window) return nullptr;
+                         auto& dialog = *stage.windows.mapCategory;
+                         dialog.Prepare(window->grid(), TFormMapCategory::kModeEvents, false, {});
+                         auto* source = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxSource"));
+                         source->setCurrentIndex(source->count() > 1 ? 1 : 0);
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) {
+                         stage.windows.mapCategory->hide();
+                         stage.windows.categoryAllocation->hide();
+                     }});
+    // Two titles of an older file that the profile does not know, one resolved.
+    auto fileCategories = std::make_shared<std::vector<categorization::AllocationFileCategory>>();
+    shots.push_back({"unknown-category",
+                     [fileCategories](Stage& stage) -> QWidget* {
+                         auto* window = loadedEventAllocation(stage);
+                         if (!window) return nullptr;
+                         const auto known = window->grid().categoryList();
+                         window->hide();
+                         *fileCategories = {{1, known.empty() ? QString() : known.front().second},
+                                            {7, QStringLiteral("Grid operator outage")},
+                                            {8, QStringLiteral("Scheduled service")}};
+                         auto& dialog = *stage.windows.reMapCategory;
+                         if (dialog.Prepare(*fileCategories, known)) return nullptr;
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.reMapCategory->hide(); }});
     shots.push_back(
         {"report-menu",
          [](Stage& stage) -> QWidget* {
