@@ -48,15 +48,13 @@ TEST(AllocationFile, ReadsBackWhatItWrote) {
     const AllocationFile written = smallEventFile();
     const std::optional<AllocationFile> read = readAllocationFile(writeAllocationFile(written));
     ASSERT_TRUE(read);
-    EXPECT_FALSE(read->derating);
-    EXPECT_EQ(read->version, QStringLiteral("2.00"));
-    EXPECT_EQ(read->eventList, written.eventList);
+    EXPECT_TRUE(!read->derating && read->version == QStringLiteral("2.00") &&
+                read->eventList == written.eventList);
     ASSERT_EQ(read->categories.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(read->categories[i].id, written.categories[i].id);
-        EXPECT_EQ(read->categories[i].title, written.categories[i].title);
-        EXPECT_EQ(read->categories[i].resolvedId, -1);
-    }
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_TRUE(read->categories[i].id == written.categories[i].id &&
+                    read->categories[i].title == written.categories[i].title &&
+                    read->categories[i].resolvedId == -1);
     EXPECT_EQ(read->allocations, written.allocations);
 }
 
