@@ -302,11 +302,17 @@ int AllocationGrid::applyFile(const AllocationFile& file) {
         if (!match || !dataSet_.moveTo(r) || !dataSet_.edit()) continue;
         const auto category = resolved.find(match->category);
         const int categoryId = category == resolved.end() ? 0 : category->second;
-        dataSet_.setValue(af::kDisabled, qlonglong(match->disabled != 0 ? 1 : 0));
+        const bool hadCategory = !dataSet_.value(af::kCategory).isNull();
+        // A null stays null where the file says the same, so that a file
+        // taken back into its own window changes nothing.
+        if (isSwitchedOff(r) != (match->disabled != 0))
+            dataSet_.setValue(af::kDisabled, qlonglong(match->disabled != 0 ? 1 : 0));
         for (int f = af::kFirstCategory; f < fieldCount(); ++f)
             setCell(f, categoryId != 0 && categoryOfField(f) == categoryId);
         // A category without a column in this grid leaves the row unallocated.
         setCurrentCategoryFromCells();
+        if (!hadCategory && idOf(dataSet_.value(af::kCategory)) == 0)
+            dataSet_.setValue(af::kCategory, QVariant());
         if (dataSet_.post()) ++applied;
     }
     applyView();

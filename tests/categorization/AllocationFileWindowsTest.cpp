@@ -93,6 +93,7 @@ TEST(AllocationFileWindows, FilesGoBackIntoTheirWindowAndToAnotherProfileButNotI
     Windows w;
     ASSERT_TRUE(w.openEvents(kProfile));
     const Allocation exported = allocationOf(w.events);
+    const int changesAtLoad = w.events.dataSet().changeCount();
     // The chosen name's extension gives way to the file's; a folder that is not there is reported.
     w.exportTo(w.events, QStringLiteral("events.txt"));
     ASSERT_TRUE(QFile::exists(w.dir.filePath(QStringLiteral("events.XML"))));
@@ -100,6 +101,7 @@ TEST(AllocationFileWindows, FilesGoBackIntoTheirWindowAndToAnotherProfileButNotI
     WhenShown unexpected(w.reMap, [&] { w.reMap.reject(); });
     w.importFrom(w.events, QStringLiteral("events.XML"));
     EXPECT_EQ(allocationOf(w.events), exported);
+    EXPECT_EQ(w.events.dataSet().changeCount(), changesAtLoad);
     EXPECT_TRUE(child(w.events, "ApplyButton")->isEnabled());
 
     w.derating.setImportAndRemapAllowed(true);
@@ -118,7 +120,7 @@ TEST(AllocationFileWindows, FilesGoBackIntoTheirWindowAndToAnotherProfileButNotI
 
     // Another profile reporting from the same event list takes the file and saves it.
     ASSERT_EQ(selectionFor(w.env, kOtherProfile).EventListId, selectionFor(w.env, kProfile).EventListId);
-    w.env.prompts.answer(ui::Button::No);  // rows without a category now say 0: not worth a save
+    w.env.prompts.answer(ui::Button::No);  // the correction of code 0 at loading
     ASSERT_TRUE(w.openEvents(kOtherProfile));
     const Allocation before = allocationOf(w.events);
     w.importFrom(w.events, QStringLiteral("events.XML"));
