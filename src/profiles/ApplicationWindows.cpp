@@ -11,6 +11,8 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
@@ -60,6 +62,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
     editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
+    reMapCategory = std::make_unique<TFormReMapCategory>(context, parent);
+    mapCategory = std::make_unique<TFormMapCategory>(context, parent);
     userAdministration = std::make_unique<users::UserAdministration>(context);
     editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
     editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
@@ -78,6 +82,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     context.windows().reportMenu = reportMenu.get();
     context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
+    categoryAllocation->setMappingDialogs(mapCategory.get(), reMapCategory.get());
+    deratingAllocation->setMappingDialogs(mapCategory.get(), reMapCategory.get());
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
     ParkUnitDialogs unitDialogs;
     unitDialogs.selectUnits = selectParkUnits.get();
@@ -122,6 +128,10 @@ ApplicationWindows::~ApplicationWindows() {
     editUserRole.reset();
     editUser.reset();
     userAdministration.reset();
+    categoryAllocation->setMappingDialogs(nullptr, nullptr);
+    deratingAllocation->setMappingDialogs(nullptr, nullptr);
+    mapCategory.reset();
+    reMapCategory.reset();
     exportForm.reset();
     editParkUnit.reset();
     progressDialog.reset();

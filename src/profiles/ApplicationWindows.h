@@ -44,6 +44,8 @@ class TFormSetOrganisation;
 namespace users {
 class UserAdministration;
 }
+class TFormReMapCategory;
+class TFormMapCategory;
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -85,6 +87,8 @@ struct ApplicationWindows {
     std::unique_ptr<TFormAddEditUserRole> editUserRole;
     std::unique_ptr<TFormShowQuery> showQuery;
     std::unique_ptr<TFormSetOrganisation> setOrganisation;
+    std::unique_ptr<TFormReMapCategory> reMapCategory;
+    std::unique_ptr<TFormMapCategory> mapCategory;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

@@ -14,6 +14,8 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
@@ -245,6 +247,14 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.categoryAllocation->show();
     ASSERT_TRUE(waitLoaded());
     visit(*w.categoryAllocation);
+    {
+        auto map = walkAndReject(*w.mapCategory);
+        w.mapCategory->Execute(w.categoryAllocation->grid(), TFormMapCategory::kModeEvents, false, {});
+        auto reMap = walkAndReject(*w.reMapCategory);
+        std::vector<categorization::AllocationFileCategory> unknown{{9, QStringLiteral("Gone")}};
+        w.reMapCategory->Execute(unknown, {{1, QStringLiteral("Normal Operation")}});
+        EXPECT_TRUE(map->fired() && reMap->fired());
+    }
     w.categoryAllocation->hide();
 
     loaded = false;
