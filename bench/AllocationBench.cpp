@@ -1,11 +1,12 @@
 // The event allocation window on an event list of 5,000 codes and a category
 // set of 12 categories: loading it, allocating every row through the grid's
-// click rule, saving all rows, and painting the grid page by page while
-// scrolling through it. Each is measured beside its anchor in the same run:
-// a raw SQLite read of the grid's rows, a raw SQLite update of the same rows
-// in one transaction, and a plain table view of the same shape. The summary
-// at the end gives min, median and the ratios. Run with
-// QT_QPA_PLATFORM=offscreen.
+// click rule, saving all rows, exporting it to an allocation file and
+// importing that file again, and painting the grid page by page while
+// scrolling through it. Load, save and scroll are each measured beside their
+// anchor in the same run: a raw SQLite read of the grid's rows, a raw SQLite
+// update of the same rows in one transaction, and a plain table view of the
+// same shape. The summary at the end gives min, median and the ratios. Run
+// with QT_QPA_PLATFORM=offscreen.
 #include "Summary.h"
 #include "app/AppContext.h"
 #include "app/TFormStatus.h"
@@ -13,6 +14,8 @@
 #include "categorization/AllocationGrid.h"
 #include "categorization/OvcDbTableCategory.h"
 #include "categorization/TFormCatagoryAllocation.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "reportdb/EmbeddedDatabase.h"
 #include "reportdb/Server.h"
 #include "reportdb/demo/Demo.h"
@@ -54,19 +57,25 @@ public:
     ui::Button question(ui::Icon, const QString&, const QString&, ui::Buttons, ui::Button b) override {
         return b;
     }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return file; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return file; }
     void setClipboardText(const QString&) override {}
     bool openWithDesktop(const QString&) override { return false; }
     bool openUrl(const QString&) override { return false; }
     QString defaultPrinterName() override { return {}; }
+
+    QString file;  // the answer of both file dialogs
 };
 
 // A demo database with the benchmark's event list and category set, and the
 // allocation window on it.
 class Fixture {
 public:
-    Fixture() : context_(prompts_, trace_, reportdb::makeConnectionFactory()), status_(context_) {
+    Fixture()
+        : context_(prompts_, trace_, reportdb::makeConnectionFactory()),
+          status_(context_),
+          map_(context_),
+          reMap_(context_) {
         const QString path = dir_.filePath(QStringLiteral("bench.db"));
         reportdb::demo::Options options;
         options.turbineCount = 2;
@@ -110,6 +119,9 @@ public:
         context_.windows().status = &status_;
         window_ = std::make_unique<TFormCatagoryAllocation>(context_);
         window_->resize(1100, 700);
+        window_->setMappingDialogs(&map_, &reMap_);
+        window_->setImportAndRemapAllowed(true);
+        prompts_.file = dir_.filePath(QStringLiteral("allocation.XML"));
 
         // The anchors' own connection to the same file.
         if (sqlite3_open_v2(path.toUtf8().constData(), &raw_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
@@ -170,6 +182,8 @@ private:
     app::TraceLog trace_;
     app::AppContext context_;
     TFormStatus status_;
+    TFormMapCategory map_;
+    TFormReMapCategory reMap_;
     std::unique_ptr<TFormCatagoryAllocation> window_;
     sqlite3* raw_ = nullptr;
 };
@@ -320,6 +334,28 @@ void saveAllRows(benchmark::State& state, Fixture& fixture) {
     }
 }
 
+// Every row written to the file, whatever the view.
+void exportFile(benchmark::State& state, Fixture& fixture) {
+    fixture.open();
+    for (auto _ : state) fixture.window().SpeedButtonExportClick();
+}
+
+// The file of the same window read, its categories matched by title and
+// every row applied.
+void importFile(benchmark::State& state, Fixture& fixture) {
+    int round = 20;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fixture.open();
+        allocateEveryRow(fixture.window(), ++round);
+        fixture.window().SpeedButtonExportClick();
+        fixture.open();
+        state.ResumeTiming();
+        fixture.window().SpeedButtonImportClick();
+        if (!fixture.window().dataSet().hasChanges()) state.SkipWithError("nothing was imported");
+    }
+}
+
 void saveAnchor(benchmark::State& state, Fixture& fixture) {
     fixture.open();
     std::vector<long long> ids;
@@ -422,6 +458,8 @@ int main(int argc, char** argv) {
     add("allocateAllRows", allocateAllRows)->Iterations(3);
     add("saveAllRows", saveAllRows)->UseManualTime()->Iterations(9);
     add("saveAnchor", saveAnchor)->UseManualTime()->Iterations(9);
+    add("exportFile", exportFile)->Iterations(5);
+    add("importFile", importFile)->Iterations(3);
     add("scrollGrid", scrollGrid)->UseManualTime()->Iterations(3);
     add("scrollAnchor", scrollAnchor)->UseManualTime()->Iterations(3);
     summary.compare("load: window", "load: anchor, raw SQLite read");

@@ -28,6 +28,8 @@ inline constexpr std::size_t kCallTextLimit = 64u << 10;
 // Host lines: "32768 <wParam> <lParam>", a few of them a connection; the
 // input reaches far past a line that is too long.
 inline constexpr std::size_t kHostLineLimit = 64u << 10;
+// Allocation files: the reader's own limit, a few hundred KB in practice.
+inline constexpr std::size_t kAllocationFileLimit = 16u << 20;
 
 // A broken contract is a finding: libFuzzer keeps the input that caused it.
 #define FUZZ_CHECK(condition)                                                                  \

@@ -30,6 +30,7 @@ void AllocationGrid::reset() {
     normalOperationRow_ = false;
     storedAllocation_.clear();
     columnCategory_.clear();
+    sourceNumbers_.clear();
     categories_ = {};
     sources_ = {};
 }
@@ -72,6 +73,7 @@ bool AllocationGrid::prepare(db::ResultSet categories, db::ResultSet sources, bo
     normalOperationRow_ = false;
     storedAllocation_.clear();
     columnCategory_.clear();
+    sourceNumbers_.clear();
     if (!dataSet_.isOpen()) return false;
     if (dataSet_.isFiltered()) dataSet_.clearFilter();
     // The stored map is taken after the correction: the corrected cell is a
@@ -80,6 +82,7 @@ bool AllocationGrid::prepare(db::ResultSet categories, db::ResultSet sources, bo
     buildStoredMap();
     if (variant_.hasResponsibleSources) appendResponsibleSources();
     buildColumnMap();
+    buildSourceNumbers();
     dataSet_.first();
     return corrected;
 }
@@ -147,20 +150,29 @@ void AllocationGrid::appendResponsibleSources() {
 }
 
 void AllocationGrid::buildColumnMap() {
-    const int idColumn = std::max(categories_.columnIndex(QStringLiteral("ReportCategoryId")), 0);
-    int titleColumn = categories_.columnIndex(QStringLiteral("ReportCategoryTitle"));
-    if (titleColumn < 0) titleColumn = 1;
+    const std::vector<std::pair<int, QString>> list = categoryList();
     for (int f = af::kFirstCategory; f < fieldCount(); ++f) {
-        int category = 0;
-        for (const db::Row& row : categories_.rows) {
-            if (size_t(titleColumn) < row.size() &&
-                row[size_t(titleColumn)].toString() == dataSet_.field(f).displayLabel) {
-                category = int(idOf(row[size_t(idColumn)]));
-                break;
-            }
-        }
-        columnCategory_[f] = category;
+        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& c) {
+            return c.second == dataSet_.field(f).displayLabel;
+        });
+        columnCategory_[f] = it == list.end() ? 0 : it->first;
     }
+}
+
+void AllocationGrid::buildSourceNumbers() {
+    const int idColumn = sources_.columnIndex(QStringLiteral("CategoryAllocationId"));
+    const int numberColumn = sources_.columnIndex(QStringLiteral("ResponsibleSourceNumber"));
+    if (idColumn < 0 || numberColumn < 0) return;
+    // The first source row of an allocation row counts, as in the titles.
+    for (const db::Row& source : sources_.rows)
+        if (size_t(std::max(idColumn, numberColumn)) < source.size())
+            sourceNumbers_.try_emplace(idOf(source[size_t(idColumn)]),
+                                       int(idOf(source[size_t(numberColumn)])));
+}
+
+int AllocationGrid::sourceNumber(int row) const {
+    const auto it = sourceNumbers_.find(idOf(dataSet_.valueAt(row, af::kAllocationId)));
+    return it == sourceNumbers_.end() ? 0 : it->second;
 }
 
 // ---------------------------------------------------------------- editing
@@ -212,6 +224,100 @@ AllocationGrid::ToggleOutcome AllocationGrid::toggleSwitchOff(int row) {
     dataSet_.setValue(af::kDisabled, qlonglong(switchedOff ? 0 : 1));
     dataSet_.post();
     return ToggleOutcome::Toggled;
+}
+
+// ---------------------------------------------------------------- moving and files
+
+int AllocationGrid::moveCategory(int sourceField, int destinationField, bool keepNormalOperationRow) {
+    if (!editable_ || !dataSet_.isOpen() || sourceField == destinationField ||
+        !isCategoryField(sourceField) || !isCategoryField(destinationField) ||
+        std::max(sourceField, destinationField) >= fieldCount())
+        return 0;
+    dataSet_.clearFilter();
+    int moved = 0;
+    for (int r = 0; r < dataSet_.recordCount(); ++r) {
+        const QVariant number = dataSet_.valueAt(r, af::kNumber);
+        if (keepNormalOperationRow && !number.isNull() && number.toLongLong() == 0) continue;
+        if (!allocatedState(cellState(r, sourceField))) continue;
+        if (!dataSet_.moveTo(r) || !dataSet_.edit()) continue;
+        setCell(sourceField, false);
+        setCell(destinationField, true);
+        setCurrentCategoryFromCells();
+        if (dataSet_.post()) ++moved;
+    }
+    applyView();
+    dataSet_.first();
+    return moved;
+}
+
+std::vector<std::pair<int, QString>> AllocationGrid::categoryList() const {
+    std::vector<std::pair<int, QString>> list;
+    const int idColumn = std::max(categories_.columnIndex(QStringLiteral("ReportCategoryId")), 0);
+    int titleColumn = categories_.columnIndex(QStringLiteral("ReportCategoryTitle"));
+    if (titleColumn < 0) titleColumn = 1;
+    for (const db::Row& row : categories_.rows)
+        if (size_t(std::max(idColumn, titleColumn)) < row.size())
+            list.emplace_back(int(idOf(row[size_t(idColumn)])), row[size_t(titleColumn)].toString());
+    return list;
+}
+
+AllocationFile AllocationGrid::toFile(AllocationFile header) {
+    AllocationFile file = std::move(header);
+    for (auto& [id, title] : categoryList()) file.categories.push_back({id, std::move(title), -1});
+    if (!dataSet_.isOpen()) return file;
+    dataSet_.clearFilter();
+    file.allocations.reserve(size_t(dataSet_.recordCount()));
+    for (int r = 0; r < dataSet_.recordCount(); ++r)
+        file.allocations.push_back({int(idOf(dataSet_.valueAt(r, af::kKey))),
+                                    int(idOf(dataSet_.valueAt(r, af::kCategory))), isSwitchedOff(r) ? 1 : 0,
+                                    variant_.hasResponsibleSources ? sourceNumber(r) : 0});
+    applyView();
+    dataSet_.first();
+    return file;
+}
+
+int AllocationGrid::applyFile(const AllocationFile& file) {
+    if (!editable_ || !dataSet_.isOpen()) return 0;
+    // Indexed by key, so that thousands of rows do not search thousands of lines each.
+    std::unordered_map<int, std::vector<const AllocationFileLine*>> linesOfKey;
+    linesOfKey.reserve(file.allocations.size());
+    for (const AllocationFileLine& line : file.allocations) linesOfKey[line.key].push_back(&line);
+    std::unordered_map<int, int> resolved;
+    for (const AllocationFileCategory& category : file.categories)
+        resolved.try_emplace(category.id, std::max(category.resolvedId, 0));
+
+    dataSet_.clearFilter();
+    int applied = 0;
+    for (int r = 0; r < dataSet_.recordCount(); ++r) {
+        const auto lines = linesOfKey.find(int(idOf(dataSet_.valueAt(r, af::kKey))));
+        if (lines == linesOfKey.end()) continue;
+        const AllocationFileLine* match = nullptr;
+        const bool bySource = variant_.hasResponsibleSources &&
+                              sourceNumbers_.count(idOf(dataSet_.valueAt(r, af::kAllocationId)));
+        for (const AllocationFileLine* line : lines->second) {
+            if (bySource && line->sourceNumber != sourceNumber(r)) continue;
+            match = line;
+            break;
+        }
+        if (!match || !dataSet_.moveTo(r) || !dataSet_.edit()) continue;
+        const auto category = resolved.find(match->category);
+        const int categoryId = category == resolved.end() ? 0 : category->second;
+        const bool hadCategory = !dataSet_.value(af::kCategory).isNull();
+        // A null stays null where the file says the same, so that a file
+        // taken back into its own window changes nothing.
+        if (isSwitchedOff(r) != (match->disabled != 0))
+            dataSet_.setValue(af::kDisabled, qlonglong(match->disabled != 0 ? 1 : 0));
+        for (int f = af::kFirstCategory; f < fieldCount(); ++f)
+            setCell(f, categoryId != 0 && categoryOfField(f) == categoryId);
+        // A category without a column in this grid leaves the row unallocated.
+        setCurrentCategoryFromCells();
+        if (!hadCategory && idOf(dataSet_.value(af::kCategory)) == 0)
+            dataSet_.setValue(af::kCategory, QVariant());
+        if (dataSet_.post()) ++applied;
+    }
+    applyView();
+    dataSet_.first();
+    return applied;
 }
 
 // ---------------------------------------------------------------- views

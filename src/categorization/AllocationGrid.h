@@ -6,6 +6,7 @@
 // Rows are positions among the data set's visible rows (as the model shows
 // them); fields are the data set's field positions (see allocation_field).
 
+#include "categorization/AllocationFile.h"
 #include "categorization/AllocationVariant.h"
 #include "db/DataSet.h"
 
@@ -63,6 +64,25 @@ public:
     // written, and the view is applied again.
     void acceptSaved();
 
+    // Moves every row allocated to `sourceField` (New or Kept) over to
+    // `destinationField` by the cell rule; with `keepNormalOperationRow` the
+    // row of code 0 stays where it is. Rows outside the view are moved too.
+    // Returns the number of rows moved.
+    int moveCategory(int sourceField, int destinationField, bool keepNormalOperationRow);
+
+    // The grid as an allocation file: every row whatever the view, under
+    // `header` (the variant's empty file) with the loaded categories.
+    AllocationFile toFile(AllocationFile header);
+    // Applies a file whose categories are resolved: each row takes the first
+    // allocation of its key (and, where rows have responsible sources, of
+    // its source number), its resolved category and switched-off flag. Rows
+    // without one keep their state. Returns the number of rows applied.
+    int applyFile(const AllocationFile& file);
+
+    // ResponsibleSourceNumber of the row's first responsible-source row; 0
+    // when it has none.
+    int sourceNumber(int row) const;
+
     static bool isCategoryField(int field) { return field >= allocation_field::kFirstCategory; }
     AllocationCellState cellState(int row, int field) const;
     // One of the row's category cells holds New or Kept.
@@ -77,6 +97,9 @@ public:
     const std::unordered_map<qlonglong, int>& storedAllocationMap() const { return storedAllocation_; }
     const std::map<int, int>& columnCategoryMap() const { return columnCategory_; }
 
+    // The loaded categories (ReportCategoryId, title) in result order.
+    std::vector<std::pair<int, QString>> categoryList() const;
+
     // The load's second and third result sets, kept for the file export.
     const db::ResultSet& categories() const { return categories_; }
     const db::ResultSet& sources() const { return sources_; }
@@ -88,6 +111,7 @@ private:
     void buildStoredMap();
     void appendResponsibleSources();
     void buildColumnMap();
+    void buildSourceNumbers();
     // The cell rule on the current row, which is being edited.
     void setCell(int field, bool on);
     void setCurrentCategoryFromCells();
@@ -100,6 +124,8 @@ private:
     bool normalOperationRow_ = false;
     std::unordered_map<qlonglong, int> storedAllocation_;
     std::map<int, int> columnCategory_;
+    // CategoryAllocationId -> number of its first responsible source.
+    std::unordered_map<qlonglong, int> sourceNumbers_;
     db::ResultSet categories_;
     db::ResultSet sources_;
 };

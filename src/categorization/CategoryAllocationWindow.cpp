@@ -64,8 +64,6 @@ void CategoryAllocationWindow::buildUi() {
     Collapse = makeTool("Collapse", "view-list-details", QStyle::SP_ToolBarHorizontalExtensionButton);
     SpeedButtonImport = makeTool("SpeedButtonImport", "document-import", QStyle::SP_DialogOpenButton);
     SpeedButtonExport = makeTool("SpeedButtonExport", "document-export", QStyle::SP_DialogSaveButton);
-    // Their commands come with the allocation file.
-    for (QToolButton* later : {SpeedButtonImport, SpeedButtonExport}) later->setEnabled(false);
     Expand->setCheckable(true);
     Collapse->setCheckable(true);
     auto* views = new QButtonGroup(this);
@@ -125,6 +123,12 @@ void CategoryAllocationWindow::buildUi() {
     connect(SpeedButtonCopy, &QToolButton::clicked, this, &CategoryAllocationWindow::SpeedButtonCopyClick);
     connect(Expand, &QToolButton::clicked, this, &CategoryAllocationWindow::ExpandCollapseClick);
     connect(Collapse, &QToolButton::clicked, this, &CategoryAllocationWindow::ExpandCollapseClick);
+    connect(SpeedButtonExport, &QToolButton::clicked, this,
+            &CategoryAllocationWindow::SpeedButtonExportClick);
+    connect(SpeedButtonImport, &QToolButton::clicked, this,
+            &CategoryAllocationWindow::SpeedButtonImportClick);
+    connect(ButtonRemapCategory, &QPushButton::clicked, this,
+            &CategoryAllocationWindow::ButtonRemapCategoryClick);
     connect(OkButton, &QPushButton::clicked, this, &CategoryAllocationWindow::OkButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &CategoryAllocationWindow::CancelButtonClick);
     connect(ApplyButton, &QPushButton::clicked, this, &CategoryAllocationWindow::ApplyButtonClick);
@@ -207,6 +211,8 @@ void CategoryAllocationWindow::applyEditingRule() {
     // Held edits (a failed save keeps them) can still be saved.
     ApplyButton->setEnabled(pendingEdits_);
     OkButton->setEnabled(editable);
+    SpeedButtonImport->setEnabled(importAndRemapEnabled());
+    ButtonRemapCategory->setEnabled(importAndRemapEnabled());
     CancelButton->setText(caption(editable ? variant_.cancelEditable : variant_.cancelReadOnly));
     grid_.setEditable(editable);
 }

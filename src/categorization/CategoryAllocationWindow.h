@@ -4,6 +4,7 @@
 // the changed rows and the close question. The two windows differ by their
 // AllocationVariant and, for events, the category set and event list.
 
+#include "categorization/AllocationFile.h"
 #include "categorization/AllocationGrid.h"
 #include "categorization/ProfileInfo.h"
 #include "db/DataSet.h"
@@ -15,6 +16,8 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
+class TFormMapCategory;
+class TFormReMapCategory;
 
 namespace app {
 class AppContext;
@@ -51,6 +54,13 @@ public:
     static constexpr int kTextCollapse = 496;
     static constexpr int kTextImport = 497;
     static constexpr int kTextExport = 498;
+    static constexpr int kTextOtherEventList = 488;
+    static constexpr int kTextNoFileName = 489;
+    static constexpr int kTextNotAnAllocationFile = 490;
+    static constexpr int kTextAllocationFileCaption = 491;
+    static constexpr int kTextNotADeratingFile = 492;
+    static constexpr int kTextFileFilter = 9084;
+    static constexpr int kTextWriteFailed = 9085;
     // Hints.
     static constexpr int kHintClose = 0;
     static constexpr int kHintCopy = 21;
@@ -63,10 +73,15 @@ public:
     ~CategoryAllocationWindow() override;
 
     // The main window's rule for import and re-map (the profile is not
-    // locked), kept for when those commands exist; until then both stay
-    // disabled.
+    // locked). Both change the grid, so they also need the grid editable.
     void setImportAndRemapAllowed(bool allowed) { importAndRemapAllowed_ = allowed; }
     bool importAndRemapAllowed() const { return importAndRemapAllowed_; }
+
+    // The dialogs of re-map and import; without them both do nothing.
+    void setMappingDialogs(TFormMapCategory* mapCategory, TFormReMapCategory* reMapCategory) {
+        mapCategory_ = mapCategory;
+        reMapCategory_ = reMapCategory;
+    }
 
     const ProfileInfo& profile() const { return profile_; }
     // Something was written since the last Prepare.
@@ -88,6 +103,9 @@ public:
     void ExpandCollapseClick();
     void SpeedButtonPrintClick();
     void SpeedButtonCopyClick();
+    void SpeedButtonExportClick();
+    void SpeedButtonImportClick();
+    void ButtonRemapCategoryClick();
     void OvcDbTableCategoryCellActivated(int row, int field);
     void OvcDbTableCategoryRowIndicatorClick(int row);
 
@@ -117,6 +135,12 @@ protected:
     virtual int categorySetId() const { return 0; }
     // Captions of the controls a subclass adds.
     virtual void setInputCaptions() {}
+    // The variant's allocation file without categories and rows.
+    virtual AllocationFile emptyFile() const = 0;
+    // Whether a read file is one of this window's; shows why not.
+    virtual bool fileBelongsHere(const AllocationFile& file) = 0;
+    // Apply is enabled by every import attempt, not only by an applied file.
+    virtual bool enablesApplyOnEveryImport() const { return false; }
     // Where a subclass puts its controls, between tool bar and grid.
     QVBoxLayout* inputLayout() const { return inputLayout_; }
 
@@ -137,6 +161,10 @@ private:
     bool load();
     void setupFields();
     void enableApply();
+    bool importAndRemapEnabled() const { return importAndRemapAllowed_ && mayEdit(); }
+    // True when a file was applied to the grid.
+    bool importFile();
+    QString allocationFileFilter();
     // Where the user is in the grid, kept across a view's filter.
     struct GridPosition {
         qlonglong allocationId = -1;
@@ -159,6 +187,8 @@ private:
     ProfileInfo profile_;
     RegenerationMarker marker_;
     bool importAndRemapAllowed_ = false;
+    TFormMapCategory* mapCategory_ = nullptr;
+    TFormReMapCategory* reMapCategory_ = nullptr;
     bool pendingEdits_ = false;  // Apply was enabled by an edit, and no save took it since
     bool wrote_ = false;
     bool busy_ = false;  // loading or saving

@@ -72,6 +72,20 @@ db::Command TFormCatagoryAllocation::loadCommand() const {
     return command;
 }
 
+AllocationFile TFormCatagoryAllocation::emptyFile() const {
+    return eventAllocationFile(selection_.EventListTitle);
+}
+
+bool TFormCatagoryAllocation::fileBelongsHere(const AllocationFile& file) {
+    // Event codes are numbered per event list: another list's file would
+    // allocate unrelated codes.
+    if (file.eventList == selection_.EventListTitle) return true;
+    context_.prompts().message(ui::Icon::Error,
+                               context_.texts().profile(kTextOtherEventList) + u' ' + file.eventList,
+                               context_.texts().profile(kTextInformation));
+    return false;
+}
+
 QStringList TFormCatagoryAllocation::reportHeaderTexts() {
     text::TextTables& texts = context_.texts();
     return {texts.profile(kTextReportTitle), texts.profile(kTextProfile) + u' ' + profile().Title,

@@ -35,6 +35,9 @@ protected:
     db::Command loadCommand() const override;
     int categorySetId() const override { return selection_.ReportCategorySetId; }
     void setInputCaptions() override;
+    categorization::AllocationFile emptyFile() const override;
+    bool fileBelongsHere(const categorization::AllocationFile& file) override;
+    bool enablesApplyOnEveryImport() const override { return true; }
 
 private:
     categorization::CategorySelection selection_;

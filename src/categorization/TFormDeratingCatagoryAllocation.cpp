@@ -1,5 +1,7 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 
+#include "app/AppContext.h"
+
 using namespace categorization;
 
 TFormDeratingCatagoryAllocation::TFormDeratingCatagoryAllocation(app::AppContext& context, QWidget* parent)
@@ -12,6 +14,15 @@ void TFormDeratingCatagoryAllocation::Prepare(const ProfileInfo& profile, Regene
 int TFormDeratingCatagoryAllocation::Execute(const ProfileInfo& profile, RegenerationMarker marker) {
     Prepare(profile, std::move(marker));
     return runModal();
+}
+
+AllocationFile TFormDeratingCatagoryAllocation::emptyFile() const { return deratingAllocationFile(); }
+
+bool TFormDeratingCatagoryAllocation::fileBelongsHere(const AllocationFile& file) {
+    if (file.deratingSources == QLatin1String(kAllDeratingSources)) return true;
+    context_.prompts().message(ui::Icon::Error, context_.texts().profile(kTextNotADeratingFile),
+                               context_.texts().profile(kTextInformation));
+    return false;
 }
 
 db::Command TFormDeratingCatagoryAllocation::loadCommand() const {

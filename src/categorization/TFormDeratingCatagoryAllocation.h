@@ -17,4 +17,6 @@ public:
 
 protected:
     db::Command loadCommand() const override;
+    categorization::AllocationFile emptyFile() const override;
+    bool fileBelongsHere(const categorization::AllocationFile& file) override;
 };

@@ -11,6 +11,8 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
@@ -29,6 +31,11 @@
 #include "units/TFormParkUnitConfig.h"
 #include "units/TFormSelectParkUnits.h"
 #include "units/TformDeselectedUnits.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/TFormSetOrganisation.h"
+#include "users/TFormShowQuery.h"
+#include "users/UserAdministration.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -77,6 +84,14 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     editParkUnit = decltype(editParkUnit)(
         [this, parent] { return std::make_unique<TFormEditParkUnit>(context, parent); });
     exportForm = std::make_unique<TFormExport>(context, parent);
+    reMapCategory = std::make_unique<TFormReMapCategory>(context, parent);
+    mapCategory = std::make_unique<TFormMapCategory>(context, parent);
+    userAdministration = std::make_unique<users::UserAdministration>(context);
+    editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
+    editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
+    showQuery = std::make_unique<TFormShowQuery>(context, parent);
+    setOrganisation = std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
+    userAdministration->setQueryLog([query = showQuery.get()](const QString& line) { query->AddLine(line); });
     selectParkUnits = decltype(selectParkUnits)(
         [this, parent] { return std::make_unique<TFormSelectParkUnits>(context, parent); });
     lockConfirmation = decltype(lockConfirmation)(
@@ -94,6 +109,12 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     context.windows().reportMenu = reportMenu.get();
     context.windows().exportForm = exportForm.get();
     context.windows().progress = progressDialog.get();
+    categoryAllocation.whenMade([this](TFormCatagoryAllocation& window) {
+        window.setMappingDialogs(mapCategory.get(), reMapCategory.get());
+    });
+    deratingAllocation.whenMade([this](TFormDeratingCatagoryAllocation& window) {
+        window.setMappingDialogs(mapCategory.get(), reMapCategory.get());
+    });
     if (auto* monitor = context.windows().activity) monitor->setSessionLockedWindow(sessionLocked.get());
     MainWindowDialogs dialogs;
     dialogs.removePrompt = removePrompt.get();
@@ -126,6 +147,15 @@ ApplicationWindows::~ApplicationWindows() {
     selectParkUnits.release();
     lockConfirmation.release();
     lockShadowData.release();
+    setOrganisation.reset();
+    showQuery.reset();
+    editUserRole.reset();
+    editUser.reset();
+    userAdministration.reset();
+    if (auto* window = categoryAllocation.ifMade()) window->setMappingDialogs(nullptr, nullptr);
+    if (auto* window = deratingAllocation.ifMade()) window->setMappingDialogs(nullptr, nullptr);
+    mapCategory.reset();
+    reMapCategory.reset();
     exportForm.reset();
     editParkUnit.release();
     progressDialog.reset();

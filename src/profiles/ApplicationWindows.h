@@ -39,6 +39,16 @@ class TformDeselectedUnits;
 class TFormPUProgresser;
 class TFormEditParkUnit;
 class TFormSelectParkUnits;
+class TEditUser;
+class TFormAddEditUserRole;
+class TFormShowQuery;
+class TFormSetOrganisation;
+
+namespace users {
+class UserAdministration;
+}
+class TFormReMapCategory;
+class TFormMapCategory;
 
 struct ApplicationWindows {
     explicit ApplicationWindows(app::AppContext& context);
@@ -74,6 +84,14 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormSelectParkUnits> selectParkUnits;
     ui::OnFirstUse<TFormLockShadowData> lockShadowData;
     ui::OnFirstUse<TFormLockConfirmation> lockConfirmation;
+    // The user administration's data and calls, shared by its windows.
+    std::unique_ptr<users::UserAdministration> userAdministration;
+    std::unique_ptr<TEditUser> editUser;
+    std::unique_ptr<TFormAddEditUserRole> editUserRole;
+    std::unique_ptr<TFormShowQuery> showQuery;
+    std::unique_ptr<TFormSetOrganisation> setOrganisation;
+    std::unique_ptr<TFormReMapCategory> reMapCategory;
+    std::unique_ptr<TFormMapCategory> mapCategory;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;
     std::unique_ptr<TFormSessionLocked> sessionLocked;
 };

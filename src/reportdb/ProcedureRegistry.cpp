@@ -147,14 +147,15 @@ const ProcedureParameter* ProcedureDefinition::parameter(const QString& name) co
 
 bool ProcedureDefinition::hasVersionedParameters() const {
     for (const auto& p : parameters)
-        if (!p.sinceVersion.isEmpty()) return true;
+        if (!p.sinceVersion.isEmpty() || !p.beforeVersion.isEmpty()) return true;
     return false;
 }
 
 ProcedureDefinition ProcedureDefinition::forVersion(const QString& versionText) const {
     ProcedureDefinition copy = *this;
     std::erase_if(copy.parameters, [&](const ProcedureParameter& p) {
-        return !p.sinceVersion.isEmpty() && !db::IsDatabaseVersionAtLeast(versionText, p.sinceVersion);
+        return (!p.sinceVersion.isEmpty() && !db::IsDatabaseVersionAtLeast(versionText, p.sinceVersion)) ||
+               (!p.beforeVersion.isEmpty() && db::IsDatabaseVersionAtLeast(versionText, p.beforeVersion));
     });
     return copy;
 }

@@ -30,6 +30,9 @@ struct ProcedureParameter {
     // Databases older than this version do not have the parameter (empty:
     // every version has it).
     QString sinceVersion = {};
+    // Databases of this version and newer no longer have it (empty: no
+    // version dropped it).
+    QString beforeVersion = {};
 
     static ProcedureParameter input(QString name, db::FieldType type) {
         return {std::move(name), type, false, {}, false};
@@ -43,6 +46,10 @@ struct ProcedureParameter {
     }
     ProcedureParameter since(QString version) && {
         sinceVersion = std::move(version);
+        return std::move(*this);
+    }
+    ProcedureParameter before(QString version) && {
+        beforeVersion = std::move(version);
         return std::move(*this);
     }
 };
@@ -151,7 +158,7 @@ struct ProcedureDefinition {
     bool stepwise = false;
 
     const ProcedureParameter* parameter(const QString& name) const;
-    // True when a parameter exists only from some database version on.
+    // True when a parameter exists only from, or only before, some version.
     bool hasVersionedParameters() const;
     // The definition as a database of `versionText` offers it.
     ProcedureDefinition forVersion(const QString& versionText) const;

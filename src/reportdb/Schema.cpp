@@ -3,6 +3,7 @@
 #include "reportdb/SchemaUnitReferences.h"
 #include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
+#include "reportdb/UserRightsSchema.h"
 
 namespace reportdb {
 
@@ -297,6 +298,7 @@ constexpr MigrationStep kSteps[] = {
     {3, "Report categories, category sets, event lists and category allocations", kCategorySchema, nullptr},
     {4, "Reference curves, free wind parameter sets and wind sector groups", kUnitReferenceSchema, nullptr},
     {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
+    {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

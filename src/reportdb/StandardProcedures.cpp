@@ -12,6 +12,7 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     registerCategoryProcedures(*registry);
     registerAllocationProcedures(*registry);
     registerValidationAndSignOffProcedures(*registry);
+    registerUserProcedures(*registry);
     return registry;
 }
 

@@ -144,7 +144,7 @@ protected:
     HostChannel channel{handler};
 };
 
-TEST_F(HostChannelTest, AnswersEveryLineAlsoWhileTheLockWindowIsUp) {
+TEST_F(HostChannelTest, AnswersEveryLineAndRunsTheLockCodesInOrder) {
     ASSERT_EQ(channel.listen(kSession), ListenResult::Listening);
     EXPECT_EQ(channel.serverName(), socketPath());
     Host host;
@@ -156,29 +156,12 @@ TEST_F(HostChannelTest, AnswersEveryLineAlsoWhileTheLockWindowIsUp) {
     EXPECT_EQ(host.replies[0].answer, 20);
     EXPECT_EQ(host.replies[1].answer, 0);
     EXPECT_EQ(actions.calls, (QStringList{"active?", "restore", "close"}));
-
-    // As a host does: each command once the one before is answered, while
-    // the tool is inside the window's modal loop.
+    // Locking and unlocking twice, all in one write: the window's modal loop
+    // runs the rest (answering while locked is the end-to-end test's).
     actions.calls.clear();
-    host.replies.clear();
-    const std::vector<int> script = {11, 20, 12};
-    std::size_t next = 0;
-    std::vector<bool> lockedWhenAnswered;
-    host.client.setReplyHandler([&](const app::HostReply& reply) {
-        host.replies.push_back(reply);
-        lockedWhenAnswered.push_back(actions.locked());
-        if (next < script.size()) host.client.post(script[next++]);
-    });
-    host.client.post(script[next++]);
-    ASSERT_TRUE(waitFor([&] { return host.replies.size() == 3 && !actions.locked(); }));
-    EXPECT_EQ(host.codes(), script);
-    EXPECT_TRUE(lockedWhenAnswered[1]) << "the query was answered only after the window closed";
-    EXPECT_EQ(actions.calls, (QStringList{"lock", "active?", "unlock"}));
-
-    // Locking and unlocking twice, all in one write.
     for (const int code : {11, 12, 11, 12}) host.client.post(code);
     ASSERT_TRUE(waitFor([&] { return host.replies.size() == 7 && !actions.locked(); }));
-    EXPECT_EQ(actions.calls.mid(3), (QStringList{"lock", "unlock", "lock", "unlock"}));
+    EXPECT_EQ(actions.calls, (QStringList{"lock", "unlock", "lock", "unlock"}));
 }
 
 TEST_F(HostChannelTest, DropsAPeerThatBreaksTheLimitsAndKeepsTheOthers) {

@@ -261,19 +261,15 @@ TEST_F(SessionReaderTest, ReadsParkUnitsAndScenariosWithinTheirLimits) {
     ScriptedPrompts prompts;
     ASSERT_TRUE(read("<S>" + session(1, "HelpValue=\"ABCD\"", children) + "</S>", 1, s, prompts));
     EXPECT_EQ(s.ParkName, QStringLiteral("North"));
-    ASSERT_EQ(s.ParkUnits.size(), 1000u);
-    EXPECT_EQ(s.ParkUnits.back().SParkUnitId, 1000);
-    ASSERT_EQ(s.Scenarios.size(), 50u);
-    ASSERT_EQ(s.Scenarios[0].ParkUnitIds.size(), 1000u);
-    EXPECT_EQ(s.Scenarios[0].ParkUnitIds.back(), 1000);
-    EXPECT_EQ(s.Scenarios[49].SScenarioId, 50);
+    ASSERT_TRUE(s.ParkUnits.size() == 1000u && s.Scenarios.size() == 50u &&
+                s.Scenarios[0].ParkUnitIds.size() == 1000u);
+    EXPECT_TRUE(s.ParkUnits.back().SParkUnitId == 1000 && s.Scenarios[0].ParkUnitIds.back() == 1000 &&
+                s.Scenarios[49].SScenarioId == 50);
 
     // Reading again (a reset) refills the lists instead of adding to them.
     app::BuildUnitTypes(s);
     ASSERT_TRUE(app::ReadSession(s, prompts));
-    EXPECT_EQ(s.ParkUnits.size(), 1000u);
-    EXPECT_EQ(s.Scenarios.size(), 50u);
-    EXPECT_TRUE(s.UnitTypes.empty());
+    EXPECT_TRUE(s.ParkUnits.size() == 1000u && s.Scenarios.size() == 50u && s.UnitTypes.empty());
 }
 
 TEST_F(SessionReaderTest, ChecksTheCommandLine) {

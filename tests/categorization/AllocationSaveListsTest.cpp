@@ -45,9 +45,8 @@ TEST(AllocationSaveLists, ChangedRowsGiveThreeLists) {
     setRow(dataSet, 3, 0, false);
     auto calls = buildAllocationSaveCalls(dataSet);
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].allocationIds, "17,18");
-    EXPECT_EQ(calls[0].categoryIds, "4,0");
-    EXPECT_EQ(calls[0].disabledFlags, "0,1");
+    EXPECT_EQ((QStringList{calls[0].allocationIds, calls[0].categoryIds, calls[0].disabledFlags}),
+              (QStringList{"17,18", "4,0", "0,1"}));
 
     // Rows out of the view are sent too.
     dataSet.setFilter([](const db::RowView& row) { return !row.value(af::kDisabled).toBool(); });
@@ -55,11 +54,11 @@ TEST(AllocationSaveLists, ChangedRowsGiveThreeLists) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].allocationIds, "17,18");
 
-    EXPECT_EQ(allocationListText(QVariant()), "0");
-    EXPECT_EQ(allocationListText(QString()), "0");
-    EXPECT_EQ(allocationListText(true), "1");
-    EXPECT_EQ(allocationListText(false), "0");
-    EXPECT_EQ(allocationListText(qlonglong(12345)), "12345");
+    QStringList texts;
+    for (const QVariant& value :
+         {QVariant(), QVariant(QString()), QVariant(true), QVariant(false), QVariant(qlonglong(12345))})
+        texts << allocationListText(value);
+    EXPECT_EQ(texts, (QStringList{"0", "0", "1", "0", "12345"}));
 }
 
 TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
@@ -100,7 +99,6 @@ TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
     for (int i = 0; i < 4; ++i) setRow(small, i, 1, false);
     const auto split = buildAllocationSaveCalls(small, 8);
     ASSERT_EQ(split.size(), 2u);
-    EXPECT_EQ(split[0].allocationIds, "17,18,19");
-    EXPECT_EQ(split[1].allocationIds, "20");
-    EXPECT_EQ(split[1].categoryIds, "1");
+    EXPECT_EQ((QStringList{split[0].allocationIds, split[1].allocationIds, split[1].categoryIds}),
+              (QStringList{"17,18,19", "20", "1"}));
 }

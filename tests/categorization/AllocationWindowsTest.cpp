@@ -143,12 +143,10 @@ TEST(TFormCatagoryAllocation, ClicksAreHeldAcrossARestoreAndARefusedSaveUntilApp
     CategoryAllocationWindow& window = w.window;
     // The load's responsible sources reach the titles.
     const QRegularExpression sourceTitle(QStringLiteral(".+ .+ \\(\\d+\\)$"));
-    EXPECT_GE(
-        findRow(window,
-                [&](int r) {
-                    return sourceTitle.match(window.dataSet().valueAt(r, af::kTitle).toString()).hasMatch();
-                }),
-        0);
+    const auto sourceRow = [&](int r) {
+        return sourceTitle.match(window.dataSet().valueAt(r, af::kTitle).toString()).hasMatch();
+    };
+    EXPECT_GE(findRow(window, sourceRow), 0);
     EXPECT_FALSE(w.button("ApplyButton")->isEnabled());
     // The keyboard starts on the first category cell.
     EXPECT_EQ(window.table()->currentRow(), 0);

@@ -57,13 +57,10 @@ TEST(CategoryConfiguration, ReadsTheThreeResultSets) {
     CategoryConfiguration read;
     QString why;
     ASSERT_TRUE(readConfiguration(loadResult(true), {true, true, true}, &read, &why)) << why.toStdString();
-    ASSERT_EQ(read.sets.size(), 2u);
-    EXPECT_EQ(read.sets[0].title, "Contractual");
-    EXPECT_EQ(read.sets[1].sortOrder, 2);
-    EXPECT_FALSE(read.sets[1].enabled);
     // Members in result order; rows of an unknown set (7) are ignored.
-    EXPECT_EQ(read.sets[0].members, (std::vector<int>{15, 1}));
-    EXPECT_EQ(read.sets[1].members, (std::vector<int>{9}));
+    const SaveTexts sets = buildSaveTexts(read.sets);
+    EXPECT_EQ((QStringList{sets.setIds, sets.sortOrders, sets.enabled, sets.titles, sets.categoryIds}),
+              (QStringList{"1;2", "1;2", "1;0", "Contractual;Barring", "15,1;9"}));
     ASSERT_EQ(read.categories.size(), 3u);
     EXPECT_EQ(read.categories[1].description, "IEC");
     EXPECT_TRUE(read.categories[1].iecCategory && read.categories[2].eegCategory);
@@ -198,20 +195,16 @@ TEST(CategoryConfiguration, SetsDifferFromTheLoadedOnes) {
 
 TEST(CategoryConfiguration, SaveTexts) {
     // Two sets, the second disabled: the example lists.
+    const auto lists = [](const SaveTexts& t) {
+        return QStringList{t.setIds, t.sortOrders, t.enabled, t.titles, t.categoryIds};
+    };
     const SaveTexts texts =
         buildSaveTexts({set(1, {1, 2, 5}, 1, true, "Contractual"), set(2, {3}, 2, false, "Barring")});
-    EXPECT_EQ(texts.setIds, "1;2");
-    EXPECT_EQ(texts.sortOrders, "1;2");
-    EXPECT_EQ(texts.enabled, "1;0");
-    EXPECT_EQ(texts.titles, "Contractual;Barring");
-    EXPECT_EQ(texts.categoryIds, "1,2,5;3");
+    EXPECT_EQ(lists(texts), (QStringList{"1;2", "1;2", "1;0", "Contractual;Barring", "1,2,5;3"}));
 
     // A set without members gives an empty group; empty titles stay empty.
-    const SaveTexts gaps =
-        buildSaveTexts({set(1, {1}, 2, true, ""), set(4, {}, 1, true, "B"), set(5, {2, 3}, 3)});
-    EXPECT_EQ(gaps.categoryIds, "1;;2,3");
-    EXPECT_EQ(gaps.titles, ";B;A");
-    EXPECT_EQ(gaps.sortOrders, "2;1;3");
+    EXPECT_EQ(lists(buildSaveTexts({set(1, {1}, 2, true, ""), set(4, {}, 1, true, "B"), set(5, {2, 3}, 3)})),
+              (QStringList{"1;4;5", "2;1;3", "1;1;1", ";B;A", "1;;2,3"}));
 
     // Nothing at all: empty texts, never null ones (a null text is sent as
     // NULL), and a set called NULL stays a title.

@@ -27,14 +27,12 @@ CategorySetOrder fourSets() {
 }  // namespace
 
 TEST(CategorySetOrder, ButtonsBySelectedPosition) {
-    auto is = [](CategorySetOrder::Buttons b, bool rename, bool up, bool down) {
-        return b.rename == rename && b.up == up && b.down == down;
-    };
-    EXPECT_TRUE(is(CategorySetOrder::buttonsFor(-1), false, false, false));
-    EXPECT_TRUE(is(CategorySetOrder::buttonsFor(0), true, false, false));
-    EXPECT_TRUE(is(CategorySetOrder::buttonsFor(1), true, false, true));
-    EXPECT_TRUE(is(CategorySetOrder::buttonsFor(2), true, true, true));
-    EXPECT_TRUE(is(CategorySetOrder::buttonsFor(7), true, true, true));
+    // {selected position, rename up down}
+    const std::pair<int, const char*> rows[] = {{-1, "000"}, {0, "100"}, {1, "101"}, {2, "111"}, {7, "111"}};
+    for (const auto& [position, expected] : rows) {
+        const CategorySetOrder::Buttons b = CategorySetOrder::buttonsFor(position);
+        EXPECT_EQ(QString("%1%2%3").arg(int(b.rename)).arg(int(b.up)).arg(int(b.down)), expected) << position;
+    }
 }
 
 TEST(CategorySetOrder, ListPositionsAndMoves) {
@@ -46,8 +44,7 @@ TEST(CategorySetOrder, ListPositionsAndMoves) {
     // Up swaps the sort orders with the set above; the moved set's new position comes back.
     EXPECT_EQ(order.moveUp(2), 1);
     EXPECT_EQ(listTitles(order), (std::vector<QString>{"Main", "Third", "Second", "Fourth"}));
-    EXPECT_EQ(order.entries()[1].sortOrder, 2);
-    EXPECT_EQ(order.entries()[2].sortOrder, 3);
+    EXPECT_TRUE(order.entries()[1].sortOrder == 2 && order.entries()[2].sortOrder == 3);
     // The second position cannot move up, the first not at all.
     EXPECT_EQ(order.moveUp(1), 1);
     EXPECT_EQ(order.moveUp(0), 0);
@@ -91,21 +88,17 @@ TEST(CategorySetOrder, CopiesAndRenumbersSortOrders) {
     std::vector<CategorySetOrderEntry> entries = orderEntriesFrom(sets);
     ASSERT_EQ(entries.size(), 4u);
     // Gaps and doubles are numbered by order, the earlier set first on a tie.
-    EXPECT_EQ(entries[0].sortOrder, 2);
-    EXPECT_EQ(entries[1].sortOrder, 3);
-    EXPECT_EQ(entries[2].sortOrder, 1);
-    EXPECT_EQ(entries[3].sortOrder, 4);
-    EXPECT_EQ(entries[0].memberCount, 2);
-    EXPECT_FALSE(entries[1].enabled);
+    std::vector<int> sortOrders;
+    for (const auto& entry : entries) sortOrders.push_back(entry.sortOrder);
+    EXPECT_EQ(sortOrders, (std::vector<int>{2, 3, 1, 4}));
+    EXPECT_TRUE(entries[0].memberCount == 2 && !entries[1].enabled);
 
     CategorySetOrder order(entries);
     order.moveDown(1);  // A below B
     order.setEnabled(1, true);
     order.rename(2, "Renamed");
     copyOrderEntriesBack(order.entries(), sets);
-    EXPECT_EQ(sets[0].sortOrder, 3);
-    EXPECT_EQ(sets[1].sortOrder, 2);
-    EXPECT_TRUE(sets[1].enabled);
+    EXPECT_TRUE(sets[0].sortOrder == 3 && sets[1].sortOrder == 2 && sets[1].enabled);
     EXPECT_EQ(sets[0].title, "Renamed");
     EXPECT_EQ(sets[0].members, (std::vector<int>{1, 2}));  // members are not the dialog's
 }

@@ -191,30 +191,6 @@ TEST_F(AsyncExecution, CompletesOnTheOwnersThreadWithOutputsAndRows) {
     EXPECT_FALSE(executor.isRunning());
 }
 
-TEST_F(AsyncExecution, ReportsProviderErrors) {
-    const struct {
-        db::Command command;
-        bool open;
-        const char* error;  // nullptr: succeeds
-    } table[] = {
-        {sql("SELECT * FROM TNoSuchTable"), false, "no such table"},
-        {sql("DELETE FROM TReportProfile WHERE 0"), true, "no rows"},  // a data set needs rows
-        {sql("DELETE FROM TReportProfile WHERE 0"), false, nullptr},
-    };
-    int runs = 0;
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.command.text.toStdString());
-        ASSERT_TRUE(row.open ? executor.open(*connection, row.command)
-                             : executor.execute(*connection, row.command));
-        ASSERT_TRUE(waitFinished(++runs));
-        EXPECT_EQ(finishedOk, !row.error);
-        EXPECT_EQ(executor.outcome(), row.error ? Outcome::Failed : Outcome::Completed);
-        if (row.error) {
-            EXPECT_TRUE(executor.errorText().contains(QLatin1StringView(row.error)));
-        }
-    }
-}
-
 TEST_F(AsyncExecution, CancelAndTimeOutStopAStatement) {
     // Cancelled while it runs, and right after the start, before it may have begun.
     testing_support::WhenHeld user(hold, [this] { executor.cancel(); });

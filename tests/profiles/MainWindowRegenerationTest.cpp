@@ -208,14 +208,22 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
         EXPECT_FALSE(eventChoice.fired());
         EXPECT_EQ(w.deratingAllocation->profile().ReportProfileId, kPhase2);
     }
-    {
-        SCOPED_TRACE("cancelling the type question goes on with the event path");
-        ASSERT_TRUE(f.select(kWholePark));
-        WhenShown cancelType(*w.categorizationType, [&] { w.categorizationType->reject(); });
-        WhenShown cancelChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
+    // The next question starts with events again; a cancelled one goes on
+    // with events, whatever was chosen.
+    ASSERT_TRUE(f.select(kWholePark));
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "derating chosen, then cancelled" : "OK on the next question");
+        WhenShown type(*w.categorizationType, [&] {
+            if (!cancel) return button(*w.categorizationType, "ButtonOK")->click();
+            w.categorizationType->findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
+                ->setChecked(true);
+            button(*w.categorizationType, "ButtonCancel")->click();
+        });
+        WhenShown derating(*w.deratingAllocation, [&] { w.deratingAllocation->reject(); });
+        WhenShown eventChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
         f.window.ActionCategorizeEventsExecute();
-        EXPECT_TRUE(cancelType.fired());
-        EXPECT_TRUE(cancelChoice.fired());
+        EXPECT_TRUE(type.fired() && eventChoice.fired());
+        EXPECT_FALSE(derating.fired());
     }
 }
 

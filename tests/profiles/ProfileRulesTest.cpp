@@ -61,29 +61,30 @@ db::ResultSet profileRows(bool withGatedColumns) {
 TEST(CurrentProfile, GatedColumnsAreReadOnlyFromTheirVersion) {
     db::DataSet list;
     list.setRows(profileRows(true));
-    auto p = readCurrentProfile(list, [](const QString&) { return true; });
-    EXPECT_EQ(p.ProfileId, 7);
-    EXPECT_EQ(p.Title, QStringLiteral("North"));
-    EXPECT_EQ(p.Locked, 1);
-    EXPECT_TRUE(p.Busy);
-    EXPECT_EQ(p.AvailabilityContract, QStringLiteral("RTV2200"));
-    EXPECT_TRUE(p.UseEEGReporting);
-    EXPECT_EQ(p.DerateCategoryRule, 3);
-
+    // Id, title, lock, busy, data integrity, contract, sea level, EEG, derate rule.
+    const auto summary = [](const CurrentProfile& p) {
+        return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
+            .arg(p.ProfileId)
+            .arg(p.Title)
+            .arg(p.Locked)
+            .arg(int(p.Busy))
+            .arg(int(p.DataIntegrityCalculationEnabled))
+            .arg(p.AvailabilityContract)
+            .arg(int(p.UseSeaLevel))
+            .arg(int(p.UseEEGReporting))
+            .arg(p.DerateCategoryRule);
+    };
+    EXPECT_EQ(summary(readCurrentProfile(list, [](const QString&) { return true; })),
+              "7|North|1|1|1|RTV2200|1|1|3");
     // An older database keeps the defaults even where the column came back.
-    p = readCurrentProfile(list, [](const QString& t) { return t == QLatin1String("3.1.0.0"); });
-    EXPECT_TRUE(p.DataIntegrityCalculationEnabled);
-    EXPECT_EQ(p.AvailabilityContract, QStringLiteral("RTV2100"));
-    EXPECT_FALSE(p.UseEEGReporting);
-    EXPECT_EQ(p.DerateCategoryRule, 1);
-
+    EXPECT_EQ(
+        summary(readCurrentProfile(list, [](const QString& t) { return t == QLatin1String("3.1.0.0"); })),
+        "7|North|1|1|1|RTV2100|0|0|1");
     // The fallback list has no gated columns at all.
     db::DataSet fallback;
     fallback.setRows(profileRows(false));
-    p = readCurrentProfile(fallback, [](const QString&) { return true; });
-    EXPECT_EQ(p.ProfileId, 7);
-    EXPECT_EQ(p.AvailabilityContract, QStringLiteral("RTV2100"));
-    EXPECT_FALSE(p.UseSeaLevel);
+    EXPECT_EQ(summary(readCurrentProfile(fallback, [](const QString&) { return true; })),
+              "7|North|1|1|0|RTV2100|0|0|1");
 
     db::DataSet empty;
     EXPECT_EQ(readCurrentProfile(empty, [](const QString&) { return true; }).ProfileId, 0);

@@ -14,6 +14,8 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormManageCategorySet.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
 #include "profiles/TFormRemovePromt.h"
@@ -34,6 +36,11 @@
 #include "units/TFormParkUnitConfig.h"
 #include "units/TFormSelectParkUnits.h"
 #include "units/TformDeselectedUnits.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/TFormSetOrganisation.h"
+#include "users/TFormShowQuery.h"
+#include "users/UserAdministration.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -240,6 +247,14 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.categoryAllocation->show();
     ASSERT_TRUE(waitLoaded());
     visit(*w.categoryAllocation);
+    {
+        auto map = walkAndReject(*w.mapCategory);
+        w.mapCategory->Execute(w.categoryAllocation->grid(), TFormMapCategory::kModeEvents, false, {});
+        auto reMap = walkAndReject(*w.reMapCategory);
+        std::vector<categorization::AllocationFileCategory> unknown{{9, QStringLiteral("Gone")}};
+        w.reMapCategory->Execute(unknown, {{1, QStringLiteral("Normal Operation")}});
+        EXPECT_TRUE(map->fired() && reMap->fired());
+    }
     w.categoryAllocation->hide();
 
     loaded = false;
@@ -305,6 +320,21 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.exportForm->show();
     visit(*w.exportForm);
     w.exportForm->hide();
+
+    ASSERT_TRUE(w.userAdministration->load());
+    {
+        const int userId = w.userAdministration->users.items.begin()->first;
+        auto user = walkAndReject(*w.editUser);
+        w.editUser->EditUser(userId);
+        auto role = walkAndReject(*w.editUserRole);
+        w.editUserRole->AddRole();
+        auto organisation = walkAndReject(*w.setOrganisation);
+        w.setOrganisation->SetOrganisation({userId});
+        EXPECT_TRUE(user->fired() && role->fired() && organisation->fired());
+    }
+    w.showQuery->show();
+    visit(*w.showQuery);
+    w.showQuery->hide();
 
     // Last: its count-down would close the main window.
     w.closingWindow->StartClosing();

@@ -64,16 +64,15 @@ TEST(TFormProgresser, FollowsTheRegenerationToItsOutcomeWhileTheHostWaits) {
     EXPECT_TRUE(window.cancel()->isVisible());
     EXPECT_FALSE(window.close()->isVisible());
 
-    // {status in the profile row, gauge maximum, gauge value}
-    const int countdown[][3] = {{10, 10, 0}, {4, 10, 6}, {12, 12, 0}, {3, 12, 9}, {0, 12, 9}};
-    for (const auto& step : countdown) {
-        SCOPED_TRACE(step[0]);
-        env.setStatus(id, step[0]);
+    // The profile row's status reaches the gauge (its rule: ProgressRules);
+    // 0 while the statement runs is no end yet.
+    for (const int status : {10, 4, 0}) {
+        env.setStatus(id, status);
         window.form.TimerTimer();
-        EXPECT_TRUE(window.form.isRunning());
-        EXPECT_EQ(window.gauge()->maximum(), step[1]);
-        EXPECT_EQ(window.gauge()->value(), step[2]);
     }
+    EXPECT_TRUE(window.form.isRunning());
+    EXPECT_EQ(window.gauge()->maximum(), 10);
+    EXPECT_EQ(window.gauge()->value(), 6);
     EXPECT_EQ(refreshed, 0);
     *env.release = true;
     ASSERT_TRUE(waitFinished(executor));

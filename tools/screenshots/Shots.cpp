@@ -4,6 +4,8 @@
 #include "categorization/TFormCatagoryAllocation.h"
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
+#include "categorization/TFormMapCategory.h"
+#include "categorization/TFormReMapCategory.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormValidation.h"
@@ -17,8 +19,12 @@
 #include "units/TFormEditParkUnit.h"
 #include "units/TFormParkUnitConfig.h"
 #include "units/TFormSelectParkUnits.h"
+#include "users/TEditUser.h"
+#include "users/TFormAddEditUserRole.h"
+#include "users/UserAdministration.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QLineEdit>
 #include <QPixmap>
@@ -91,6 +97,17 @@ void editSomeRows(categorization::CategoryAllocationWindow& window) {
         break;
     }
     if (auto* expand = window.findChild<QToolButton*>(QStringLiteral("Expand"))) expand->click();
+}
+
+// The event allocation of the export profile, loaded: the grid the two
+// mapping dialogs work on.
+categorization::CategoryAllocationWindow* loadedEventAllocation(Stage& stage) {
+    if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return nullptr;
+    auto& window = *stage.windows.categoryAllocation;
+    const auto profile = stage.windows.mainWindow->categorizationProfile();
+    const auto selection = firstSelection(stage, profile.ReportProfileId);
+    return showLoaded(window, [&] { window.Prepare(profile, selection, [] {}); }, {1100, 640}) ? &window
+                                                                                               : nullptr;
 }
 
 }  // namespace
@@ -212,6 +229,38 @@ std::vector<Shot> allShots() {
                          return &dialog;
                      },
                      [](Stage& stage) { stage.windows.lockConfirmation->hide(); }});
+    shots.push_back({"map-category",
+                     [](Stage& stage) -> QWidget* {
+                         auto* window = loadedEventAllocation(stage);
+                         if (!window) return nullptr;
+                         auto& dialog = *stage.windows.mapCategory;
+                         dialog.Prepare(window->grid(), TFormMapCategory::kModeEvents, false, {});
+                         auto* source = dialog.findChild<QComboBox*>(QStringLiteral("ComboBoxSource"));
+                         source->setCurrentIndex(source->count() > 1 ? 1 : 0);
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) {
+                         stage.windows.mapCategory->hide();
+                         stage.windows.categoryAllocation->hide();
+                     }});
+    // Two titles of an older file that the profile does not know, one resolved.
+    auto fileCategories = std::make_shared<std::vector<categorization::AllocationFileCategory>>();
+    shots.push_back({"unknown-category",
+                     [fileCategories](Stage& stage) -> QWidget* {
+                         auto* window = loadedEventAllocation(stage);
+                         if (!window) return nullptr;
+                         const auto known = window->grid().categoryList();
+                         window->hide();
+                         *fileCategories = {{1, known.empty() ? QString() : known.front().second},
+                                            {7, QStringLiteral("Grid operator outage")},
+                                            {8, QStringLiteral("Scheduled service")}};
+                         auto& dialog = *stage.windows.reMapCategory;
+                         if (dialog.Prepare(*fileCategories, known)) return nullptr;
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.reMapCategory->hide(); }});
     shots.push_back(
         {"report-menu",
          [](Stage& stage) -> QWidget* {
@@ -235,6 +284,26 @@ std::vector<Shot> allShots() {
                          return &dialog;
                      },
                      [](Stage& stage) { stage.windows.exportForm->hide(); }});
+    // The user dialogs on the demo's users and roles: a user with roles, and
+    // a role of our own.
+    shots.push_back({"edit-user",
+                     [](Stage& stage) -> QWidget* {
+                         auto& administration = *stage.windows.userAdministration;
+                         if (!administration.load() || !administration.users.find(2)) return nullptr;
+                         stage.windows.editUser->Prepare(2);
+                         stage.windows.editUser->show();
+                         return stage.windows.editUser.get();
+                     },
+                     [](Stage& stage) { stage.windows.editUser->hide(); }});
+    shots.push_back({"edit-user-role",
+                     [](Stage& stage) -> QWidget* {
+                         auto& administration = *stage.windows.userAdministration;
+                         if (!administration.load() || !administration.roles.find(4)) return nullptr;
+                         stage.windows.editUserRole->Prepare(4);
+                         stage.windows.editUserRole->show();
+                         return stage.windows.editUserRole.get();
+                     },
+                     [](Stage& stage) { stage.windows.editUserRole->hide(); }});
     shots.push_back(
         {"printed-page", {}, {}, [](Stage& stage) -> QImage {
              if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return {};

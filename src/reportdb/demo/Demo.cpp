@@ -30,6 +30,7 @@ constexpr Subject kSubjects[] = {
     {"categories", addCategories},
     {"unit references", addUnitReferences},
     {"validation and sign-off", addValidationAndSignOff},
+    {"user rights", addUserRights},
 };
 // clang-format on
 

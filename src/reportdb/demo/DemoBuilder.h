@@ -80,6 +80,7 @@ void addUsers(Builder& builder);                 // DemoUsers.cpp
 void addProfiles(Builder& builder);              // DemoProfiles.cpp
 void addCategories(Builder& builder);            // DemoCategories.cpp
 void addValidationAndSignOff(Builder& builder);  // DemoValidation.cpp
+void addUserRights(Builder& builder);            // DemoUsers.cpp: roles, features, templates and relations
 
 // Curves, free wind parameters and wind sector groups of the units' configuration.
 void addUnitReferences(Builder& builder);  // DemoUnitReferences.cpp

@@ -12,5 +12,6 @@ void registerShadowDataProcedures(ProcedureRegistry& registry);            // sh
 void registerCategoryProcedures(ProcedureRegistry& registry);              // categories.cpp
 void registerAllocationProcedures(ProcedureRegistry& registry);            // allocations.cpp
 void registerValidationAndSignOffProcedures(ProcedureRegistry& registry);  // validation.cpp
+void registerUserProcedures(ProcedureRegistry& registry);                  // users.cpp
 
 }  // namespace reportdb
