@@ -6,6 +6,7 @@
 #include "categorization/CategoryAllocationWindow.h"
 #include "categorization/TFormMapCategory.h"
 #include "categorization/TFormReMapCategory.h"
+#include "ui/ToolButtons.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,19 +14,6 @@
 #include <QToolButton>
 
 namespace categorization {
-
-namespace {
-
-// The hour-glass while a file is written or read.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-}  // namespace
 
 QString CategoryAllocationWindow::allocationFileFilter() {
     // File names are case-sensitive where the tool may run.
@@ -47,7 +35,7 @@ void CategoryAllocationWindow::SpeedButtonExportClick() {
     }
     QString error;
     {
-        const WaitCursor wait;
+        const ui::WaitCursor wait;
         const QByteArray content = writeAllocationFile(grid_.toFile(emptyFile()));
         // Written beside the old file and put in its place only when complete.
         QSaveFile file(path);
@@ -78,7 +66,7 @@ bool CategoryAllocationWindow::importFile() {
     if (path.isEmpty() || !QFile::exists(path)) return false;
     std::optional<AllocationFile> file;
     {
-        const WaitCursor wait;
+        const ui::WaitCursor wait;
         QFile input(path);
         if (input.open(QIODevice::ReadOnly)) file = readAllocationFile(input.read(kAllocationFileLimit + 1));
     }
@@ -90,7 +78,7 @@ bool CategoryAllocationWindow::importFile() {
     if (!fileBelongsHere(*file)) return false;
     if (!reMapCategory_ || !reMapCategory_->Execute(file->categories, grid_.categoryList())) return false;
     {
-        const WaitCursor wait;
+        const ui::WaitCursor wait;
         grid_.applyFile(*file);
     }
     restoreGridPosition({});

@@ -10,6 +10,7 @@
 #include "ui/AccessibleNames.h"
 #include "ui/LazyIcon.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -49,21 +50,19 @@ void CategoryAllocationWindow::buildUi() {
     connect(Timer, &QTimer::timeout, this, &CategoryAllocationWindow::TimerStartTimer);
     firstShow_ = new ui::LoadOnFirstShow(*this, [this] { FirstShow(); });
 
-    const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
-        auto* button = new QToolButton(this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoRaise(true);
-        button->setIconSize(QSize(20, 20));
-        button->setIcon(ui::themeIcon(QLatin1String(icon), ui::standardIcon(fallback)));
-        return button;
-    };
-    SpeedButtonCopy = makeTool("SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
-    SpeedButtonPrint = makeTool("SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
-    SpeedButtonClose = makeTool("SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
-    Expand = makeTool("Expand", "view-list-tree", QStyle::SP_ToolBarVerticalExtensionButton);
-    Collapse = makeTool("Collapse", "view-list-details", QStyle::SP_ToolBarHorizontalExtensionButton);
-    SpeedButtonImport = makeTool("SpeedButtonImport", "document-import", QStyle::SP_DialogOpenButton);
-    SpeedButtonExport = makeTool("SpeedButtonExport", "document-export", QStyle::SP_DialogSaveButton);
+    SpeedButtonCopy =
+        ui::makeToolButton(this, "SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
+    SpeedButtonClose =
+        ui::makeToolButton(this, "SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
+    Expand = ui::makeToolButton(this, "Expand", "view-list-tree", QStyle::SP_ToolBarVerticalExtensionButton);
+    Collapse = ui::makeToolButton(this, "Collapse", "view-list-details",
+                                  QStyle::SP_ToolBarHorizontalExtensionButton);
+    SpeedButtonImport =
+        ui::makeToolButton(this, "SpeedButtonImport", "document-import", QStyle::SP_DialogOpenButton);
+    SpeedButtonExport =
+        ui::makeToolButton(this, "SpeedButtonExport", "document-export", QStyle::SP_DialogSaveButton);
     Expand->setCheckable(true);
     Collapse->setCheckable(true);
     auto* views = new QButtonGroup(this);

@@ -8,6 +8,7 @@
 #include "text/TextTables.h"
 #include "ui/AccessibleNames.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -86,14 +87,6 @@ protected:
         setGridSize(QSize(std::max(40, viewport()->width() / 2 - 1), fontMetrics().height() + 8));
         QListWidget::resizeEvent(event);
     }
-};
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 }  // namespace
@@ -263,7 +256,7 @@ void TFormCategoryDetails::TimerStartTimer() {
     bool ok = false;
     QString why;
     {
-        const WaitCursor cursor;
+        const ui::WaitCursor cursor;
         try {
             ok = LoadCategoryInformation(&why);
         } catch (const std::exception& e) {

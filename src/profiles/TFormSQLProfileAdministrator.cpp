@@ -12,6 +12,7 @@
 #include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
 #include "ui/LazyIcon.h"
+#include "ui/ToolButtons.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -58,15 +59,6 @@ const QStringList kListColumns = {QStringLiteral("ReportProfileTitle"), QStringL
 // Caption numbers of the list columns, in the order above.
 constexpr int kColumnTexts[] = {TextColumnTitle, TextColumnLocked, TextColumnStartDate,
                                 TextColumnAutoGenerate, TextColumnStatus};
-
-QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setIcon(ui::standardIcon(icon));
-    b->setIconSize(QSize(24, 24));
-    b->setAutoRaise(true);
-    return b;
-}
 
 }  // namespace
 
@@ -144,9 +136,12 @@ void TFormSQLProfileAdministrator::buildUi() {
     auto* toolBar = addToolBar(QStringLiteral("ToolBar"));
     toolBar->setObjectName(QStringLiteral("ToolBar1"));
     toolBar->setMovable(false);
-    SpeedButtonPrint = toolButton(this, "SpeedButtonPrint", QStyle::SP_FileDialogDetailedView);
-    SpeedButtonRefresh = toolButton(this, "SpeedButtonRefresh", QStyle::SP_BrowserReload);
-    SpeedButtonClose = toolButton(this, "SpeedButtonClose", QStyle::SP_DialogCloseButton);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", nullptr, QStyle::SP_FileDialogDetailedView, 24);
+    SpeedButtonRefresh =
+        ui::makeToolButton(this, "SpeedButtonRefresh", nullptr, QStyle::SP_BrowserReload, 24);
+    SpeedButtonClose =
+        ui::makeToolButton(this, "SpeedButtonClose", nullptr, QStyle::SP_DialogCloseButton, 24);
     toolBar->addWidget(SpeedButtonPrint);
     toolBar->addWidget(SpeedButtonRefresh);
     toolBar->addSeparator();

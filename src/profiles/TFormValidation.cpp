@@ -8,6 +8,7 @@
 #include "reports/TFormReportMenu.h"
 #include "ui/DataSetModel.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
@@ -77,17 +78,12 @@ void TFormValidation::buildUi() {
     setSizeGripEnabled(true);
     resize(620, 460);
 
-    const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
-        auto* button = new QToolButton(this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoRaise(true);
-        button->setIconSize(QSize(20, 20));
-        button->setIcon(QIcon::fromTheme(QLatin1String(icon), style()->standardIcon(fallback)));
-        return button;
-    };
-    SpeedButtonCopy = makeTool("SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
-    SpeedButtonPrint = makeTool("SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
-    SpeedButtonClose = makeTool("SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
+    SpeedButtonCopy =
+        ui::makeToolButton(this, "SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
+    SpeedButtonClose =
+        ui::makeToolButton(this, "SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
     auto* tools = new QHBoxLayout;
     tools->setSpacing(2);
     for (QToolButton* button : {SpeedButtonCopy, SpeedButtonPrint, SpeedButtonClose})
@@ -200,15 +196,17 @@ void TFormValidation::showEvent(QShowEvent* event) {
 
 void TFormValidation::FormShow() {
     trace("FormShow");
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     editable_ = context_.HasFeature(kFeatureEditValidation);
     OkButton->setEnabled(editable_);
     ApplyButton->setEnabled(false);
     gridModel_->setEditable(editable_);
     changed_ = false;
     applied_ = false;
-    const bool ok = fillGroups() && loadParameters();
-    QApplication::restoreOverrideCursor();
+    bool ok = false;
+    {
+        const ui::WaitCursor cursor;
+        ok = fillGroups() && loadParameters();
+    }
     if (ok) DBGrid1->setFocus();
     Q_EMIT loaded(ok);
 }
@@ -290,9 +288,8 @@ void TFormValidation::UnitBoxChange() {
         UnitBox->setCurrentIndex(shownGroup_);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ui::WaitCursor cursor;
     loadParameters();
-    QApplication::restoreOverrideCursor();
 }
 
 void TFormValidation::DBGrid1CellClick(const QModelIndex& index) {

@@ -7,6 +7,7 @@
 #include "text/TextTables.h"
 #include "ui/DataSetModel.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 #include "units/TFormEditParkUnit.h"
 #include "units/TFormPUProgresser.h"
 #include "units/UnitConfigRules.h"
@@ -71,14 +72,6 @@ const char* const kHiddenFields[] = {"ParkUnitId", "UnitTypeDevice", "NormCurveI
 // Read with the rows but stored elsewhere (or, for the curve, written as NormCurveId).
 const char* const kJoinedFields[] = {"ParkUnitTitle", "UnitTypeDevice", "NormLookup"};
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The grid as printed and copied: key columns as the titles they refer to.
 class TitledGrid : public QIdentityProxyModel {
 public:
@@ -126,18 +119,13 @@ void TFormParkUnitConfig::setDialogs(const ParkUnitDialogs& dialogs) {
 }
 
 void TFormParkUnitConfig::buildUi() {
-    const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
-        auto* button = new QToolButton(this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoRaise(true);
-        button->setIconSize(QSize(20, 20));
-        button->setIcon(QIcon::fromTheme(QLatin1String(icon), style()->standardIcon(fallback)));
-        return button;
-    };
-    SpeedButtonClose = makeTool("SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
-    SpeedButtonCopy = makeTool("SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
-    SpeedButtonPrint = makeTool("SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
-    CopyActvieCellButton = makeTool("CopyActvieCellButton", "go-down", QStyle::SP_ArrowDown);
+    SpeedButtonClose =
+        ui::makeToolButton(this, "SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
+    SpeedButtonCopy =
+        ui::makeToolButton(this, "SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
+    CopyActvieCellButton = ui::makeToolButton(this, "CopyActvieCellButton", "go-down", QStyle::SP_ArrowDown);
     auto* tools = new QHBoxLayout;
     tools->setSpacing(2);
     for (QToolButton* b : {SpeedButtonClose, SpeedButtonCopy, SpeedButtonPrint}) tools->addWidget(b);
@@ -266,7 +254,7 @@ void TFormParkUnitConfig::TimerStartTimer() {
     SetButtonState(true);
     bool ok = false;
     {
-        const WaitCursor cursor;
+        const ui::WaitCursor cursor;
         ok = Load();
     }
     SetButtonState(true);
@@ -446,7 +434,7 @@ void TFormParkUnitConfig::rowsChanged(int, int) {
 
 bool TFormParkUnitConfig::ApplyButtonClick() {
     if (!editable_) return true;
-    const WaitCursor cursor;
+    const ui::WaitCursor cursor;
     SetButtonState(false);
     app::BusyScope busy(context_);
     bool ok = true;
