@@ -13,9 +13,12 @@
 #include "categorization/TFormManageCategorySet.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
+#include "contracts/TFormContractConfiguration.h"
+#include "contracts/TFormNonStandardContractConfiguration.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
+#include "profiles/TForm_Input.h"
 #include "profiles/TFormValidation.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
@@ -38,6 +41,7 @@
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
     QWidget* const parent = mainWindow.get();
+    profileInput = std::make_unique<TForm_Input>(context, parent);
     categorySelect = std::make_unique<TFormCatagorySelect>(context, parent);
     categoryAllocation = std::make_unique<TFormCatagoryAllocation>(context, parent);
     deratingAllocation = std::make_unique<TFormDeratingCatagoryAllocation>(context, parent);
@@ -70,6 +74,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
     lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
     lockShadowData->setConfirmation(lockConfirmation.get());
+    contractConfiguration = std::make_unique<TFormContractConfiguration>(context, parent);
+    profileOptions = std::make_unique<TFormNonStandardContractConfiguration>(context, parent);
+    profileInput->setOptionsDialog(profileOptions.get());
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -100,6 +107,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.parkUnitConfig = parkUnitConfig.get();
     dialogs.validation = validation.get();
     dialogs.lockShadowData = lockShadowData.get();
+    dialogs.profileInput = profileInput.get();
+    dialogs.unitProgresser = puProgresser.get();
+    dialogs.contractConfiguration = contractConfiguration.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -114,6 +124,8 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    profileOptions.reset();
+    contractConfiguration.reset();
     selectParkUnits.reset();
     lockConfirmation.reset();
     lockShadowData.reset();
@@ -143,5 +155,6 @@ ApplicationWindows::~ApplicationWindows() {
     deratingAllocation.reset();
     categoryAllocation.reset();
     categorySelect.reset();
+    profileInput.reset();
     mainWindow.reset();
 }

@@ -40,6 +40,9 @@ class TEditUser;
 class TFormAddEditUserRole;
 class TFormShowQuery;
 class TFormSetOrganisation;
+class TForm_Input;
+class TFormContractConfiguration;
+class TFormNonStandardContractConfiguration;
 
 namespace users {
 class UserAdministration;
@@ -53,6 +56,7 @@ struct ApplicationWindows {
 
     app::AppContext& context;
     std::unique_ptr<TFormSQLProfileAdministrator> mainWindow;
+    std::unique_ptr<TForm_Input> profileInput;
     std::unique_ptr<TFormCatagorySelect> categorySelect;
     std::unique_ptr<TFormCatagoryAllocation> categoryAllocation;
     std::unique_ptr<TFormDeratingCatagoryAllocation> deratingAllocation;
@@ -79,6 +83,8 @@ struct ApplicationWindows {
     std::unique_ptr<TFormSelectParkUnits> selectParkUnits;
     std::unique_ptr<TFormLockShadowData> lockShadowData;
     std::unique_ptr<TFormLockConfirmation> lockConfirmation;
+    std::unique_ptr<TFormContractConfiguration> contractConfiguration;
+    std::unique_ptr<TFormNonStandardContractConfiguration> profileOptions;
     // The user administration's data and calls, shared by its windows.
     std::unique_ptr<users::UserAdministration> userAdministration;
     std::unique_ptr<TEditUser> editUser;

@@ -51,24 +51,26 @@ QString createProfileStatement(const ProfileInput& input, int userId, const Vers
                                const QString& emptyDescription) {
     const QString description =
         db::QuoteSqlText(input.description.isEmpty() ? emptyDescription : input.description);
-    QString statement = QStringLiteral(
-                            "DCE_SP_CreateNewReportProfile @ProfileName = '%1', @ProfileLocked = %2, "
-                            "@ReportProfileJobScheduleEnabled = %3, @ProfileDescription = '%4', @UserId = %5 ")
-                            .arg(db::QuoteSqlText(input.title))
-                            .arg(input.locked ? 1 : 0)
-                            .arg(input.autoGenerate ? 1 : 0)
-                            .arg(description)
-                            .arg(userId);
+    QString statement =
+        QStringLiteral(
+            "DCE_SP_CreateNewReportProfile @ProfileName = '%1', @ProfileLocked = %2, "
+            "@ReportProfileJobScheduleEnabled = %3, @ProfileDescription = '%4', @UserId = %5 ")
+            .arg(db::QuoteSqlText(input.title))
+            .arg(input.locked ? 1 : 0)
+            .arg(input.autoGenerate ? 1 : 0)
+            .arg(description)
+            .arg(userId);
     for (const GatedColumn& gated : kGatedProfileColumns) {
         if (!versionAtLeast(QLatin1String(gated.threshold))) continue;
         // The contract is a bare word: the call parser takes it as a name.
-        statement += QStringLiteral(", %1 = %2").arg(QLatin1String(gated.parameter),
-                                                     gatedValue(input, gated).toString());
+        statement += QStringLiteral(", %1 = %2")
+                         .arg(QLatin1String(gated.parameter), gatedValue(input, gated).toString());
     }
     return statement;
 }
 
-std::vector<std::pair<QString, QVariant>> propertyWrites(const ProfileInput& input, const CurrentProfile& stored,
+std::vector<std::pair<QString, QVariant>> propertyWrites(const ProfileInput& input,
+                                                         const CurrentProfile& stored,
                                                          const VersionGate& versionAtLeast,
                                                          const FeatureCheck& hasFeature) {
     std::vector<std::pair<QString, QVariant>> writes{
@@ -81,7 +83,8 @@ std::vector<std::pair<QString, QVariant>> propertyWrites(const ProfileInput& inp
         if (!versionAtLeast(QLatin1String(gated.threshold))) continue;
         if (gated.featureCode != 0 && !hasFeature(gated.featureCode)) continue;
         const QVariant value = gatedValue(input, gated);
-        if (qstrcmp(gated.column, "AvailabilityContract") == 0 && value.toString() != stored.AvailabilityContract)
+        if (qstrcmp(gated.column, "AvailabilityContract") == 0 &&
+            value.toString() != stored.AvailabilityContract)
             writes.emplace_back(QStringLiteral("ReportProfileRegeneratePendingFlag"), 1);
         writes.emplace_back(QLatin1String(gated.column), value);
     }
@@ -97,20 +100,19 @@ OptionOffer offerFor(const char* column, const VersionGate& versionAtLeast, cons
     return {holder || ticked, holder};
 }
 
-OptionsState applyCategorisationRule(const ProfileOptions& now, const ProfileOptions& shown) {
-    OptionsState state;
-    state.values = now;
-    if (now.eeg) {
-        state.values.derating = state.values.derateUponReportCategory = state.values.iec = false;
-        state.deratingEnabled = state.derateUponEnabled = state.iecEnabled = false;
-    } else if (now.iec) {
-        state.values.derating = state.values.derateUponReportCategory = state.values.eeg = false;
-        state.deratingEnabled = state.derateUponEnabled = state.eegEnabled = false;
-    } else {
-        state.values.derating = shown.derating;
-        state.values.derateUponReportCategory = false;
-    }
-    return state;
+contracts::OptionOffers optionOffers(const VersionGate& versionAtLeast, const FeatureCheck& hasFeature,
+                                     const ProfileOptions& values) {
+    contracts::OptionOffers offers;
+    offers.neighbourWindSpeed =
+        offerFor("UseNeighborWindSpeed", versionAtLeast, hasFeature, values.neighbourWindSpeed);
+    offers.kerlift = offerFor("UseKerliftReporting", versionAtLeast, hasFeature, values.kerlift);
+    offers.derating = offerFor("UseDeratingCategorisation", versionAtLeast, hasFeature, values.derating);
+    offers.derateUponReportCategory =
+        offerFor("DerateCategoryRule", versionAtLeast, hasFeature, values.derateUponReportCategory);
+    offers.iec = offerFor("UseIECReporting", versionAtLeast, hasFeature, values.iec);
+    offers.eeg = offerFor("UseEEGReporting", versionAtLeast, hasFeature, values.eeg);
+    if (!offers.derating.visible) offers.derateUponReportCategory = {};
+    return offers;
 }
 
 }  // namespace profiles

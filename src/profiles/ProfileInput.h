@@ -3,6 +3,7 @@
 // turn it into the create statement or the properties write-back. Plain code:
 // the windows only move values between these and their controls.
 
+#include "contracts/ProfileOptions.h"
 #include "profiles/ProfileRules.h"
 
 #include <QString>
@@ -14,16 +15,8 @@ namespace profiles {
 
 using FeatureCheck = std::function<bool(int code)>;
 
-// The six calculation rules of the options dialog.
-struct ProfileOptions {
-    bool neighbourWindSpeed = false;
-    bool kerlift = false;
-    bool derating = false;
-    bool iec = false;
-    bool eeg = false;
-    bool derateUponReportCategory = false;
-    bool operator==(const ProfileOptions&) const = default;
-};
+using contracts::OptionOffer;
+using contracts::ProfileOptions;
 
 struct ProfileInput {
     QString title;
@@ -52,33 +45,21 @@ QString createProfileStatement(const ProfileInput& input, int userId, const Vers
 // A gated column is written only from its version, and one tied to a feature
 // code only for a user holding it. A changed contract sets the pending flag
 // first: the shadow data no longer matches it.
-std::vector<std::pair<QString, QVariant>> propertyWrites(const ProfileInput& input, const CurrentProfile& stored,
+std::vector<std::pair<QString, QVariant>> propertyWrites(const ProfileInput& input,
+                                                         const CurrentProfile& stored,
                                                          const VersionGate& versionAtLeast,
                                                          const FeatureCheck& hasFeature);
 
 // How the options dialog offers one box (by its column).
-struct OptionOffer {
-    bool visible = false;
-    bool enabled = false;
-};
 // A box shows from its column's version. One tied to a feature code shows
 // for users holding it, or where the profile already uses it; only holders
 // may change it.
 OptionOffer offerFor(const char* column, const VersionGate& versionAtLeast, const FeatureCheck& hasFeature,
                      bool ticked);
 
-// The options dialog's state between the IEC, EEG and derating boxes.
-struct OptionsState {
-    ProfileOptions values;
-    bool deratingEnabled = true;
-    bool derateUponEnabled = true;
-    bool iecEnabled = true;
-    bool eegEnabled = true;
-};
-
-// Applied after a click on the IEC or EEG box. EEG wins over IEC; both
-// exclude the derating rules. With neither ticked the derating box returns
-// to its value when the dialog was shown and derate-upon stays unticked.
-OptionsState applyCategorisationRule(const ProfileOptions& now, const ProfileOptions& shown);
+// The offers of the options dialog's six boxes. The derate-upon box needs
+// the derating box, so it never shows without it.
+contracts::OptionOffers optionOffers(const VersionGate& versionAtLeast, const FeatureCheck& hasFeature,
+                                     const ProfileOptions& values);
 
 }  // namespace profiles

@@ -33,6 +33,9 @@ class TFormDeratingCatagoryAllocation;
 class TFormParkUnitConfig;
 class TFormValidation;
 class TFormLockShadowData;
+class TForm_Input;
+class TFormPUProgresser;
+class TFormContractConfiguration;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -59,6 +62,9 @@ struct MainWindowDialogs {
     TFormParkUnitConfig* parkUnitConfig = nullptr;
     TFormValidation* validation = nullptr;
     TFormLockShadowData* lockShadowData = nullptr;
+    TForm_Input* profileInput = nullptr;
+    TFormPUProgresser* unitProgresser = nullptr;
+    TFormContractConfiguration* contractConfiguration = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -102,6 +108,9 @@ public:
     void ActionSelectAndEditUnitsExecute();
     void ActionValidationParameterEditorExecute();
     void ActionShadowDataLockExecute();
+    void ActionProfilePropertiesExecute();
+    void ActionCreateNewProfileExecute();
+    void ActionContractConfigurationExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 
@@ -157,6 +166,10 @@ private:
     void listOpened();
     void selectionChanged();
     bool refuseLockedProfile();
+    // The highest profile id in the list (0 when empty).
+    int newestProfileId() const;
+    // Opens the unit configuration of a profile as "Select and edit units" does.
+    void editUnitsOf(int profileId, const QString& title, bool locked);
 
     void runCommand(const std::function<void()>& action);
     void BeforeClose();

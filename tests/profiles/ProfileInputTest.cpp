@@ -70,9 +70,10 @@ TEST(CreateProfileStatement, StoresTheProfileAsTypedForItsUser) {
     create.text = createProfileStatement(everyOption(), 7, on("3.28.0.0"), {});
     ASSERT_TRUE(connection->execute(create).ok());
     const auto one = [&](const char* sql) { return database.scalar(QLatin1String(sql)).toString(); };
-    EXPECT_EQ(one("SELECT ReportProfileTitle || '|' || AvailabilityContract || '|' || UseIECReporting || '|' || "
-                  "DerateCategoryRule FROM TReportProfile"),
-              "O'Brien's park|RTV2200|1|2");
+    EXPECT_EQ(
+        one("SELECT ReportProfileTitle || '|' || AvailabilityContract || '|' || UseIECReporting || '|' || "
+            "DerateCategoryRule FROM TReportProfile"),
+        "O'Brien's park|RTV2200|1|2");
     EXPECT_EQ(one("SELECT UserId FROM TUser_TReportProfile"), "7");
     EXPECT_EQ(one("SELECT count(*) FROM TReportCategorySet"), "2");
 }
@@ -86,24 +87,28 @@ TEST(ProfileProperties, WritesEachColumnFromItsVersionAndTheContractChangeMarksT
             out << column + QLatin1Char('=') + value.toString();
         return out.join(QLatin1Char(' ')).toStdString();
     };
-    const std::string head = "ReportProfileTitle=O'Brien's park ReportProfileDescription=North "
-                             "ReportProfileLocked=0 ReportProfileJobScheduleEnabled=1";
+    const std::string head =
+        "ReportProfileTitle=O'Brien's park ReportProfileDescription=North "
+        "ReportProfileLocked=0 ReportProfileJobScheduleEnabled=1";
     EXPECT_EQ(columns(everyOption(), "3.0.0.0", kAllFeatures), head);
     // IEC needs its version as well as the feature code.
     EXPECT_EQ(columns(everyOption(), "3.21.100.0", kAllFeatures),
-              head + " DataIntegrityCalculationEnabled=1 ReportProfileRegeneratePendingFlag=1 "
-                     "AvailabilityContract=RTV2200 UseSeaLevel=1 UseNeighborWindSpeed=1 UseKerliftReporting=0 "
-                     "UseDeratingCategorisation=1");
+              head +
+                  " DataIntegrityCalculationEnabled=1 ReportProfileRegeneratePendingFlag=1 "
+                  "AvailabilityContract=RTV2200 UseSeaLevel=1 UseNeighborWindSpeed=1 UseKerliftReporting=0 "
+                  "UseDeratingCategorisation=1");
     ProfileInput sameContract = everyOption();
     sameContract.contract = stored.AvailabilityContract;
     EXPECT_EQ(columns(sameContract, "3.28.0.0", kNoFeatures),
-              head + " DataIntegrityCalculationEnabled=1 AvailabilityContract=RTV2100 UseSeaLevel=1 "
-                     "UseNeighborWindSpeed=1 UseKerliftReporting=0 UseDeratingCategorisation=1 "
-                     "UseEEGReporting=0 DerateCategoryRule=2");
+              head +
+                  " DataIntegrityCalculationEnabled=1 AvailabilityContract=RTV2100 UseSeaLevel=1 "
+                  "UseNeighborWindSpeed=1 UseKerliftReporting=0 UseDeratingCategorisation=1 "
+                  "UseEEGReporting=0 DerateCategoryRule=2");
 }
 
 TEST(ProfileOptions, OffersFollowTheColumnsAndTheIecFeature) {
-    const auto offer = [](const char* column, const char* version, const FeatureCheck& features, bool ticked) {
+    const auto offer = [](const char* column, const char* version, const FeatureCheck& features,
+                          bool ticked) {
         const OptionOffer o = offerFor(column, on(version), features, ticked);
         return std::pair{o.visible, o.enabled};
     };
@@ -137,7 +142,7 @@ TEST(ProfileOptions, CategorisationRuleKeepsIecAndEegApartAndRestoresDerating) {
         ProfileOptions now = shown;
         now.iec = c.iec;
         now.eeg = c.eeg;
-        const OptionsState s = applyCategorisationRule(now, shown);
+        const contracts::OptionsState s = contracts::applyCategorisationRule(now, shown);
         EXPECT_EQ(QStringLiteral("%1%2%3%4|%5 %6 %7")
                       .arg(int(s.values.derating))
                       .arg(int(s.values.derateUponReportCategory))
