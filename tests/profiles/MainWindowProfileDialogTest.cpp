@@ -92,7 +92,9 @@ TEST(MainWindowProfileDialog, WithoutUnitsNoKeepsTheInputsAndAFailedCreateTouche
         return refuse ? reportdb::ProcedureResult::failure("refused by the test") : inner(context, args);
     };
     registry->add(std::move(create));
-    MainWindowFixture f({.registry = registry});
+    MainWindowSetup setup;
+    setup.registry = registry;
+    MainWindowFixture f(setup);
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kNorthRow));
     TForm_Input& input = *f.windows.profileInput;
