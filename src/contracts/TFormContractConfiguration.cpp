@@ -142,6 +142,12 @@ void TFormContractConfiguration::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void TFormContractConfiguration::hideEvent(QHideEvent* event) {
+    // A window closed before its load started loads nothing.
+    TimerStart->stop();
+    QDialog::hideEvent(event);
+}
+
 void TFormContractConfiguration::Prepare() {
     contracts_.clear();
     filling_ = true;

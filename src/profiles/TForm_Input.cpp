@@ -56,7 +56,6 @@ void TForm_Input::buildUi() {
     make(ComboBoxContract, "ComboBoxContract");
     make(CheckBoxUseSeaLevel, "CheckBoxUseSeaLevel");
     make(ButtonNonStandard, "ButtonNonStandard");
-    ComboBoxContract->addItems({QStringLiteral("RTV2100"), QStringLiteral("RTV2200")});
     Memo1->setTabChangesFocus(true);
     LabelTitle->setBuddy(Edit1);
     LabelContract->setBuddy(ComboBoxContract);
@@ -153,8 +152,13 @@ void TForm_Input::prepare(const profiles::ProfileInput& input, bool creating, bo
     CheckShadow->setChecked(input.autoGenerate);
     CheckBoxEnableIntegrityCalc->setChecked(input.integrity);
     CheckBoxEnableIntegrityCalc->setEnabled(versionAtLeast("3.1.0.0"));
-    const int contract = ComboBoxContract->findText(input.contract);
-    ComboBoxContract->setCurrentIndex(contract < 0 ? 0 : contract);
+    // A contract the list does not name stays as it is rather than being
+    // changed (and the shadow data marked) by an OK.
+    ComboBoxContract->clear();
+    ComboBoxContract->addItems({QStringLiteral("RTV2100"), QStringLiteral("RTV2200")});
+    if (!input.contract.isEmpty() && ComboBoxContract->findText(input.contract) < 0)
+        ComboBoxContract->addItem(input.contract);
+    ComboBoxContract->setCurrentIndex(std::max(0, ComboBoxContract->findText(input.contract)));
     ComboBoxContract->setEnabled(versionAtLeast("3.9.1.2"));
     CheckBoxUseSeaLevel->setChecked(input.seaLevel);
     CheckBoxUseSeaLevel->setVisible(versionAtLeast("3.9.3.10"));
