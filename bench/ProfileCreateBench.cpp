@@ -60,7 +60,8 @@ public:
         context_.session().SessionFile = sessionFile;
         context_.session().SessionId = choices.sessionId;
         windows_ = std::make_unique<ApplicationWindows>(context_);
-        if (!windows_->mainWindow->TimerStartTimer()) throw std::runtime_error("the main window did not start");
+        if (!windows_->mainWindow->TimerStartTimer())
+            throw std::runtime_error("the main window did not start");
         units_ = int(context_.session().ParkUnits.size());
     }
 
@@ -78,20 +79,22 @@ public:
             if (w.profileInput->isVisible() && !clock.isValid()) {
                 w.profileInput->findChild<QLineEdit*>(QStringLiteral("Edit1"))
                     ->setText(QStringLiteral("Bench %1").arg(round));
-                w.profileInput->findChild<QCheckBox*>(QStringLiteral("CheckBoxAddStandardContents"))->setChecked(true);
+                w.profileInput->findChild<QCheckBox*>(QStringLiteral("CheckBoxAddStandardContents"))
+                    ->setChecked(true);
                 clock.start();
                 w.profileInput->ButtonOKClick();
             } else if (w.regenerateShadowData->isVisible()) {
                 w.regenerateShadowData->ButtonOKClick();
             } else if (loaded && w.parkUnitConfig->isVisible()) {
                 elapsed_ = double(clock.nsecsElapsed()) / 1e6;
+                rows_ = w.parkUnitConfig->rows().recordCount();
                 w.parkUnitConfig->reject();
             }
         });
         driver.start();
         w.mainWindow->ActionCreateNewProfileExecute();
         QObject::disconnect(c);
-        if (w.parkUnitConfig->rows().recordCount() != units_) throw std::runtime_error("units missing");
+        if (rows_ != units_) throw std::runtime_error("the unit configuration did not show every unit");
         return elapsed_;
     }
 
@@ -105,6 +108,7 @@ private:
     std::unique_ptr<ApplicationWindows> windows_;
     int units_ = 0;
     double elapsed_ = 0;
+    int rows_ = 0;
 };
 
 }  // namespace
@@ -116,7 +120,8 @@ int main(int argc, char** argv) {
     int round = 0;
     benchmark::RegisterBenchmark("createWithEveryUnit",
                                  [&](benchmark::State& state) {
-                                     for (auto _ : state) state.SetIterationTime(fixture.create(++round) / 1000.0);
+                                     for (auto _ : state)
+                                         state.SetIterationTime(fixture.create(++round) / 1000.0);
                                      state.counters["units"] = fixture.units();
                                  })
         ->Unit(benchmark::kMillisecond)

@@ -82,7 +82,7 @@ void TFormNonStandardContractConfiguration::buildUi() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl, 1);
     layout->addLayout(buttons);
-    resize(460, 320);
+    resize(640, 320);
 
     using Self = TFormNonStandardContractConfiguration;
     connect(CheckBoxIECCategorization, &QCheckBox::clicked, this, &Self::CategorisationClick);

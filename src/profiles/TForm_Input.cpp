@@ -58,6 +58,7 @@ void TForm_Input::buildUi() {
     make(ButtonNonStandard, "ButtonNonStandard");
     Memo1->setTabChangesFocus(true);
     LabelTitle->setBuddy(Edit1);
+    LabelDescription->setBuddy(Memo1);
     LabelContract->setBuddy(ComboBoxContract);
 
     auto* grid = new QGridLayout(GroupBox1);

@@ -7,8 +7,8 @@
 #include "contracts/TFormContractConfiguration.h"
 #include "contracts/TFormNonStandardContractConfiguration.h"
 #include "profiles/ApplicationWindows.h"
-#include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/ProfileInput.h"
+#include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormValidation.h"
 #include "profiles/TForm_Input.h"
 #include "reports/ReportJobs.h"
@@ -235,12 +235,12 @@ std::vector<Shot> allShots() {
                          auto& context = stage.context;
                          contracts::ProfileOptions values;
                          values.neighbourWindSpeed = true;
-                         dialog.Prepare(values, profiles::optionOffers(
-                                                    [&context](const QString& threshold) {
-                                                        return context.IsDatabaseVersionAtLeast(threshold);
-                                                    },
-                                                    [&context](int code) { return context.HasFeature(code); },
-                                                    values));
+                         dialog.Prepare(
+                             values, profiles::optionOffers(
+                                         [&context](const QString& threshold) {
+                                             return context.IsDatabaseVersionAtLeast(threshold);
+                                         },
+                                         [&context](int code) { return context.HasFeature(code); }, values));
                          dialog.show();
                          return &dialog;
                      },
