@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -82,6 +83,9 @@ void TFormContractConfiguration::buildUi() {
     BitBtnDown = new QToolButton(this);
     BitBtnDown->setObjectName(QStringLiteral("BitBtnDown"));
     BitBtnDown->setArrowType(Qt::DownArrow);
+    // The moves work from the keyboard while the list has the focus.
+    BitBtnUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    BitBtnDown->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     ButtonOK = new QPushButton(this);
     ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
     ButtonOK->setDefault(true);
