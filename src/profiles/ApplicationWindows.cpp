@@ -15,10 +15,13 @@
 #include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
+#include "contracts/TFormContractConfiguration.h"
+#include "contracts/TFormNonStandardContractConfiguration.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
 #include "profiles/TFormValidation.h"
+#include "profiles/TForm_Input.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
 #include "shadowdata/TFormLockConfirmation.h"
@@ -40,6 +43,11 @@
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
     QWidget* const parent = mainWindow.get();
+    profileInput = decltype(profileInput)([this, parent] {
+        auto window = std::make_unique<TForm_Input>(context, parent);
+        window->setOptionsDialog(profileOptions.get());
+        return window;
+    });
     categorySelect = std::make_unique<TFormCatagorySelect>(context, parent);
     categoryAllocation = decltype(categoryAllocation)(
         [this, parent] { return std::make_unique<TFormCatagoryAllocation>(context, parent); });
@@ -101,6 +109,10 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         window->setConfirmation(lockConfirmation.get());
         return window;
     });
+    contractConfiguration = decltype(contractConfiguration)(
+        [this, parent] { return std::make_unique<TFormContractConfiguration>(context, parent); });
+    profileOptions = decltype(profileOptions)(
+        [this, parent] { return std::make_unique<TFormNonStandardContractConfiguration>(context, parent); });
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -130,6 +142,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.parkUnitConfig = parkUnitConfig;
     dialogs.validation = validation;
     dialogs.lockShadowData = lockShadowData;
+    dialogs.profileInput = profileInput;
+    dialogs.unitProgresser = puProgresser;
+    dialogs.contractConfiguration = contractConfiguration;
     mainWindow->setDialogs(dialogs);
 }
 
@@ -144,6 +159,8 @@ ApplicationWindows::~ApplicationWindows() {
     context.windows().progress = nullptr;
     sessionLocked.reset();
     categorizationType.reset();
+    profileOptions.release();
+    contractConfiguration.release();
     selectParkUnits.release();
     lockConfirmation.release();
     lockShadowData.release();
@@ -177,5 +194,6 @@ ApplicationWindows::~ApplicationWindows() {
     deratingAllocation.release();
     categoryAllocation.release();
     categorySelect.reset();
+    profileInput.release();
     mainWindow.reset();
 }

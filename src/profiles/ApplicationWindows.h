@@ -43,6 +43,9 @@ class TEditUser;
 class TFormAddEditUserRole;
 class TFormShowQuery;
 class TFormSetOrganisation;
+class TForm_Input;
+class TFormContractConfiguration;
+class TFormNonStandardContractConfiguration;
 
 namespace users {
 class UserAdministration;
@@ -58,6 +61,7 @@ struct ApplicationWindows {
 
     app::AppContext& context;
     std::unique_ptr<TFormSQLProfileAdministrator> mainWindow;
+    ui::OnFirstUse<TForm_Input> profileInput;
     std::unique_ptr<TFormCatagorySelect> categorySelect;
     ui::OnFirstUse<TFormCatagoryAllocation> categoryAllocation;
     ui::OnFirstUse<TFormDeratingCatagoryAllocation> deratingAllocation;
@@ -84,6 +88,8 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormSelectParkUnits> selectParkUnits;
     ui::OnFirstUse<TFormLockShadowData> lockShadowData;
     ui::OnFirstUse<TFormLockConfirmation> lockConfirmation;
+    ui::OnFirstUse<TFormContractConfiguration> contractConfiguration;
+    ui::OnFirstUse<TFormNonStandardContractConfiguration> profileOptions;
     // The user administration's data and calls, shared by its windows.
     std::unique_ptr<users::UserAdministration> userAdministration;
     std::unique_ptr<TEditUser> editUser;

@@ -194,10 +194,13 @@ void TFormSQLProfileAdministrator::ActionSelectAndEditUnitsExecute() {
     if (!hasRows() || !EditUnits.isEnabled() || !dialogs_.parkUnitConfig) return;
     runCommand([this] {
         const int profileId = current_.ProfileId;
-        if (dialogs_.parkUnitConfig->Execute(profileId, current_.Title, current_.Locked == 1) ==
-            TFormParkUnitConfig::kResultApplied)
-            MarkRegenerationPending(profileId);
+        editUnitsOf(profileId, current_.Title, current_.Locked == 1);
     });
+}
+
+void TFormSQLProfileAdministrator::editUnitsOf(int profileId, const QString& title, bool locked) {
+    if (dialogs_.parkUnitConfig->Execute(profileId, title, locked) == TFormParkUnitConfig::kResultApplied)
+        MarkRegenerationPending(profileId);
 }
 
 void TFormSQLProfileAdministrator::ActionValidationParameterEditorExecute() {

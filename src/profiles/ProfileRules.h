@@ -16,20 +16,28 @@ class RowView;
 namespace profiles {
 
 // Columns of the profile record that exist only from a database version on.
+// The create statement, the properties write-back and the options dialog all
+// read this table, so a dialog never offers a value the database cannot store.
 struct GatedColumn {
     const char* column;
     const char* threshold;
+    const char* parameter;  // of DCE_SP_CreateNewReportProfile
+    const char* box;        // the control that edits it
+    int featureCode;        // needed to change the value (0: none)
 };
+inline constexpr int kFeatureIecCategorisation = 153;
 inline constexpr GatedColumn kGatedProfileColumns[] = {
-    {"DataIntegrityCalculationEnabled", "3.1.0.0"},
-    {"AvailabilityContract", "3.9.1.2"},
-    {"UseSeaLevel", "3.9.3.10"},
-    {"UseNeighborWindSpeed", "3.10.1.1"},
-    {"UseKerliftReporting", "3.12.0.0"},
-    {"UseDeratingCategorisation", "3.12.0.0"},
-    {"UseIECReporting", "3.21.101.0"},
-    {"UseEEGReporting", "3.23.100.0"},
-    {"DerateCategoryRule", "3.26.0.0"},
+    {"DataIntegrityCalculationEnabled", "3.1.0.0", "@DataIntegrityCalculationEnabled",
+     "CheckBoxEnableIntegrityCalc", 0},
+    {"AvailabilityContract", "3.9.1.2", "@AvailabilityContract", "ComboBoxContract", 0},
+    {"UseSeaLevel", "3.9.3.10", "@UseSeaLevel", "CheckBoxUseSeaLevel", 0},
+    {"UseNeighborWindSpeed", "3.10.1.1", "@UseNeighborWindSpeed", "CheckBoxUseNeighbourWindSpeed", 0},
+    {"UseKerliftReporting", "3.12.0.0", "@UseKerliftReporting", "CheckBoxUseKerliftReporting", 0},
+    {"UseDeratingCategorisation", "3.12.0.0", "@UseDeratingCategorisation", "CheckBoxUseDeratingCategorisation",
+     0},
+    {"UseIECReporting", "3.21.101.0", "@UseIECReporting", "CheckBoxIECCategorization", kFeatureIecCategorisation},
+    {"UseEEGReporting", "3.23.100.0", "@UseEEGReporting", "CheckBoxEEGCategorization", 0},
+    {"DerateCategoryRule", "3.26.0.0", "@UseDerateCategoryRule", "CheckBoxUseDerateCategoryUponReportCategory", 0},
 };
 
 using VersionGate = std::function<bool(const QString& threshold)>;

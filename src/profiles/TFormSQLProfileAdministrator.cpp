@@ -212,7 +212,7 @@ void TFormSQLProfileAdministrator::buildUi() {
     using Self = TFormSQLProfileAdministrator;
     commands_ = {
         {&EditProfile, "EditProfileButton", "ActionProfileProperties", "document-properties", 608,
-         "Profile &properties", nullptr},
+         "Profile &properties", &Self::ActionProfilePropertiesExecute},
         {&EditUnits, "EditUnitsButton", "ActionSelectAndEditUnits", "view-list-details", 609,
          "&Select and edit units", &Self::ActionSelectAndEditUnitsExecute},
         {&CategoryEvent, "CategoryEventButton", "ActionCategorizeEvents", "view-sort-ascending", 610,
@@ -222,7 +222,7 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&RemoveProfile, "RemoveProfileButton", "ActionRemoveProfile", "edit-delete", 612, "&Remove profile",
          &Self::ActionRemoveProfileExecute},
         {&CreateProfile, "SpeedButtonCreateProfile", "ActionCreateNewProfile", "document-new", 613,
-         "Create &new profile", nullptr},
+         "Create &new profile", &Self::ActionCreateNewProfileExecute},
         {&CategoryConfiguration, "SpeedButtonCategoryConfiguration", "ActionCategoryConfiguration",
          "preferences-other", 614, "&Category configuration", &Self::ActionCategoryConfigurationExecute},
         {&UnlockProfile, "UnlockProfileSpeddButton", "ActionUnlockProfile", "object-unlocked", 615,
@@ -241,7 +241,7 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&WindSectorEditor, "SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm", 622,
          "&Wind exclusion sector editor", nullptr},
         {&ContractConfiguration, "SpeedButtonContractConfiguration", "ActionContractConfiguration",
-         "document-edit", 623, "&Contract configuration", nullptr},
+         "document-edit", 623, "&Contract configuration", &Self::ActionContractConfigurationExecute},
     };
     // One arrow for every command the icon theme has no picture of.
     const QIcon arrow = ui::standardIcon(QStyle::SP_ArrowRight);

@@ -34,6 +34,9 @@ class TFormDeratingCatagoryAllocation;
 class TFormParkUnitConfig;
 class TFormValidation;
 class TFormLockShadowData;
+class TForm_Input;
+class TFormPUProgresser;
+class TFormContractConfiguration;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -61,6 +64,9 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TFormParkUnitConfig> parkUnitConfig;
     ui::OnFirstUse<TFormValidation> validation;
     ui::OnFirstUse<TFormLockShadowData> lockShadowData;
+    ui::OnFirstUse<TForm_Input> profileInput;
+    ui::OnFirstUse<TFormPUProgresser> unitProgresser;
+    ui::OnFirstUse<TFormContractConfiguration> contractConfiguration;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -104,6 +110,9 @@ public:
     void ActionSelectAndEditUnitsExecute();
     void ActionValidationParameterEditorExecute();
     void ActionShadowDataLockExecute();
+    void ActionProfilePropertiesExecute();
+    void ActionCreateNewProfileExecute();
+    void ActionContractConfigurationExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 
@@ -162,6 +171,10 @@ private:
     void listOpened();
     void selectionChanged();
     bool refuseLockedProfile();
+    // The highest profile id in the list (0 when empty).
+    int newestProfileId() const;
+    // Opens the unit configuration of a profile as "Select and edit units" does.
+    void editUnitsOf(int profileId, const QString& title, bool locked);
 
     void runCommand(const std::function<void()>& action);
     void BeforeClose();

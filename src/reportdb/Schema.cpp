@@ -1,5 +1,6 @@
 #include "reportdb/Schema.h"
 
+#include "reportdb/ContractSchema.h"
 #include "reportdb/SchemaUnitReferences.h"
 #include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
@@ -299,6 +300,7 @@ constexpr MigrationStep kSteps[] = {
     {4, "Reference curves, free wind parameter sets and wind sector groups", kUnitReferenceSchema, nullptr},
     {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
     {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
+    {7, "Availability contracts and their calculation steps", kContractSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

@@ -18,9 +18,12 @@
 #include "categorization/TFormReMapCategory.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
+#include "contracts/TFormContractConfiguration.h"
+#include "contracts/TFormNonStandardContractConfiguration.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormUtil.h"
 #include "profiles/TFormValidation.h"
+#include "profiles/TForm_Input.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormExport.h"
 #include "shadowdata/TFormLockConfirmation.h"
@@ -306,6 +309,26 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.lockConfirmation->show();
     visit(*w.lockConfirmation);
     w.lockConfirmation->hide();
+
+    {
+        // The profile dialog opens its options; every option is offered.
+        WhenShown options(*w.profileOptions, [&] {
+            visit(*w.profileOptions);
+            w.profileOptions->reject();
+        });
+        WhenShown input(*w.profileInput, [&] {
+            visit(*w.profileInput);
+            w.profileInput->ButtonNonStandardClick();
+            w.profileInput->reject();
+        });
+        w.profileInput->ExecuteCreate(true);
+        EXPECT_TRUE(input.fired() && options.fired());
+        loaded = false;
+        QObject::connect(w.contractConfiguration.get(), &TFormContractConfiguration::loaded, onLoaded);
+        auto contracts = walkAndReject(*w.contractConfiguration, [&loaded] { return loaded; });
+        w.contractConfiguration->Execute();
+        EXPECT_TRUE(contracts->fired());
+    }
 
     bool checked = false;
     QObject::connect(w.reportMenu.get(), &TFormReportMenu::printerChecked, [&checked] { checked = true; });

@@ -6,9 +6,13 @@
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormMapCategory.h"
 #include "categorization/TFormReMapCategory.h"
+#include "contracts/TFormContractConfiguration.h"
+#include "contracts/TFormNonStandardContractConfiguration.h"
 #include "profiles/ApplicationWindows.h"
+#include "profiles/ProfileInput.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormValidation.h"
+#include "profiles/TForm_Input.h"
 #include "reports/ReportJobs.h"
 #include "reports/TFormExport.h"
 #include "reports/TFormReportMenu.h"
@@ -261,6 +265,38 @@ std::vector<Shot> allShots() {
                          return &dialog;
                      },
                      [](Stage& stage) { stage.windows.reMapCategory->hide(); }});
+    shots.push_back({"profile-create",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.profileInput;
+                         dialog.PrepareCreate(true);
+                         if (auto* title = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1")))
+                             title->setText(QStringLiteral("South row 2025"));
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.profileInput->hide(); }});
+    shots.push_back({"profile-options",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.profileOptions;
+                         auto& context = stage.context;
+                         contracts::ProfileOptions values;
+                         values.neighbourWindSpeed = true;
+                         dialog.Prepare(
+                             values, profiles::optionOffers(
+                                         [&context](const QString& threshold) {
+                                             return context.IsDatabaseVersionAtLeast(threshold);
+                                         },
+                                         [&context](int code) { return context.HasFeature(code); }, values));
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.profileOptions->hide(); }});
+    shots.push_back({"contract-configuration",
+                     [](Stage& stage) -> QWidget* {
+                         auto& window = *stage.windows.contractConfiguration;
+                         return showLoaded(window, [&] { window.Prepare(); }, {460, 380});
+                     },
+                     [](Stage& stage) { stage.windows.contractConfiguration->hide(); }});
     shots.push_back(
         {"report-menu",
          [](Stage& stage) -> QWidget* {

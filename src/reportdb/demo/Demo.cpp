@@ -31,6 +31,7 @@ constexpr Subject kSubjects[] = {
     {"unit references", addUnitReferences},
     {"validation and sign-off", addValidationAndSignOff},
     {"user rights", addUserRights},
+    {"contracts", addContracts},
 };
 // clang-format on
 

@@ -84,5 +84,6 @@ void addUserRights(Builder& builder);            // DemoUsers.cpp: roles, featur
 
 // Curves, free wind parameters and wind sector groups of the units' configuration.
 void addUnitReferences(Builder& builder);  // DemoUnitReferences.cpp
+void addContracts(Builder& builder);       // DemoContracts.cpp
 
 }  // namespace reportdb::demo
