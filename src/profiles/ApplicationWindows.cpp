@@ -13,6 +13,8 @@
 #include "categorization/TFormManageCategorySet.h"
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
+#include "curves/TFormCurveProperties.h"
+#include "curves/TFormNormCurve.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
@@ -34,6 +36,7 @@
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
 #include "users/UserAdministration.h"
+#include "windsectors/TFormWeibull.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -46,6 +49,18 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     categoryDetails =
         std::make_unique<TFormCategoryDetails>(context, *manageCategorySet, *renameCategorySet, parent);
     parkUnitConfig = std::make_unique<TFormParkUnitConfig>(context, parent);
+    // The editor holds its two dialogs from the start, so they are made just before it.
+    curveProperties = std::make_unique<TFormCurveProperties>(context, parent);
+    weibull = std::make_unique<TFormWeibull>(context, parent);
+    normCurve = std::make_unique<TFormNormCurve>(context, *curveProperties, *weibull, parent);
+    // New curves are created behind the wait window.
+    normCurve->setCommandRunner([this](const QString& sql, const QString& waitText, QString* error) {
+        util->ShowWait(waitText);
+        const bool ok = util->RunCommand(sql);
+        util->HideWait();
+        if (!ok && error) *error = util->lastError();
+        return ok;
+    });
     util = std::make_unique<TFormUtil>(context, parent);
     deselectedUnits = std::make_unique<TformDeselectedUnits>(parent);
     removePrompt = std::make_unique<TFormRemovePromt>(context, parent);
@@ -100,6 +115,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.parkUnitConfig = parkUnitConfig.get();
     dialogs.validation = validation.get();
     dialogs.lockShadowData = lockShadowData.get();
+    dialogs.normCurve = normCurve.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -136,6 +152,9 @@ ApplicationWindows::~ApplicationWindows() {
     removePrompt.reset();
     deselectedUnits.reset();
     util.reset();
+    normCurve.reset();
+    weibull.reset();
+    curveProperties.reset();
     parkUnitConfig.reset();
     categoryDetails.reset();
     manageCategorySet.reset();

@@ -40,6 +40,9 @@ class TEditUser;
 class TFormAddEditUserRole;
 class TFormShowQuery;
 class TFormSetOrganisation;
+class TFormCurveProperties;
+class TFormWeibull;
+class TFormNormCurve;
 
 namespace users {
 class UserAdministration;
@@ -62,6 +65,9 @@ struct ApplicationWindows {
     std::unique_ptr<TFormManageCategorySet> manageCategorySet;
     std::unique_ptr<TFormCategoryDetails> categoryDetails;
     std::unique_ptr<TFormParkUnitConfig> parkUnitConfig;
+    std::unique_ptr<TFormCurveProperties> curveProperties;
+    std::unique_ptr<TFormWeibull> weibull;
+    std::unique_ptr<TFormNormCurve> normCurve;
     std::unique_ptr<TFormUtil> util;
     std::unique_ptr<TformDeselectedUnits> deselectedUnits;
     std::unique_ptr<TFormRemovePromt> removePrompt;

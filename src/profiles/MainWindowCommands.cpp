@@ -1,6 +1,7 @@
 // The main window's commands and the list operations they share.
 
 #include "app/AppContext.h"
+#include "curves/TFormNormCurve.h"
 #include "categorization/TFormCatagoryAllocation.h"
 #include "categorization/TFormCatagorySelect.h"
 #include "categorization/TFormCategoryDetails.h"
@@ -203,6 +204,13 @@ void TFormSQLProfileAdministrator::ActionValidationParameterEditorExecute() {
     runCommand([this] {
         // The limits apply to every profile: all of them need new shadow data.
         if (dialogs_.validation->Execute() == TFormValidation::kResultApplied) MarkAllRegenerationPending();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionNormCurveEditorExecute() {
+    if (!NormCurve.isEnabled() || !dialogs_.normCurve) return;
+    runCommand([this] {
+        if (dialogs_.normCurve->Execute() == TFormNormCurve::kResultInUse) MarkRegenerationPending(current_.ProfileId);
     });
 }
 

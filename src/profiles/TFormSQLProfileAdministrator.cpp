@@ -221,7 +221,7 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&ShadowDataLocks, "ShadowDataLocksSpeedButton", "ActionShadowDataLock", "object-locked", 616,
          "Shado&w data sign-off", &Self::ActionShadowDataLockExecute},
         {&NormCurve, "SpeedButtonNormCurve", "ActionNormCurveEditor", "office-chart-line", 618,
-         "Reference curve edit&or", nullptr},
+         "Reference curve edit&or", &Self::ActionNormCurveEditorExecute},
         {&ValidationParameters, "SpeedButtonValidationParameters", "ActionValidationParameterEditor",
          "games-config-options", 619, "&Validation parameter editor",
          &Self::ActionValidationParameterEditorExecute},

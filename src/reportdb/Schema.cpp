@@ -299,6 +299,8 @@ constexpr MigrationStep kSteps[] = {
     {4, "Reference curves, free wind parameter sets and wind sector groups", kUnitReferenceSchema, nullptr},
     {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
     {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
+    {7, "Reserved", nullptr, nullptr},
+    {8, "Reference curve points", kNormCurveDataSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {
