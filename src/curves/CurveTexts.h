@@ -59,6 +59,24 @@ constexpr int kSpeedInvalid = 9192;
 constexpr int kApplyFailed = 9193;
 constexpr int kAddFailed = 9194;
 constexpr int kPoints = 9195;
+// Free wind parameters.
+constexpr int kFreeWindCaption = 240;
+constexpr int kFreeWindLabel = 241;
+constexpr int kRemoveQuestion = 250;
+constexpr int kRemoveRelations = 251;  // %1: the number of unit configurations
+constexpr int kDeletingStatus = 254;
+constexpr int kFreeWindFirstLabel = 260;  // 260 to 273: the fourteen number boxes
+constexpr int kFreeWindStop = 274;
+constexpr int kFreeWindDialog = 280;
+constexpr int kFreeWindGroup = 281;
+constexpr int kFreeWindTitle = 282;
+constexpr int kParameterCZero = 9196;
+constexpr int kFreeWindTitleMissing = 9197;
+constexpr int kErrorCaption = 9198;
+constexpr int kBoxNotANumber = 9199;  // %1: the box's label
+constexpr int kFreeWindSaveFailed = 9200;
+constexpr int kFreeWindDeleteFailed = 9201;
+constexpr int kFreeWindColumns = 9210;  // 9210 to 9224: the grid's fifteen column titles
 }  // namespace texts
 
 }  // namespace curves

@@ -14,6 +14,8 @@
 #include "categorization/TFormRenameCategorySet.h"
 #include "categorization/TFormSelectCategorizationType.h"
 #include "curves/TFormCurveProperties.h"
+#include "curves/TFormFWPTable.h"
+#include "curves/TForm_FWP_Parameters.h"
 #include "curves/TFormNormCurve.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
@@ -68,6 +70,9 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     regenerateShadowData = std::make_unique<TFormRegenerateShadowData>(context, parent);
     validation = std::make_unique<TFormValidation>(context, parent);
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
+    // The table holds its dialog from the start, so the dialog is made just before it.
+    freeWindParameters = std::make_unique<TForm_FWP_Parameters>(context, parent);
+    freeWindTable = std::make_unique<TFormFWPTable>(context, *freeWindParameters, parent);
     puProgresser = std::make_unique<TFormPUProgresser>(context, parent);
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
@@ -116,6 +121,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.validation = validation.get();
     dialogs.lockShadowData = lockShadowData.get();
     dialogs.normCurve = normCurve.get();
+    dialogs.freeWind = freeWindTable.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -145,6 +151,8 @@ ApplicationWindows::~ApplicationWindows() {
     status.reset();
     closingWindow.reset();
     puProgresser.reset();
+    freeWindTable.reset();
+    freeWindParameters.reset();
     rgsDialog.reset();
     validation.reset();
     regenerateShadowData.reset();

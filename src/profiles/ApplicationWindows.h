@@ -43,6 +43,8 @@ class TFormSetOrganisation;
 class TFormCurveProperties;
 class TFormWeibull;
 class TFormNormCurve;
+class TFormFWPTable;
+class TForm_FWP_Parameters;
 
 namespace users {
 class UserAdministration;
@@ -75,6 +77,8 @@ struct ApplicationWindows {
     std::unique_ptr<TFormRegenerateShadowData> regenerateShadowData;
     std::unique_ptr<TFormValidation> validation;
     std::unique_ptr<TFormRGSDialog> rgsDialog;
+    std::unique_ptr<TForm_FWP_Parameters> freeWindParameters;
+    std::unique_ptr<TFormFWPTable> freeWindTable;
     std::unique_ptr<TFormPUProgresser> puProgresser;
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;

@@ -1,6 +1,7 @@
 // The main window's commands and the list operations they share.
 
 #include "app/AppContext.h"
+#include "curves/TFormFWPTable.h"
 #include "curves/TFormNormCurve.h"
 #include "categorization/TFormCatagoryAllocation.h"
 #include "categorization/TFormCatagorySelect.h"
@@ -211,6 +212,14 @@ void TFormSQLProfileAdministrator::ActionNormCurveEditorExecute() {
     if (!NormCurve.isEnabled() || !dialogs_.normCurve) return;
     runCommand([this] {
         if (dialogs_.normCurve->Execute() == TFormNormCurve::kResultInUse) MarkRegenerationPending(current_.ProfileId);
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionFreewindParameterEditorExecute() {
+    if (!FreeWindParameters.isEnabled() || !dialogs_.freeWind) return;
+    runCommand([this] {
+        // Every profile may use a changed set: all of them need new shadow data.
+        if (dialogs_.freeWind->Execute() == TFormFWPTable::kResultChanged) MarkAllRegenerationPending();
     });
 }
 

@@ -228,7 +228,7 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&UserAccess, "SpeedButtonUserAccess", "ActionUserAccessSetup", "system-users", 620,
          "Profile and template &access", nullptr},
         {&FreeWindParameters, "SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor",
-         "weather-windy", 621, "&Free wind parameter editor", nullptr},
+         "weather-windy", 621, "&Free wind parameter editor", &Self::ActionFreewindParameterEditorExecute},
         {&WindSectorEditor, "SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm", 622,
          "&Wind exclusion sector editor", nullptr},
         {&ContractConfiguration, "SpeedButtonContractConfiguration", "ActionContractConfiguration",

@@ -34,6 +34,7 @@ class TFormParkUnitConfig;
 class TFormValidation;
 class TFormLockShadowData;
 class TFormNormCurve;
+class TFormFWPTable;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -61,6 +62,7 @@ struct MainWindowDialogs {
     TFormValidation* validation = nullptr;
     TFormLockShadowData* lockShadowData = nullptr;
     TFormNormCurve* normCurve = nullptr;
+    TFormFWPTable* freeWind = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -105,6 +107,7 @@ public:
     void ActionValidationParameterEditorExecute();
     void ActionShadowDataLockExecute();
     void ActionNormCurveEditorExecute();
+    void ActionFreewindParameterEditorExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 
