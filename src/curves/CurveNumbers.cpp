@@ -81,7 +81,8 @@ QString defaultCurveInsertCall(const NewCurve& curve) {
     const auto optionalNumber = [](const std::optional<double>& value) {
         return value ? ui::sqlNumber(*value, 1) : QStringLiteral("NULL");
     };
-    const QString description = curve.description.isEmpty() ? QStringLiteral("No Description ") : curve.description;
+    const QString description =
+        curve.description.isEmpty() ? QStringLiteral("No Description ") : curve.description;
     return QStringLiteral("DCE_SP_InsertDefaultNormCurveData '%1','%2',%3,%4,%5,%6,%7,%8, %9, %10, %11")
         .arg(db::QuoteSqlText(curve.title), db::QuoteSqlText(description), ui::sqlNumber(curve.airDensity, 3),
              ui::sqlNumber(0.0, 1), ui::sqlNumber(0.0, 1), QString::number(kDefaultPointCount),

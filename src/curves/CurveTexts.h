@@ -3,7 +3,7 @@
 
 namespace curves {
 
-constexpr int kFeatureEdit = 6;     // may change reference curves
+constexpr int kFeatureEdit = 6;      // may change reference curves
 constexpr int kFeatureUnlock = 101;  // may change and unlock locked curves
 
 namespace texts {

@@ -60,9 +60,12 @@ void TFormCurveProperties::buildUi() {
     LabelCutIn = new QLabel(this);
     LabelCutOut = new QLabel(this);
     auto* form = new QFormLayout;
-    const std::pair<QLabel*, QWidget*> rows[] = {{LabelTitle, Edit1},           {LabelDescription, Memo1},
-                                                 {LabelAirDensity, EditAirDensity}, {LabelType, ComboBoxNormCurveType},
-                                                 {LabelCutIn, EditCutIn},           {LabelCutOut, EditCutOut}};
+    const std::pair<QLabel*, QWidget*> rows[] = {{LabelTitle, Edit1},
+                                                 {LabelDescription, Memo1},
+                                                 {LabelAirDensity, EditAirDensity},
+                                                 {LabelType, ComboBoxNormCurveType},
+                                                 {LabelCutIn, EditCutIn},
+                                                 {LabelCutOut, EditCutOut}};
     for (const auto& [label, field] : rows) {
         label->setBuddy(field);
         form->addRow(label, field);
@@ -136,7 +139,8 @@ void TFormCurveProperties::Prepare(const curves::CurveProperties& p, bool withTy
     EditCutOut->setText(p.cutOut);
     {
         const QSignalBlocker block(ComboBoxNormCurveType);
-        ComboBoxNormCurveType->setCurrentIndex(std::clamp(p.typeIndex, 0, ComboBoxNormCurveType->count() - 1));
+        ComboBoxNormCurveType->setCurrentIndex(
+            std::clamp(p.typeIndex, 0, ComboBoxNormCurveType->count() - 1));
     }
     ComboBoxNormCurveTypeChange(ComboBoxNormCurveType->currentIndex());
     CheckBox1->setChecked(p.locked);
@@ -190,7 +194,8 @@ void TFormCurveProperties::ButtonOKClick() {
 }
 
 void TFormCurveProperties::applyLock(bool locked) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Memo1, ComboBoxNormCurveType, EditCutIn, EditCutOut})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Edit1, Memo1, ComboBoxNormCurveType, EditCutIn, EditCutOut})
         w->setEnabled(!locked);
     EditAirDensity->setEnabled(!locked && ComboBoxNormCurveType->currentIndex() == 0);
     CheckBox1->setEnabled(!locked || context_.HasFeature(curves::kFeatureUnlock));

@@ -243,10 +243,12 @@ void TFormFWPTable::ButtonRemoveClick() {
     const auto finish = [this] { SetButtonState(false); };
     const int id = rows_.value(kKey).toInt();
     if (context_.prompts().question(ui::Icon::Warning, text(kRemoveQuestion), windowTitle(),
-                                    ui::Button::Ok | ui::Button::Cancel, ui::Button::Cancel) != ui::Button::Ok)
+                                    ui::Button::Ok | ui::Button::Cancel,
+                                    ui::Button::Cancel) != ui::Button::Ok)
         return finish();
     db::Command count;
-    count.text = QStringLiteral("EXEC WMS_SP_CRQ_CountFreeWindParameterRelations @FreeWindParameterId = %1").arg(id);
+    count.text =
+        QStringLiteral("EXEC WMS_SP_CRQ_CountFreeWindParameterRelations @FreeWindParameterId = %1").arg(id);
     const db::Result relations = context_.Database2().execute(count);
     if (!relations.ok()) {
         showError(relations.error);
@@ -257,16 +259,18 @@ void TFormFWPTable::ButtonRemoveClick() {
                                 : relations.resultSets[0].rows[0].at(0);
     if (number.isNull()) return finish();
     if (number.toInt() > 0 &&
-        context_.prompts().question(ui::Icon::Warning, text(kRemoveRelations).arg(number.toInt()), windowTitle(),
-                                    ui::Button::Ok | ui::Button::Cancel, ui::Button::Cancel) != ui::Button::Ok)
+        context_.prompts().question(ui::Icon::Warning, text(kRemoveRelations).arg(number.toInt()),
+                                    windowTitle(), ui::Button::Ok | ui::Button::Cancel,
+                                    ui::Button::Cancel) != ui::Button::Ok)
         return finish();
     TOrinADOProgressDialog* progress = context_.windows().progress;
     if (!progress) return finish();
     QString error;
-    const bool ok = runBatch(context_, *progress, true, QStringLiteral("DeletingFreeWindParameters"),
-                             {{QStringLiteral("WMS_SP_CRQ_DeleteFreeWindParameter @FreeWindParameterId = %1").arg(id),
-                               text(kDeletingStatus)}},
-                             &error);
+    const bool ok =
+        runBatch(context_, *progress, true, QStringLiteral("DeletingFreeWindParameters"),
+                 {{QStringLiteral("WMS_SP_CRQ_DeleteFreeWindParameter @FreeWindParameterId = %1").arg(id),
+                   text(kDeletingStatus)}},
+                 &error);
     // Only a delete that went through changes what the profiles use.
     if (ok)
         changed_ = true;

@@ -35,8 +35,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 using namespace curves::texts;
 
@@ -79,7 +79,8 @@ private:
 // whatever the locale; the window decides what the text means.
 class ProductionDelegate : public QStyledItemDelegate {
 public:
-    ProductionDelegate(TFormNormCurve& window, QObject* parent) : QStyledItemDelegate(parent), window_(window) {}
+    ProductionDelegate(TFormNormCurve& window, QObject* parent)
+        : QStyledItemDelegate(parent), window_(window) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* edit = new QLineEdit(parent);
         edit->setObjectName(QStringLiteral("ProductionEditor"));
@@ -98,8 +99,8 @@ private:
 
 }  // namespace
 
-TFormNormCurve::TFormNormCurve(app::AppContext& context, TFormCurveProperties& properties, TFormWeibull& weibull,
-                               QWidget* parent)
+TFormNormCurve::TFormNormCurve(app::AppContext& context, TFormCurveProperties& properties,
+                               TFormWeibull& weibull, QWidget* parent)
     : QDialog(parent), context_(context), properties_(properties), weibull_(weibull) {
     setObjectName(QStringLiteral("TFormNormCurve"));
     setWindowTitle(QStringLiteral("Reference curve editor"));
@@ -165,9 +166,10 @@ void TFormNormCurve::buildUi() {
     LabelCutIn = new QLabel(this);
     LabelCutOut = new QLabel(this);
     auto* fields = new QFormLayout;
-    for (const auto& [label, field] :
-         {std::pair<QLabel*, QWidget*>{LabelStatus, Edit1}, {LabelAirDensity, EditAirDensity},
-          {LabelCutIn, EditCutIn}, {LabelCutOut, EditCutOut}}) {
+    for (const auto& [label, field] : {std::pair<QLabel*, QWidget*>{LabelStatus, Edit1},
+                                       {LabelAirDensity, EditAirDensity},
+                                       {LabelCutIn, EditCutIn},
+                                       {LabelCutOut, EditCutOut}}) {
         label->setBuddy(field);
         fields->addRow(label, field);
     }
@@ -210,7 +212,8 @@ void TFormNormCurve::buildUi() {
     StringGridNormCurve->installEventFilter(this);
     ComboBoxWindSpeedFilter = new QComboBox(this);
     ComboBoxWindSpeedFilter->setObjectName(QStringLiteral("ComboBoxWindSpeedFilter"));
-    ComboBoxWindSpeedFilter->addItems({QStringLiteral("0.1 m/s"), QStringLiteral("0.5 m/s"), QStringLiteral("1 m/s")});
+    ComboBoxWindSpeedFilter->addItems(
+        {QStringLiteral("0.1 m/s"), QStringLiteral("0.5 m/s"), QStringLiteral("1 m/s")});
     LabelFilter = new QLabel(this);
     LabelFilter->setBuddy(ComboBoxWindSpeedFilter);
     auto* filterRow = new QHBoxLayout;
@@ -240,7 +243,8 @@ void TFormNormCurve::buildUi() {
     ApplyButton = makeButton("ApplyButton");
     CancelButton = makeButton("CancelButton");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {AddNewButton, ChangeButton, DeleteButton, InterPolateButton, ButtonGenerateWeibull})
+    for (QPushButton* b :
+         {AddNewButton, ChangeButton, DeleteButton, InterPolateButton, ButtonGenerateWeibull})
         buttons->addWidget(b);
     buttons->addStretch();
     for (QPushButton* b : {OkButton, ApplyButton, CancelButton}) buttons->addWidget(b);
@@ -277,7 +281,9 @@ void TFormNormCurve::buildUi() {
 
 QString TFormNormCurve::text(int number) { return context_.texts().profile(number); }
 
-int TFormNormCurve::typeIndex() const { return withTypes_ ? std::max(0, ComboBoxNormCurveType->currentIndex()) : 0; }
+int TFormNormCurve::typeIndex() const {
+    return withTypes_ ? std::max(0, ComboBoxNormCurveType->currentIndex()) : 0;
+}
 
 void TFormNormCurve::setCaptions() {
     text::TextTables& texts = context_.texts();
@@ -422,10 +428,11 @@ void TFormNormCurve::loadCurve() {
     points_.close();
     if (any) {
         db::Command command;
-        command.text = QStringLiteral(
-                           "select NormCurveDataWindSpeed, NormCurveDataProduction, NormCurveId FROM TNormCurveData "
-                           "where NormCurveId=%1 order by NormCurveDataWindSpeed")
-                           .arg(curveId_);
+        command.text =
+            QStringLiteral(
+                "select NormCurveDataWindSpeed, NormCurveDataProduction, NormCurveId FROM TNormCurveData "
+                "where NormCurveId=%1 order by NormCurveDataWindSpeed")
+                .arg(curveId_);
         if (!points_.open(context_.Database(), command))
             context_.prompts().message(ui::Icon::Error, points_.lastError(), caption_);
         else
@@ -444,7 +451,8 @@ void TFormNormCurve::preparePointFields() {
     points_.setReadOnly(kSpeed, true);
     points_.setReadOnly(kCurveId, true);
     pointModel_->setColumnOrder({kSpeed, kProduction});
-    static_cast<StepFilter*>(pointFilter_)->setStep(curves::gridStepOfFilter(ComboBoxWindSpeedFilter->currentIndex()));
+    static_cast<StepFilter*>(pointFilter_)
+        ->setStep(curves::gridStepOfFilter(ComboBoxWindSpeedFilter->currentIndex()));
 }
 
 void TFormNormCurve::refreshChart() {
@@ -456,7 +464,8 @@ void TFormNormCurve::refreshChart() {
         line.reserve(points_.recordCount());
         productions.reserve(size_t(points_.recordCount()));
         for (int row = 0; row < points_.recordCount(); ++row) {
-            const double x = points_.valueAt(row, speed).toDouble(), y = points_.valueAt(row, production).toDouble();
+            const double x = points_.valueAt(row, speed).toDouble(),
+                         y = points_.valueAt(row, production).toDouble();
             line.append(QPointF(x, y));
             productions.push_back(y);
             maxSpeed = std::max(maxSpeed, x);
@@ -466,9 +475,8 @@ void TFormNormCurve::refreshChart() {
     series_->replace(line);
     axisX_->setRange(0.0, maxSpeed);
     axisY_->setRange(0.0, curves::productionAxisMaximum(productions));
-    const bool distribution =
-        withTypes_ && curves_.isOpen() && curves_.currentRow() >= 0 &&
-        curves_.value(QStringLiteral("NormCurveTypeId")).toInt() == 2;
+    const bool distribution = withTypes_ && curves_.isOpen() && curves_.currentRow() >= 0 &&
+                              curves_.value(QStringLiteral("NormCurveTypeId")).toInt() == 2;
     axisX_->setTitleText(text(kWindSpeedAxis));
     axisY_->setTitleText(text(distribution ? kDistributionColumn : kProductionAxis));
 }
@@ -559,7 +567,8 @@ void TFormNormCurve::setProduction(int pointRow, double value) {
 bool TFormNormCurve::setTypedProduction(int gridRow, const QString& typed) {
     if (!pointsEditable()) return false;
     const QString trimmed = typed.trimmed();
-    const std::optional<double> value = trimmed.isEmpty() ? std::optional<double>(0.0) : ui::readTypedNumber(trimmed);
+    const std::optional<double> value =
+        trimmed.isEmpty() ? std::optional<double>(0.0) : ui::readTypedNumber(trimmed);
     if (!value) return false;
     const QModelIndex source = pointFilter_->mapToSource(pointFilter_->index(gridRow, 0));
     if (!source.isValid()) return false;
@@ -605,7 +614,8 @@ void TFormNormCurve::InterPolateButtonClick() {
     const int production = points_.fieldIndex(kProduction);
     std::vector<double> values;
     values.reserve(size_t(points_.recordCount()));
-    for (int row = 0; row < points_.recordCount(); ++row) values.push_back(points_.valueAt(row, production).toDouble());
+    for (int row = 0; row < points_.recordCount(); ++row)
+        values.push_back(points_.valueAt(row, production).toDouble());
     const std::vector<int> changed = curves::interpolateZeroGaps(values);
     for (int row : changed) setProduction(row, values[size_t(row)]);
     if (changed.empty()) return;
@@ -653,7 +663,8 @@ bool TFormNormCurve::ApplyButtonClick() {
     if (!ok) {
         if (connection && connection->inTransaction()) connection->rollback();
         // The edits stay held for another try.
-        context_.prompts().message(ui::Icon::Error, text(kApplyFailed) + QStringLiteral("\n") + error, caption_);
+        context_.prompts().message(ui::Icon::Error, text(kApplyFailed) + QStringLiteral("\n") + error,
+                                   caption_);
         SetButtonState(wasOn);
         return false;
     }
@@ -708,8 +719,8 @@ void TFormNormCurve::reject() {
 
 bool TFormNormCurve::titleTaken(const QString& title, int exceptId) {
     db::Command command;
-    command.text = QStringLiteral("SELECT * FROM TNormCurve WHERE NormCurveTitle='") + db::QuoteSqlText(title) +
-                   QStringLiteral("'");
+    command.text = QStringLiteral("SELECT * FROM TNormCurve WHERE NormCurveTitle='") +
+                   db::QuoteSqlText(title) + QStringLiteral("'");
     const db::Result result = context_.Database().execute(command);
     if (!result.ok() || result.resultSets.empty()) return false;
     for (const db::Row& row : result.resultSets[0].rows)
@@ -803,7 +814,8 @@ void TFormNormCurve::ChangeButtonClick() {
     curves_.edit();
     curves_.setValue(QStringLiteral("NormCurveTitle"), values.title);
     curves_.setValue(QStringLiteral("NormCurveDescription"), values.description);
-    curves_.setValue(QStringLiteral("NormCurveAirDensity"), ui::readTypedNumber(values.airDensity).value_or(1.225));
+    curves_.setValue(QStringLiteral("NormCurveAirDensity"),
+                     ui::readTypedNumber(values.airDensity).value_or(1.225));
     curves_.setValue(QStringLiteral("NormCurveLocked"), values.locked ? 1 : 0);
     if (withTypes_) curves_.setValue(QStringLiteral("NormCurveTypeId"), values.typeIndex + 1);
     curves_.setValue(QStringLiteral("NormCurveCutInWindSpeed"), speed(values.cutIn));
@@ -825,12 +837,14 @@ void TFormNormCurve::DeleteButtonClick() {
     const auto restore = [this] { SetButtonState(true); };
     if (!mayChangeCurve() || !SaveOffer()) return restore();
     if (context_.prompts().question(ui::Icon::Question, text(kDeleteQuestion), caption_,
-                                    ui::Button::Ok | ui::Button::Cancel, ui::Button::Cancel) != ui::Button::Ok)
+                                    ui::Button::Ok | ui::Button::Cancel,
+                                    ui::Button::Cancel) != ui::Button::Ok)
         return restore();
     for (const char* table : {"TParkUnit", "TParkUnit_TReportProfile"}) {
         db::Command command;
-        command.text =
-            QStringLiteral("SELECT NormCurveId FROM %1 WHERE NormCurveId=%2").arg(QLatin1String(table)).arg(curveId_);
+        command.text = QStringLiteral("SELECT NormCurveId FROM %1 WHERE NormCurveId=%2")
+                           .arg(QLatin1String(table))
+                           .arg(curveId_);
         const db::Result result = context_.Database().execute(command);
         if (!result.ok() || (!result.resultSets.empty() && !result.resultSets[0].rows.empty())) {
             context_.prompts().message(ui::Icon::Warning, text(kCurveInUse), caption_);

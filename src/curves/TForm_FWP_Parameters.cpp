@@ -49,7 +49,8 @@ void TForm_FWP_Parameters::buildUi() {
         Formulas[g] = new QLabel(QStringLiteral("f(x) = ax\u00b3 + bx\u00b2 + cx + d"), GroupBox1);
         column->addWidget(Formulas[g]);
         auto* form = new QFormLayout;
-        for (int i = ranges[g].first; i <= ranges[g].second; ++i) form->addRow(Labels[size_t(i)], Edits[size_t(i)]);
+        for (int i = ranges[g].first; i <= ranges[g].second; ++i)
+            form->addRow(Labels[size_t(i)], Edits[size_t(i)]);
         column->addLayout(form);
         column->addStretch();
         columns->addLayout(column);
@@ -77,9 +78,11 @@ void TForm_FWP_Parameters::setCaptions() {
     setWindowTitle(texts.profile(kFreeWindDialog));
     GroupBox1->setTitle(u' ' + texts.profile(kFreeWindGroup) + u' ');
     Labels[0]->setText(texts.profile(kFreeWindTitle));
-    for (int i = 1; i < curves::kFreeWindBoxes; ++i) Labels[size_t(i)]->setText(texts.profile(kFreeWindFirstLabel + i - 1));
+    for (int i = 1; i < curves::kFreeWindBoxes; ++i)
+        Labels[size_t(i)]->setText(texts.profile(kFreeWindFirstLabel + i - 1));
     LabelStop->setText(texts.profile(kFreeWindStop));
-    for (int i = 0; i < curves::kFreeWindBoxes; ++i) ui::nameAfter(Edits[size_t(i)], Labels[size_t(i)]->text());
+    for (int i = 0; i < curves::kFreeWindBoxes; ++i)
+        ui::nameAfter(Edits[size_t(i)], Labels[size_t(i)]->text());
     ButtonOK->setText(texts.profile(kOK));
     ButtonCancel->setText(texts.profile(kCancel));
 }
@@ -120,7 +123,8 @@ void TForm_FWP_Parameters::ButtonOKClick() {
         case curves::FreeWindProblem::ParameterCZero: message = texts.profile(kParameterCZero); break;
         case curves::FreeWindProblem::TitleMissing: message = texts.profile(kFreeWindTitleMissing); break;
         default:
-            message = texts.profile(kBoxNotANumber).arg(QString(Labels[size_t(check.box)]->text()).remove(u'&'));
+            message =
+                texts.profile(kBoxNotANumber).arg(QString(Labels[size_t(check.box)]->text()).remove(u'&'));
             break;
     }
     context_.prompts().message(ui::Icon::Error, message, texts.profile(kErrorCaption));

@@ -1,13 +1,13 @@
 // The main window's commands and the list operations they share.
 
 #include "app/AppContext.h"
-#include "curves/TFormFWPTable.h"
-#include "curves/TFormNormCurve.h"
 #include "categorization/TFormCatagoryAllocation.h"
 #include "categorization/TFormCatagorySelect.h"
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormSelectCategorizationType.h"
+#include "curves/TFormFWPTable.h"
+#include "curves/TFormNormCurve.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormValidation.h"
@@ -211,7 +211,8 @@ void TFormSQLProfileAdministrator::ActionValidationParameterEditorExecute() {
 void TFormSQLProfileAdministrator::ActionNormCurveEditorExecute() {
     if (!NormCurve.isEnabled() || !dialogs_.normCurve) return;
     runCommand([this] {
-        if (dialogs_.normCurve->Execute() == TFormNormCurve::kResultInUse) MarkRegenerationPending(current_.ProfileId);
+        if (dialogs_.normCurve->Execute() == TFormNormCurve::kResultInUse)
+            MarkRegenerationPending(current_.ProfileId);
     });
 }
 

@@ -38,8 +38,9 @@ void TFormWeibull::buildUi() {
     LabelFormula = new QLabel(GroupBox1);
     LabelFormula->setObjectName(QStringLiteral("LabelFormula"));
     LabelFormula->setTextFormat(Qt::RichText);
-    LabelFormula->setText(QStringLiteral("f(x) = k &middot; c<sup>-k</sup> &middot; x<sup>k-1</sup> &middot; "
-                                         "e<sup>-(x/c)<sup>k</sup></sup> &middot; Y"));
+    LabelFormula->setText(
+        QStringLiteral("f(x) = k &middot; c<sup>-k</sup> &middot; x<sup>k-1</sup> &middot; "
+                       "e<sup>-(x/c)<sup>k</sup></sup> &middot; Y"));
     // Only digits and a decimal mark can be typed; the key filter of the boxes.
     auto* keys = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.,]*")), this);
     const auto makeEdit = [&](const char* name) {

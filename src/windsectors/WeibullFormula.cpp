@@ -16,7 +16,8 @@ double weibullValue(double x, const WeibullParameters& p) {
 }
 
 std::optional<WeibullParameters> readWeibullParameters(const QString& c, const QString& k, const QString& y) {
-    const std::optional<double> values[] = {ui::readTypedNumber(c), ui::readTypedNumber(k), ui::readTypedNumber(y)};
+    const std::optional<double> values[] = {ui::readTypedNumber(c), ui::readTypedNumber(k),
+                                            ui::readTypedNumber(y)};
     for (const auto& value : values)
         if (!value || *value <= 0.0) return std::nullopt;
     return WeibullParameters{*values[0], *values[1], *values[2]};

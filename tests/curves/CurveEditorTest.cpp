@@ -104,7 +104,8 @@ protected:
     double held(double speed) {
         db::DataSet& points = editor.points();
         for (int row = 0; row < points.recordCount(); ++row)
-            if (std::abs(points.valueAt(row, 0).toDouble() - speed) < 1e-9) return points.valueAt(row, 1).toDouble();
+            if (std::abs(points.valueAt(row, 0).toDouble() - speed) < 1e-9)
+                return points.valueAt(row, 1).toDouble();
         return -1;
     }
     QVariant stored(const QString& sql) { return database_->scalar(sql); }
@@ -112,7 +113,8 @@ protected:
     void addCurve(const QString& title, const QString& cutIn, int typeIndex = 0) {
         WhenShown fill(properties, [&] {
             properties.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(title);
-            properties.findChild<QComboBox*>(QStringLiteral("ComboBoxNormCurveType"))->setCurrentIndex(typeIndex);
+            properties.findChild<QComboBox*>(QStringLiteral("ComboBoxNormCurveType"))
+                ->setCurrentIndex(typeIndex);
             properties.findChild<QLineEdit*>(QStringLiteral("EditCutIn"))->setText(cutIn);
             properties.findChild<QLineEdit*>(QStringLiteral("EditCutOut"))->setText(QStringLiteral("25,5"));
             properties.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
@@ -139,16 +141,18 @@ TEST_F(CurveEditor, NewCurveTypedPastedInterpolatedAndAppliedInOneGo) {
     open();
     addCurve(QStringLiteral("O'Brien test curve"), QString());
     QLocale::setDefault(previous);
-    const QString id = stored("SELECT NormCurveId FROM TNormCurve WHERE NormCurveTitle = 'O''Brien test curve'")
-                           .toString();
+    const QString id =
+        stored("SELECT NormCurveId FROM TNormCurve WHERE NormCurveTitle = 'O''Brien test curve'").toString();
     ASSERT_FALSE(id.isEmpty());
     EXPECT_EQ(editor.currentCurveId(), id.toInt());
-    EXPECT_EQ(stored("SELECT count(*) || '|' || min(NormCurveDataWindSpeed) || '|' || max(NormCurveDataWindSpeed) "
-                     "|| '|' || typeof(c.NormCurveCutInWindSpeed) || '|' || c.NormCurveCutOutWindSpeed || '|' || "
-                     "c.NormCurveAirDensity FROM TNormCurveData d JOIN TNormCurve c USING (NormCurveId) "
-                     "WHERE NormCurveId = " + id)
-                  .toString(),
-              QStringLiteral("401|0.0|40.0|null|25.5|1.225"));
+    EXPECT_EQ(
+        stored("SELECT count(*) || '|' || min(NormCurveDataWindSpeed) || '|' || max(NormCurveDataWindSpeed) "
+               "|| '|' || typeof(c.NormCurveCutInWindSpeed) || '|' || c.NormCurveCutOutWindSpeed || '|' || "
+               "c.NormCurveAirDensity FROM TNormCurveData d JOIN TNormCurve c USING (NormCurveId) "
+               "WHERE NormCurveId = " +
+               id)
+            .toString(),
+        QStringLiteral("401|0.0|40.0|null|25.5|1.225"));
 
     // The same title again is refused with 141, and nothing is added.
     prompts.allowMessages();
@@ -170,7 +174,8 @@ TEST_F(CurveEditor, NewCurveTypedPastedInterpolatedAndAppliedInOneGo) {
     EXPECT_EQ(held(0.5), 1.0);
     EXPECT_EQ(held(6.0), 0.0);
     // Nothing reaches the database before Apply.
-    EXPECT_EQ(stored("SELECT sum(NormCurveDataProduction) FROM TNormCurveData WHERE NormCurveId = " + id).toDouble(),
+    EXPECT_EQ(stored("SELECT sum(NormCurveDataProduction) FROM TNormCurveData WHERE NormCurveId = " + id)
+                  .toDouble(),
               0.0);
 
     press("InterPolateButton");
@@ -178,14 +183,19 @@ TEST_F(CurveEditor, NewCurveTypedPastedInterpolatedAndAppliedInOneGo) {
     EXPECT_DOUBLE_EQ(held(3.0), 30.0);
     press("ApplyButton");
     EXPECT_FALSE(editor.isDirty());
-    EXPECT_EQ(stored("SELECT group_concat(NormCurveDataProduction, ';') FROM (SELECT NormCurveDataProduction FROM "
-                     "TNormCurveData WHERE NormCurveId = " + id +
-                     " AND NormCurveDataWindSpeed IN (0.5, 1.0, 2.0, 3.0, 4.0, 5.0) ORDER BY NormCurveDataWindSpeed)")
-                  .toString(),
-              QStringLiteral("1.0;10.0;20.0;30.0;40.0;0.0"));
+    EXPECT_EQ(
+        stored(
+            "SELECT group_concat(NormCurveDataProduction, ';') FROM (SELECT NormCurveDataProduction FROM "
+            "TNormCurveData WHERE NormCurveId = " +
+            id +
+            " AND NormCurveDataWindSpeed IN (0.5, 1.0, 2.0, 3.0, 4.0, 5.0) ORDER BY NormCurveDataWindSpeed)")
+            .toString(),
+        QStringLiteral("1.0;10.0;20.0;30.0;40.0;0.0"));
     // No other curve's point changed: the write keyed on curve and speed.
     EXPECT_EQ(stored("SELECT count(*) FROM TNormCurveData WHERE NormCurveDataWindSpeed = 2.0 AND "
-                     "NormCurveDataProduction = 20").toInt(), 1);
+                     "NormCurveDataProduction = 20")
+                  .toInt(),
+              1);
     ASSERT_EQ(editor.series()->count(), 401);
     EXPECT_DOUBLE_EQ(editor.series()->at(20).y(), 20.0);
     EXPECT_DOUBLE_EQ(editor.productionAxis()->max(), 40.0 * double(1.05f));
@@ -208,7 +218,8 @@ TEST_F(CurveEditor, LockSaveOfferAndResults) {
     click(QStringLiteral("WT 2300/82 power curve"));
     type(10.0, QStringLiteral("1"));
     WhenShown describe(properties, [&] {
-        properties.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->setPlainText(QStringLiteral("changed"));
+        properties.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
+            ->setPlainText(QStringLiteral("changed"));
         properties.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
     });
     prompts.answer(ui::Button::Yes);  // the save offer before Edit: the typed point goes first
@@ -218,19 +229,22 @@ TEST_F(CurveEditor, LockSaveOfferAndResults) {
     type(11.0, QStringLiteral("2"));
     prompts.answer(ui::Button::No);
     click(QStringLiteral("WT 3000/101 power curve"));
-    EXPECT_EQ(stored("SELECT NormCurveDescription FROM TNormCurve WHERE NormCurveTitle = 'WT 2300/82 power curve'")
-                  .toString(),
-              QStringLiteral("Manufacturer's power curve at standard air density."));
-    EXPECT_NE(stored("SELECT NormCurveDataProduction FROM TNormCurveData d JOIN TNormCurve c USING (NormCurveId) "
-                     "WHERE NormCurveTitle = 'WT 2300/82 power curve' AND NormCurveDataWindSpeed = 11.0")
-                  .toDouble(),
-              2.0);
+    EXPECT_EQ(
+        stored("SELECT NormCurveDescription FROM TNormCurve WHERE NormCurveTitle = 'WT 2300/82 power curve'")
+            .toString(),
+        QStringLiteral("Manufacturer's power curve at standard air density."));
+    EXPECT_NE(
+        stored("SELECT NormCurveDataProduction FROM TNormCurveData d JOIN TNormCurve c USING (NormCurveId) "
+               "WHERE NormCurveTitle = 'WT 2300/82 power curve' AND NormCurveDataWindSpeed = 11.0")
+            .toDouble(),
+        2.0);
     EXPECT_FALSE(editor.isDirty());
     EXPECT_FALSE(editor.curves().hasChanges());
 
     // Delete of a curve that only the park (no profile) uses is refused with 144.
-    database_->exec(QStringLiteral("UPDATE TParkUnit SET NormCurveId = (SELECT NormCurveId FROM TNormCurve WHERE "
-                                   "NormCurveTitle = 'WT 3000/101 noise reduced curve') WHERE ParkUnitId = 1"));
+    database_->exec(
+        QStringLiteral("UPDATE TParkUnit SET NormCurveId = (SELECT NormCurveId FROM TNormCurve WHERE "
+                       "NormCurveTitle = 'WT 3000/101 noise reduced curve') WHERE ParkUnitId = 1"));
     click(QStringLiteral("WT 3000/101 noise reduced curve"));
     prompts.answer(ui::Button::Ok);
     press("DeleteButton");

@@ -13,8 +13,9 @@ TEST(TypedNumbers, ReadsEitherDecimalMarkAndRefusesTheRest) {
     struct Case {
         const char* text;
         std::optional<double> expected;
-    } cases[] = {{"12,5", 12.5}, {"12.5", 12.5}, {" 0.0 ", 0.0}, {"", std::nullopt}, {".", std::nullopt},
-                 {"1,5,0", std::nullopt}, {"abc", std::nullopt}, {"inf", std::nullopt}, {"-3", -3.0}};
+    } cases[] = {{"12,5", 12.5},        {"12.5", 12.5},        {" 0.0 ", 0.0},
+                 {"", std::nullopt},    {".", std::nullopt},   {"1,5,0", std::nullopt},
+                 {"abc", std::nullopt}, {"inf", std::nullopt}, {"-3", -3.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ui::readTypedNumber(QString::fromUtf8(c.text)), c.expected);
@@ -88,9 +89,10 @@ TEST(CurveNumbers, InsertCallWritesPointsAndQuotesWhateverTheLocale) {
     for (const QLocale& locale : {QLocale(QLocale::German), QLocale(QLocale::English)}) {
         SCOPED_TRACE(locale.name().toStdString());
         QLocale::setDefault(locale);
-        EXPECT_EQ(curves::defaultCurveInsertCall(curve),
-                  QStringLiteral("DCE_SP_InsertDefaultNormCurveData 'Type ''A'' 2 MW','No Description ',1.225,0.0,"
-                                 "0.0,401,0.1,0, 3.5, NULL, 2"));
+        EXPECT_EQ(
+            curves::defaultCurveInsertCall(curve),
+            QStringLiteral("DCE_SP_InsertDefaultNormCurveData 'Type ''A'' 2 MW','No Description ',1.225,0.0,"
+                           "0.0,401,0.1,0, 3.5, NULL, 2"));
     }
     QLocale::setDefault(previous);
 }

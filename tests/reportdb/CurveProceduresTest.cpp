@@ -27,33 +27,40 @@ protected:
 TempDatabase* CurveProcedures::database_ = nullptr;
 
 TEST_F(CurveProcedures, DefaultCurveHasExactTenthsAndNullSpeeds) {
-    ASSERT_TRUE(run(*connection, "DCE_SP_InsertDefaultNormCurveData 'It''s new','No Description ',1.180,0.0,0.0,"
-                                 "401,0.1,1, NULL, 24.5, 2")
+    ASSERT_TRUE(run(*connection,
+                    "DCE_SP_InsertDefaultNormCurveData 'It''s new','No Description ',1.180,0.0,0.0,"
+                    "401,0.1,1, NULL, 24.5, 2")
                     .ok());
     const QString id = one("SELECT NormCurveId FROM TNormCurve WHERE NormCurveTitle = 'It''s new'");
-    EXPECT_EQ(one("SELECT NormCurveAirDensity || '|' || NormCurveLocked || '|' || "
-                  "typeof(NormCurveCutInWindSpeed) || '|' || NormCurveCutOutWindSpeed || '|' || NormCurveTypeId "
-                  "FROM TNormCurve WHERE NormCurveId = " + id),
-              QStringLiteral("1.18|1|null|24.5|2"));
+    EXPECT_EQ(
+        one("SELECT NormCurveAirDensity || '|' || NormCurveLocked || '|' || "
+            "typeof(NormCurveCutInWindSpeed) || '|' || NormCurveCutOutWindSpeed || '|' || NormCurveTypeId "
+            "FROM TNormCurve WHERE NormCurveId = " +
+            id),
+        QStringLiteral("1.18|1|null|24.5|2"));
     // Every tenth is found by its literal value, as a paste looks it up.
-    EXPECT_EQ(one("SELECT count(*) FROM TNormCurveData WHERE NormCurveId = " + id +
-                  " AND NormCurveDataProduction = 0 AND NormCurveDataWindSpeed IN (0.0, 0.3, 0.7, 12.9, 40.0)"),
-              QStringLiteral("5"));
-    EXPECT_EQ(one("SELECT count(*) || '|' || max(NormCurveDataWindSpeed) FROM TNormCurveData WHERE NormCurveId = " +
-                  id),
-              QStringLiteral("401|40.0"));
+    EXPECT_EQ(
+        one("SELECT count(*) FROM TNormCurveData WHERE NormCurveId = " + id +
+            " AND NormCurveDataProduction = 0 AND NormCurveDataWindSpeed IN (0.0, 0.3, 0.7, 12.9, 40.0)"),
+        QStringLiteral("5"));
+    EXPECT_EQ(
+        one("SELECT count(*) || '|' || max(NormCurveDataWindSpeed) FROM TNormCurveData WHERE NormCurveId = " +
+            id),
+        QStringLiteral("401|40.0"));
 
     // A title in use is refused and adds nothing.
     const QString before = snapshot(*connection, {QStringLiteral("TNormCurve")});
-    EXPECT_FALSE(run(*connection, "DCE_SP_InsertDefaultNormCurveData 'It''s new','',1.225,0.0,0.0,401,0.1,0, "
-                                  "NULL, NULL, 1")
+    EXPECT_FALSE(run(*connection,
+                     "DCE_SP_InsertDefaultNormCurveData 'It''s new','',1.225,0.0,0.0,401,0.1,0, "
+                     "NULL, NULL, 1")
                      .ok());
     EXPECT_EQ(snapshot(*connection, {QStringLiteral("TNormCurve")}), before);
 }
 
 TEST_F(CurveProcedures, DeleteAndInUseFollowTheReferences) {
-    ASSERT_TRUE(run(*connection, "DCE_SP_InsertDefaultNormCurveData 'Spare','',1.225,0.0,0.0,11,0.1,0, 3.0, "
-                                 "25.0, 1")
+    ASSERT_TRUE(run(*connection,
+                    "DCE_SP_InsertDefaultNormCurveData 'Spare','',1.225,0.0,0.0,11,0.1,0, 3.0, "
+                    "25.0, 1")
                     .ok());
     const QString spare = one("SELECT NormCurveId FROM TNormCurve WHERE NormCurveTitle = 'Spare'");
     const QString used = one("SELECT min(NormCurveId) FROM TParkUnit_TReportProfile");
@@ -64,7 +71,8 @@ TEST_F(CurveProcedures, DeleteAndInUseFollowTheReferences) {
     for (const Case& c : cases) {
         const db::Result result = run(*connection, "DCE_SP_IsNormCurveIdInUse " + c.curve);
         ASSERT_TRUE(result.ok());
-        EXPECT_EQ(result.resultSets.at(0).rows.at(0).at(0).toInt() > 0, c.inUse == 1) << c.curve.toStdString();
+        EXPECT_EQ(result.resultSets.at(0).rows.at(0).at(0).toInt() > 0, c.inUse == 1)
+            << c.curve.toStdString();
     }
     // Used by a park unit only: still refused.
     query(*connection, "UPDATE TParkUnit SET NormCurveId = " + spare + " WHERE ParkUnitId = 1");
@@ -93,14 +101,16 @@ TEST_F(CurveProcedures, FreeWindParameterSetsListCountAndDelete) {
     const QString count = "EXEC WMS_SP_CRQ_CountFreeWindParameterRelations @FreeWindParameterId = " + used;
     EXPECT_EQ(run(*connection, count).resultSets.at(0).rows.at(0).at(0).toInt(), 3);
     const int process = createProcess(*connection, QStringLiteral("DeletingFreeWindParameters"));
-    ASSERT_TRUE(run(*connection, QStringLiteral("WMS_SP_CRQ_DeleteFreeWindParameter @FreeWindParameterId = %1, "
-                                                "@ProcessId = %2")
-                                     .arg(used)
-                                     .arg(process))
-                    .ok());
+    ASSERT_TRUE(
+        run(*connection, QStringLiteral("WMS_SP_CRQ_DeleteFreeWindParameter @FreeWindParameterId = %1, "
+                                        "@ProcessId = %2")
+                             .arg(used)
+                             .arg(process))
+            .ok());
     EXPECT_EQ(processStatus(*connection, process).toInt(), 0);
     EXPECT_EQ(run(*connection, count).resultSets.at(0).rows.at(0).at(0).toInt(), 0);
-    EXPECT_EQ(one("SELECT count(*) FROM TFreeWindParameter WHERE FreeWindParameterId = " + used), QStringLiteral("0"));
+    EXPECT_EQ(one("SELECT count(*) FROM TFreeWindParameter WHERE FreeWindParameterId = " + used),
+              QStringLiteral("0"));
     EXPECT_FALSE(run(*connection, "WMS_SP_CRQ_DeleteFreeWindParameter @FreeWindParameterId = " + used).ok());
 }
 

@@ -25,16 +25,16 @@ struct Curve {
 };
 
 constexpr Curve kCurves[] = {
-    {"WT 2300/82 power curve", "Manufacturer's power curve at standard air density.", 1, 3.0, 25.0, 2300, 13.0,
-     false},
-    {"WT 3000/101 power curve", "Manufacturer's power curve at standard air density.", 1, 3.0, 22.5, 3000, 12.5,
-     false},
-    {"Hollow Ridge wind distribution", "Weibull distribution of the site's long-term wind.", 2, 0.0, 0.0, 0, 0,
-     false},
+    {"WT 2300/82 power curve", "Manufacturer's power curve at standard air density.", 1, 3.0, 25.0, 2300,
+     13.0, false},
+    {"WT 3000/101 power curve", "Manufacturer's power curve at standard air density.", 1, 3.0, 22.5, 3000,
+     12.5, false},
+    {"Hollow Ridge wind distribution", "Weibull distribution of the site's long-term wind.", 2, 0.0, 0.0, 0,
+     0, false},
     {"WT 2300/82 certified power curve", "Measured power curve of the type certificate.", 1, 3.5, 25.0, 2300,
      13.5, true},
-    {"WT 3000/101 noise reduced curve", "Power curve of the noise reduced mode, not in use.", 1, 3.0, 22.5, 2600,
-     12.0, false},
+    {"WT 3000/101 noise reduced curve", "Power curve of the noise reduced mode, not in use.", 1, 3.0, 22.5,
+     2600, 12.0, false},
 };
 constexpr int kPointCount = 401;  // 0.0 to 40.0 m/s in tenths
 
@@ -42,8 +42,8 @@ constexpr int kPointCount = 401;  // 0.0 to 40.0 m/s in tenths
 // speed with a rounded knee, rated output up to cut-out, nothing beyond.
 double powerAt(const Curve& c, double speed) {
     if (speed < c.cutIn || speed > c.cutOut) return 0.0;
-    const double share = (std::pow(speed, 3) - std::pow(c.cutIn, 3)) /
-                         (std::pow(c.ratedSpeed, 3) - std::pow(c.cutIn, 3));
+    const double share =
+        (std::pow(speed, 3) - std::pow(c.cutIn, 3)) / (std::pow(c.ratedSpeed, 3) - std::pow(c.cutIn, 3));
     const double knee = 1.0 - std::exp(-4.0 * std::max(0.0, share));
     return std::round(std::min(1.0, knee / (1.0 - std::exp(-4.0))) * c.rated * 10.0) / 10.0;
 }
@@ -76,12 +76,13 @@ const char* const kSectorGroups[] = {"North row wake sectors", "Ridge turbulence
 void addUnitReferences(Builder& b) {
     std::vector<int> curveIds;
     for (const Curve& curve : kCurves) {
-        b.context.exec(QStringLiteral("INSERT INTO TNormCurve (NormCurveTitle, NormCurveDescription, "
-                                      "NormCurveCutInWindSpeed, NormCurveCutOutWindSpeed, NormCurveTypeId, "
-                                      "NormCurveLocked) VALUES (?, ?, ?, ?, ?, ?)"),
-                       {QString::fromLatin1(curve.title), QString::fromLatin1(curve.description),
-                        curve.type == 1 ? QVariant(curve.cutIn) : QVariant(),
-                        curve.type == 1 ? QVariant(curve.cutOut) : QVariant(), curve.type, curve.locked ? 1 : 0});
+        b.context.exec(
+            QStringLiteral("INSERT INTO TNormCurve (NormCurveTitle, NormCurveDescription, "
+                           "NormCurveCutInWindSpeed, NormCurveCutOutWindSpeed, NormCurveTypeId, "
+                           "NormCurveLocked) VALUES (?, ?, ?, ?, ?, ?)"),
+            {QString::fromLatin1(curve.title), QString::fromLatin1(curve.description),
+             curve.type == 1 ? QVariant(curve.cutIn) : QVariant(),
+             curve.type == 1 ? QVariant(curve.cutOut) : QVariant(), curve.type, curve.locked ? 1 : 0});
         const int curveId = int(b.context.lastInsertId());
         curveIds.push_back(curveId);
         for (int i = 0; i < kPointCount; ++i) {

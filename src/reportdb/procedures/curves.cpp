@@ -24,7 +24,8 @@ constexpr int kListFreeWindParameters = 1;
 ProcedureResult insertDefaultNormCurveData(ProcedureContext& context, const Arguments& args) {
     const QString title = args.toString(QStringLiteral("@Title")).trimmed();
     if (title.isEmpty()) throw SqlError(QStringLiteral("A reference curve needs a title"));
-    if (!context.scalar(QStringLiteral("SELECT 1 FROM TNormCurve WHERE NormCurveTitle = ?"), {title}).isNull())
+    if (!context.scalar(QStringLiteral("SELECT 1 FROM TNormCurve WHERE NormCurveTitle = ?"), {title})
+             .isNull())
         throw SqlError(QStringLiteral("A reference curve titled '%1' exists already").arg(title));
     const int count = args.toInt(QStringLiteral("@PointCount"));
     if (count < 0 || count > kMaxPointCount)
@@ -33,16 +34,19 @@ ProcedureResult insertDefaultNormCurveData(ProcedureContext& context, const Argu
     if (!type.isNull() && type.toInt() != 1 && type.toInt() != 2)
         throw SqlError(QStringLiteral("%1 is not a reference curve type").arg(type.toInt()));
     const QVariant airDensity = args.value(QStringLiteral("@AirDensity"));
-    context.exec(QStringLiteral("INSERT INTO TNormCurve (NormCurveTitle, NormCurveDescription, NormCurveAirDensity, "
-                                "NormCurveLocked, NormCurveCutInWindSpeed, NormCurveCutOutWindSpeed, "
-                                "NormCurveTypeId) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                 {title, args.value(QStringLiteral("@Description")), airDensity.isNull() ? QVariant(1.225) : airDensity,
-                  args.toBool(QStringLiteral("@Locked")) ? 1 : 0, args.value(QStringLiteral("@CutInWindSpeed")),
-                  args.value(QStringLiteral("@CutOutWindSpeed")), type});
+    context.exec(
+        QStringLiteral("INSERT INTO TNormCurve (NormCurveTitle, NormCurveDescription, NormCurveAirDensity, "
+                       "NormCurveLocked, NormCurveCutInWindSpeed, NormCurveCutOutWindSpeed, "
+                       "NormCurveTypeId) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        {title, args.value(QStringLiteral("@Description")),
+         airDensity.isNull() ? QVariant(1.225) : airDensity, args.toBool(QStringLiteral("@Locked")) ? 1 : 0,
+         args.value(QStringLiteral("@CutInWindSpeed")), args.value(QStringLiteral("@CutOutWindSpeed")),
+         type});
     const long long curveId = context.lastInsertId();
     const long long first = std::llround(args.toDouble(QStringLiteral("@FirstWindSpeed")) * 10.0);
     const long long step = std::llround(args.toDouble(QStringLiteral("@WindSpeedStep")) * 10.0);
-    if (count > 1 && step <= 0) throw SqlError(QStringLiteral("The wind speed step must be at least 0.1 m/s"));
+    if (count > 1 && step <= 0)
+        throw SqlError(QStringLiteral("The wind speed step must be at least 0.1 m/s"));
     const double production = args.toDouble(QStringLiteral("@Production"));
     for (int i = 0; i < count; ++i)
         context.exec(QStringLiteral("INSERT INTO TNormCurveData (NormCurveId, NormCurveDataWindSpeed, "
@@ -59,8 +63,9 @@ ProcedureResult insertDefaultNormCurveData(ProcedureContext& context, const Argu
 ProcedureResult deleteNormCurveData(ProcedureContext& context, const Arguments& args) {
     const int curveId = args.toInt(QStringLiteral("@NormCurveId"));
     const QVariant users = context.scalar(
-        QStringLiteral("SELECT (SELECT count(*) FROM TParkUnit WHERE NormCurveId = ?1) + (SELECT count(*) FROM "
-                       "TParkUnit_TReportProfile WHERE NormCurveId = ?1)"),
+        QStringLiteral(
+            "SELECT (SELECT count(*) FROM TParkUnit WHERE NormCurveId = ?1) + (SELECT count(*) FROM "
+            "TParkUnit_TReportProfile WHERE NormCurveId = ?1)"),
         {curveId});
     if (users.toInt() > 0) throw SqlError(QStringLiteral("The reference curve %1 is in use").arg(curveId));
     context.exec(QStringLiteral("DELETE FROM TNormCurveData WHERE NormCurveId = ?"), {curveId});
@@ -74,7 +79,8 @@ ProcedureResult deleteNormCurveData(ProcedureContext& context, const Arguments& 
 ProcedureResult isNormCurveIdInUse(ProcedureContext& context, const Arguments& args) {
     ProcedureResult result;
     result.resultSets.push_back(context.query(
-        QStringLiteral("SELECT count(*) AS NormCurveIdInUse FROM TParkUnit_TReportProfile WHERE NormCurveId = ?"),
+        QStringLiteral(
+            "SELECT count(*) AS NormCurveIdInUse FROM TParkUnit_TReportProfile WHERE NormCurveId = ?"),
         {args.toInt(QStringLiteral("@NormCurveId"))}));
     return result;
 }
@@ -86,8 +92,8 @@ ProcedureResult doToFreeWindParameter(ProcedureContext& context, const Arguments
     if (action != kListFreeWindParameters)
         throw SqlError(QStringLiteral("%1 is not an action on free wind parameters").arg(action));
     ProcedureResult result;
-    result.resultSets.push_back(context.query(
-        QStringLiteral("SELECT * FROM TFreeWindParameter ORDER BY FreeWindParameterTitle, FreeWindParameterId")));
+    result.resultSets.push_back(context.query(QStringLiteral(
+        "SELECT * FROM TFreeWindParameter ORDER BY FreeWindParameterTitle, FreeWindParameterId")));
     return result;
 }
 
@@ -95,10 +101,10 @@ ProcedureResult doToFreeWindParameter(ProcedureContext& context, const Arguments
 // FreeWindParameterRelations, the unit configurations that use the set.
 ProcedureResult countFreeWindParameterRelations(ProcedureContext& context, const Arguments& args) {
     ProcedureResult result;
-    result.resultSets.push_back(
-        context.query(QStringLiteral("SELECT count(*) AS FreeWindParameterRelations FROM TParkUnit_TReportProfile "
-                                     "WHERE FreeWindParameterId = ?"),
-                      {args.toInt(QStringLiteral("@FreeWindParameterId"))}));
+    result.resultSets.push_back(context.query(
+        QStringLiteral("SELECT count(*) AS FreeWindParameterRelations FROM TParkUnit_TReportProfile "
+                       "WHERE FreeWindParameterId = ?"),
+        {args.toInt(QStringLiteral("@FreeWindParameterId"))}));
     return result;
 }
 
@@ -109,21 +115,24 @@ ProcedureResult deleteFreeWindParameter(ProcedureContext& context, const Argumen
     const int setId = args.toInt(QStringLiteral("@FreeWindParameterId"));
     ProcessReporter process = context.process(args);
     process.throwIfTerminated();
-    if (context.scalar(QStringLiteral("SELECT 1 FROM TFreeWindParameter WHERE FreeWindParameterId = ?"), {setId})
+    if (context
+            .scalar(QStringLiteral("SELECT 1 FROM TFreeWindParameter WHERE FreeWindParameterId = ?"), {setId})
             .isNull())
         throw SqlError(QStringLiteral("The free wind parameter set %1 does not exist").arg(setId));
     process.setRemaining(2);
     context.step(
         [&] {
-            context.exec(QStringLiteral("UPDATE TParkUnit_TReportProfile SET FreeWindParameterId = NULL WHERE "
-                                        "FreeWindParameterId = ?"),
-                         {setId});
+            context.exec(
+                QStringLiteral("UPDATE TParkUnit_TReportProfile SET FreeWindParameterId = NULL WHERE "
+                               "FreeWindParameterId = ?"),
+                {setId});
         },
         &process);
     process.setRemaining(1);
     context.step(
         [&] {
-            context.exec(QStringLiteral("DELETE FROM TFreeWindParameter WHERE FreeWindParameterId = ?"), {setId});
+            context.exec(QStringLiteral("DELETE FROM TFreeWindParameter WHERE FreeWindParameterId = ?"),
+                         {setId});
         },
         &process);
     process.setRemaining(0);
