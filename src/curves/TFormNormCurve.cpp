@@ -626,12 +626,15 @@ void TFormNormCurve::InterPolateButtonClick() {
 void TFormNormCurve::ButtonGenerateWeibullClick() {
     if (!pointsEditable() || typeIndex() != 1) return;
     if (weibull_.Execute() != TFormWeibull::kResultOk) return;
-    const windsectors::WeibullParameters parameters = weibull_.parameters();
+    GenerateWeibull(weibull_.parameters());
+}
+
+void TFormNormCurve::GenerateWeibull(const windsectors::WeibullParameters& parameters) {
+    if (!pointsEditable() || points_.recordCount() == 0) return;
     const int speed = points_.fieldIndex(kSpeed);
     // Every point is overwritten; the earlier values play no part.
     for (int row = 0; row < points_.recordCount(); ++row)
         setProduction(row, windsectors::weibullValue(points_.valueAt(row, speed).toDouble(), parameters));
-    if (points_.recordCount() == 0) return;
     markDirty();
     refreshChart();
 }

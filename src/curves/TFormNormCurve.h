@@ -5,6 +5,7 @@
 // held in the two data sets until Apply writes both in one transaction.
 
 #include "db/DataSet.h"
+#include "windsectors/WeibullFormula.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -75,6 +76,8 @@ public:
     void DeleteButtonClick();
     void InterPolateButtonClick();
     void ButtonGenerateWeibullClick();
+    // Overwrites every point of the current curve with the Weibull density.
+    void GenerateWeibull(const windsectors::WeibullParameters& parameters);
     bool ApplyButtonClick();
     void OkButtonClick();
     void CancelButtonClick();

@@ -105,11 +105,15 @@ void TFormWeibull::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-int TFormWeibull::Execute() {
+void TFormWeibull::Prepare() {
     Editc->setText(QStringLiteral("7"));
     Editk->setText(QStringLiteral("2"));
     EditYFactor->setText(QStringLiteral("100"));
     Editc->setFocus();
+}
+
+int TFormWeibull::Execute() {
+    Prepare();
     return exec();
 }
 

@@ -25,7 +25,9 @@ public:
 
     explicit TFormWeibull(app::AppContext& context, QWidget* parent = nullptr);
 
-    // Puts the defaults back and shows the dialog modally.
+    // Puts the defaults back.
+    void Prepare();
+    // Prepare, then show the dialog modally.
     int Execute();
     // The parameters as typed; valid after Execute returned kResultOk.
     windsectors::WeibullParameters parameters() const;

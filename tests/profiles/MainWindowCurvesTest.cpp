@@ -24,6 +24,7 @@ TEST(MainWindowCurves, InUseMarksTheCurrentProfileChangedSetsMarkAll) {
     ASSERT_TRUE(f.start());
     ASSERT_TRUE(f.select(kNorthRow));
     f.database.exec(QStringLiteral("UPDATE TReportProfile SET ReportProfileRegeneratePendingFlag = 0"));
+    f.prompts.allowMessages();
     struct Case {
         QDialog* window;
         const char* button;
