@@ -97,6 +97,15 @@ private:
     TFormNormCurve& window_;
 };
 
+// A stored number as the user reads and types it: the locale's decimal mark,
+// no group separator (it would not read back), every significant digit.
+QString number(const QVariant& value) {
+    if (value.isNull()) return {};
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value.toDouble(), 'g', 15);
+}
+
 }  // namespace
 
 TFormNormCurve::TFormNormCurve(app::AppContext& context, TFormCurveProperties& properties,
@@ -405,9 +414,6 @@ void TFormNormCurve::selectCurveRow() {
 }
 
 void TFormNormCurve::showCurveFields() {
-    const auto number = [](const QVariant& value) {
-        return value.isNull() ? QString() : QLocale().toString(value.toDouble());
-    };
     const bool any = curves_.isOpen() && curves_.currentRow() >= 0;
     locked_ = any && curves_.value(QStringLiteral("NormCurveLocked")).toInt() != 0;
     DBMemo1->setPlainText(any ? curves_.value(QStringLiteral("NormCurveDescription")).toString() : QString());
@@ -792,9 +798,6 @@ void TFormNormCurve::ChangeButtonClick() {
     SetButtonState(false);
     const auto restore = [this] { SetButtonState(true); };
     if (!mayChangeCurve() || !SaveOffer()) return restore();
-    const auto number = [](const QVariant& value) {
-        return value.isNull() ? QString() : QLocale().toString(value.toDouble());
-    };
     curves::CurveProperties current;
     current.title = curves_.value(QStringLiteral("NormCurveTitle")).toString();
     current.description = curves_.value(QStringLiteral("NormCurveDescription")).toString();

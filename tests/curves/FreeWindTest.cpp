@@ -81,10 +81,11 @@ protected:
             context.texts().load(slot, QLatin1String(file));
         context.windows().progress = &progress;
         bool done = false;
-        QObject::connect(&table, &TFormFWPTable::loaded, [&done] { done = true; });
+        const auto c = QObject::connect(&table, &TFormFWPTable::loaded, [&done] { done = true; });
         table.Prepare();
         table.show();
         ASSERT_TRUE(ui::waitUntil([&done] { return done; }, 5, 5000));
+        QObject::disconnect(c);
     }
     void TearDown() override { context.windows() = app::SharedWindows{}; }
     void press(const char* name) { table.findChild<QPushButton*>(QLatin1String(name))->click(); }
@@ -128,6 +129,7 @@ TEST_F(FreeWindWindow, AddEditAndRemoveASet) {
     EXPECT_EQ(table.sets().value(QStringLiteral("FreeWindParameterId")).toString(), id);
     WhenShown edit(dialog, [&] {
         dialog.box(0)->setText(QStringLiteral("Mast 2 renamed"));
+        dialog.box(9)->setText(QStringLiteral("2"));
         dialog.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
     });
     press("ButtonEdit");
