@@ -255,6 +255,22 @@ TEST_F(CurveEditor, LockSaveOfferAndResults) {
     EXPECT_EQ(editor.result(), TFormNormCurve::kResultInUse);
 }
 
+TEST_F(CurveEditor, AFailedApplyKeepsTheEdits) {
+    prompts.allowMessages();
+    open();
+    click(QStringLiteral("WT 3000/101 power curve"));
+    type(12.0, QStringLiteral("7"));
+    // Someone else changed the point meanwhile: nothing is written.
+    database_->exec(
+        QStringLiteral("UPDATE TNormCurveData SET NormCurveDataProduction = 1 WHERE "
+                       "NormCurveDataWindSpeed = 12.0 AND NormCurveId = (SELECT NormCurveId FROM "
+                       "TNormCurve WHERE NormCurveTitle = 'WT 3000/101 power curve')"));
+    press("ApplyButton");
+    EXPECT_EQ(prompts.recorded().back().icon, ui::Icon::Error);
+    EXPECT_TRUE(editor.isDirty());
+    EXPECT_EQ(held(12.0), 7.0);
+}
+
 TEST_F(CurveEditor, LockQuestionCancelUnticksAndLockedDetailsStayClosed) {
     curves::CurveProperties locked;
     locked.title = QStringLiteral("x");
