@@ -17,6 +17,10 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "contracts/TFormContractConfiguration.h"
 #include "contracts/TFormNonStandardContractConfiguration.h"
+#include "curves/TFormCurveProperties.h"
+#include "curves/TFormFWPTable.h"
+#include "curves/TFormNormCurve.h"
+#include "curves/TForm_FWP_Parameters.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
@@ -39,6 +43,7 @@
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
 #include "users/UserAdministration.h"
+#include "windsectors/TFormWeibull.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -73,6 +78,21 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         window->setDialogs(unitDialogs);
         return window;
     });
+    curveProperties = decltype(curveProperties)(
+        [this, parent] { return std::make_unique<TFormCurveProperties>(context, parent); });
+    weibull = decltype(weibull)([this, parent] { return std::make_unique<TFormWeibull>(context, parent); });
+    normCurve = decltype(normCurve)([this, parent] {
+        auto window = std::make_unique<TFormNormCurve>(context, *curveProperties, *weibull, parent);
+        // New curves are created behind the wait window.
+        window->setCommandRunner([this](const QString& sql, const QString& waitText, QString* error) {
+            util->ShowWait(waitText);
+            const bool ok = util->RunCommand(sql);
+            util->HideWait();
+            if (!ok && error) *error = util->lastError();
+            return ok;
+        });
+        return window;
+    });
     util = std::make_unique<TFormUtil>(context, parent);
     deselectedUnits =
         decltype(deselectedUnits)([parent] { return std::make_unique<TformDeselectedUnits>(parent); });
@@ -85,6 +105,10 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     rgsDialog = std::make_unique<TFormRGSDialog>(context, parent);
     puProgresser = decltype(puProgresser)(
         [this, parent] { return std::make_unique<TFormPUProgresser>(context, parent); });
+    freeWindParameters = decltype(freeWindParameters)(
+        [this, parent] { return std::make_unique<TForm_FWP_Parameters>(context, parent); });
+    freeWindTable = decltype(freeWindTable)(
+        [this, parent] { return std::make_unique<TFormFWPTable>(context, *freeWindParameters, parent); });
     closingWindow = std::make_unique<TFormXML>(context, parent);
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
@@ -145,6 +169,8 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.profileInput = profileInput;
     dialogs.unitProgresser = puProgresser;
     dialogs.contractConfiguration = contractConfiguration;
+    dialogs.normCurve = normCurve;
+    dialogs.freeWind = freeWindTable;
     mainWindow->setDialogs(dialogs);
 }
 
@@ -180,6 +206,8 @@ ApplicationWindows::~ApplicationWindows() {
     status.reset();
     closingWindow.reset();
     puProgresser.release();
+    freeWindTable.release();
+    freeWindParameters.release();
     rgsDialog.reset();
     validation.release();
     regenerateShadowData.release();
@@ -187,6 +215,9 @@ ApplicationWindows::~ApplicationWindows() {
     removePrompt.reset();
     deselectedUnits.release();
     util.reset();
+    normCurve.release();
+    weibull.release();
+    curveProperties.release();
     parkUnitConfig.release();
     categoryDetails.release();
     manageCategorySet.release();

@@ -46,6 +46,11 @@ class TFormSetOrganisation;
 class TForm_Input;
 class TFormContractConfiguration;
 class TFormNonStandardContractConfiguration;
+class TFormCurveProperties;
+class TFormWeibull;
+class TFormNormCurve;
+class TFormFWPTable;
+class TForm_FWP_Parameters;
 
 namespace users {
 class UserAdministration;
@@ -71,6 +76,9 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormManageCategorySet> manageCategorySet;
     ui::OnFirstUse<TFormCategoryDetails> categoryDetails;
     ui::OnFirstUse<TFormParkUnitConfig> parkUnitConfig;
+    ui::OnFirstUse<TFormCurveProperties> curveProperties;
+    ui::OnFirstUse<TFormWeibull> weibull;
+    ui::OnFirstUse<TFormNormCurve> normCurve;
     std::unique_ptr<TFormUtil> util;
     ui::OnFirstUse<TformDeselectedUnits> deselectedUnits;
     std::unique_ptr<TFormRemovePromt> removePrompt;
@@ -78,6 +86,8 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormRegenerateShadowData> regenerateShadowData;
     ui::OnFirstUse<TFormValidation> validation;
     std::unique_ptr<TFormRGSDialog> rgsDialog;
+    ui::OnFirstUse<TForm_FWP_Parameters> freeWindParameters;
+    ui::OnFirstUse<TFormFWPTable> freeWindTable;
     ui::OnFirstUse<TFormPUProgresser> puProgresser;
     std::unique_ptr<TFormXML> closingWindow;
     std::unique_ptr<TFormStatus> status;

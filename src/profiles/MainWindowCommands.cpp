@@ -6,6 +6,8 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormDeratingCatagoryAllocation.h"
 #include "categorization/TFormSelectCategorizationType.h"
+#include "curves/TFormFWPTable.h"
+#include "curves/TFormNormCurve.h"
 #include "profiles/ProfileRemoval.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormValidation.h"
@@ -208,6 +210,22 @@ void TFormSQLProfileAdministrator::ActionValidationParameterEditorExecute() {
     runCommand([this] {
         // The limits apply to every profile: all of them need new shadow data.
         if (dialogs_.validation->Execute() == TFormValidation::kResultApplied) MarkAllRegenerationPending();
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionNormCurveEditorExecute() {
+    if (!NormCurve.isEnabled() || !dialogs_.normCurve) return;
+    runCommand([this] {
+        if (dialogs_.normCurve->Execute() == TFormNormCurve::kResultInUse)
+            MarkRegenerationPending(current_.ProfileId);
+    });
+}
+
+void TFormSQLProfileAdministrator::ActionFreewindParameterEditorExecute() {
+    if (!FreeWindParameters.isEnabled() || !dialogs_.freeWind) return;
+    runCommand([this] {
+        // Every profile may use a changed set: all of them need new shadow data.
+        if (dialogs_.freeWind->Execute() == TFormFWPTable::kResultChanged) MarkAllRegenerationPending();
     });
 }
 

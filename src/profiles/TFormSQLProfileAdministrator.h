@@ -37,6 +37,8 @@ class TFormLockShadowData;
 class TForm_Input;
 class TFormPUProgresser;
 class TFormContractConfiguration;
+class TFormNormCurve;
+class TFormFWPTable;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -67,6 +69,8 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TForm_Input> profileInput;
     ui::OnFirstUse<TFormPUProgresser> unitProgresser;
     ui::OnFirstUse<TFormContractConfiguration> contractConfiguration;
+    ui::OnFirstUse<TFormNormCurve> normCurve;
+    ui::OnFirstUse<TFormFWPTable> freeWind;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -113,6 +117,8 @@ public:
     void ActionProfilePropertiesExecute();
     void ActionCreateNewProfileExecute();
     void ActionContractConfigurationExecute();
+    void ActionNormCurveEditorExecute();
+    void ActionFreewindParameterEditorExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

@@ -301,6 +301,7 @@ constexpr MigrationStep kSteps[] = {
     {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
     {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
     {7, "Availability contracts and their calculation steps", kContractSchema, nullptr},
+    {8, "Reference curve points", kNormCurveDataSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

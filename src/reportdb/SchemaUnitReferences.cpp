@@ -42,4 +42,15 @@ CREATE TABLE TWindSectorGroup (
 );
 )sql";
 
+// The points of each reference curve, one row per wind speed. The key lets
+// an editor write a point back by curve and speed.
+const char kNormCurveDataSchema[] = R"sql(
+CREATE TABLE TNormCurveData (
+    NormCurveId INTEGER NOT NULL REFERENCES TNormCurve (NormCurveId) ON DELETE CASCADE,
+    NormCurveDataWindSpeed REAL NOT NULL,
+    NormCurveDataProduction REAL NOT NULL DEFAULT 0,
+    PRIMARY KEY (NormCurveId, NormCurveDataWindSpeed)
+);
+)sql";
+
 }  // namespace reportdb

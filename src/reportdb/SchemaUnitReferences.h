@@ -5,5 +5,6 @@
 namespace reportdb {
 
 extern const char kUnitReferenceSchema[];
+extern const char kNormCurveDataSchema[];
 
 }  // namespace reportdb

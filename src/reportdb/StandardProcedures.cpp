@@ -14,6 +14,7 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     registerValidationAndSignOffProcedures(*registry);
     registerUserProcedures(*registry);
     registerContractProcedures(*registry);
+    registerCurveProcedures(*registry);
     return registry;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Every message box, question, file dialog, clipboard write and "open this
+// Every message box, question, file dialog, clipboard read and write and "open this
 // file" of the program goes through Prompts, so windows stay testable.
 
 #include <QString>
@@ -40,6 +40,8 @@ public:
     virtual QString openFileName(const QString& caption, const QString& directory, const QString& filter) = 0;
     virtual QString saveFileName(const QString& caption, const QString& directory, const QString& filter) = 0;
     virtual void setClipboardText(const QString& text) = 0;
+    // The clipboard's text; empty when it holds none (or nothing may be read).
+    virtual QString clipboardText() { return {}; }
     // Opens a file with the desktop's default program; false when it could not.
     virtual bool openWithDesktop(const QString& path) = 0;
     // Opens a web address in the desktop's browser; false when it could not.
@@ -64,6 +66,7 @@ public:
     QString openFileName(const QString& caption, const QString& directory, const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& directory, const QString& filter) override;
     void setClipboardText(const QString& text) override;
+    QString clipboardText() override;
     bool openWithDesktop(const QString& path) override;
     bool openUrl(const QString& address) override;
     QString defaultPrinterName() override;

@@ -68,6 +68,8 @@ QString QtPrompts::saveFileName(const QString& caption, const QString& directory
 
 void QtPrompts::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }
 
+QString QtPrompts::clipboardText() { return QApplication::clipboard()->text(); }
+
 bool QtPrompts::openWithDesktop(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

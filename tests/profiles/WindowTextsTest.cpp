@@ -20,6 +20,10 @@
 #include "categorization/TFormSelectCategorizationType.h"
 #include "contracts/TFormContractConfiguration.h"
 #include "contracts/TFormNonStandardContractConfiguration.h"
+#include "curves/TFormCurveProperties.h"
+#include "curves/TFormFWPTable.h"
+#include "curves/TFormNormCurve.h"
+#include "curves/TForm_FWP_Parameters.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormUtil.h"
 #include "profiles/TFormValidation.h"
@@ -44,6 +48,7 @@
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
 #include "users/UserAdministration.h"
+#include "windsectors/TFormWeibull.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -295,6 +300,31 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.validation->show();
     visit(*w.validation);
     w.validation->hide();
+
+    // The reference curves and the free wind parameter sets with their dialogs.
+    loaded = false;
+    QObject::connect(w.normCurve.get(), &TFormNormCurve::loaded, onLoaded);
+    w.normCurve->Prepare();
+    w.normCurve->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.normCurve);
+    w.normCurve->hide();
+    loaded = false;
+    QObject::connect(w.freeWindTable.get(), &TFormFWPTable::loaded, onLoaded);
+    w.freeWindTable->Prepare();
+    w.freeWindTable->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.freeWindTable);
+    w.freeWindTable->hide();
+    {
+        auto properties = walkAndReject(*w.curveProperties);
+        w.curveProperties->Execute({}, true);
+        auto weibull = walkAndReject(*w.weibull);
+        w.weibull->Execute();
+        auto parameters = walkAndReject(*w.freeWindParameters);
+        w.freeWindParameters->Execute(TForm_FWP_Parameters::newSet());
+        EXPECT_TRUE(properties->fired() && weibull->fired() && parameters->fired());
+    }
 
     loaded = false;
     QObject::connect(w.lockShadowData.get(), &TFormLockShadowData::loaded, onLoaded);

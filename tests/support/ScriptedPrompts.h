@@ -27,6 +27,7 @@ public:
     QString openFileName(const QString& caption, const QString& directory, const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& directory, const QString& filter) override;
     void setClipboardText(const QString& text) override;
+    QString clipboardText() override { return clipboard_; }
     bool openWithDesktop(const QString& path) override;
     bool openUrl(const QString& address) override;
     QString defaultPrinterName() override { return printer_; }

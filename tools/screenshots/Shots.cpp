@@ -8,6 +8,10 @@
 #include "categorization/TFormReMapCategory.h"
 #include "contracts/TFormContractConfiguration.h"
 #include "contracts/TFormNonStandardContractConfiguration.h"
+#include "curves/TFormCurveProperties.h"
+#include "curves/TFormFWPTable.h"
+#include "curves/TFormNormCurve.h"
+#include "curves/TForm_FWP_Parameters.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/ProfileInput.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
@@ -26,6 +30,7 @@
 #include "users/TEditUser.h"
 #include "users/TFormAddEditUserRole.h"
 #include "users/UserAdministration.h"
+#include "windsectors/TFormWeibull.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -212,6 +217,54 @@ std::vector<Shot> allShots() {
                          return showLoaded(window, [&] { window.Prepare(); }, {640, 440});
                      },
                      [](Stage& stage) { stage.windows.validation->hide(); }});
+    // The reference curves: a demo power curve, its properties, the Weibull
+    // dialog; the free wind parameter sets and one set's dialog.
+    shots.push_back({"reference-curve-editor",
+                     [](Stage& stage) -> QWidget* {
+                         auto& window = *stage.windows.normCurve;
+                         return showLoaded(window, [&] { window.Prepare(); }, {1200, 640});
+                     },
+                     [](Stage& stage) { stage.windows.normCurve->hide(); }});
+    shots.push_back({"curve-properties",
+                     [](Stage& stage) -> QWidget* {
+                         curves::CurveProperties properties;
+                         properties.title = QStringLiteral("WT 2300/82 power curve");
+                         properties.description =
+                             QStringLiteral("Manufacturer's power curve at standard air density.");
+                         properties.airDensity = TFormCurveProperties::defaultAirDensity();
+                         properties.cutIn = QStringLiteral("3");
+                         properties.cutOut = QStringLiteral("25");
+                         auto& dialog = *stage.windows.curveProperties;
+                         dialog.Prepare(properties, true);
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.curveProperties->hide(); }});
+    shots.push_back({"weibull",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.weibull;
+                         dialog.Prepare();
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.weibull->hide(); }});
+    shots.push_back({"free-wind-parameters",
+                     [](Stage& stage) -> QWidget* {
+                         auto& window = *stage.windows.freeWindTable;
+                         return showLoaded(window, [&] { window.Prepare(); }, {1100, 360});
+                     },
+                     [](Stage& stage) { stage.windows.freeWindTable->hide(); }});
+    shots.push_back({"free-wind-parameter-set",
+                     [](Stage& stage) -> QWidget* {
+                         auto& dialog = *stage.windows.freeWindParameters;
+                         curves::FreeWindTexts boxes = TForm_FWP_Parameters::newSet();
+                         boxes[0] = QStringLiteral("Nacelle anemometer WT 2300");
+                         for (int box = 0; box < curves::kFreeWindBoxes; ++box)
+                             dialog.box(box)->setText(boxes[size_t(box)]);
+                         dialog.show();
+                         return &dialog;
+                     },
+                     [](Stage& stage) { stage.windows.freeWindParameters->hide(); }});
     shots.push_back(
         {"shadow-data-sign-off",
          [](Stage& stage) -> QWidget* {

@@ -14,5 +14,6 @@ void registerAllocationProcedures(ProcedureRegistry& registry);            // al
 void registerValidationAndSignOffProcedures(ProcedureRegistry& registry);  // validation.cpp
 void registerUserProcedures(ProcedureRegistry& registry);                  // users.cpp
 void registerContractProcedures(ProcedureRegistry& registry);              // contracts.cpp
+void registerCurveProcedures(ProcedureRegistry& registry);                 // curves.cpp
 
 }  // namespace reportdb
