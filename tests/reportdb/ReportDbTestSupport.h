@@ -57,10 +57,12 @@ inline Call call(db::Connection& connection, const QString& procedure, db::Param
 }
 
 // A text (SQL or a call text) as it is; the caller judges the result.
-inline db::Result run(db::Connection& connection, const QString& text, db::Parameters parameters = {}) {
+inline db::Result run(db::Connection& connection, const QString& text, db::Parameters parameters = {},
+                      int timeoutSeconds = 0) {
     db::Command command;
     command.text = text;
     command.parameters = std::move(parameters);
+    command.timeoutSeconds = timeoutSeconds;
     return connection.execute(command);
 }
 

@@ -23,6 +23,7 @@
 #include "units/TformDeselectedUnits.h"
 
 #include <gtest/gtest.h>
+#include <QTableView>
 
 namespace units_test {
 
