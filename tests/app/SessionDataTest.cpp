@@ -5,6 +5,7 @@
 #include "app/SessionScrambling.h"
 
 #include <gtest/gtest.h>
+#include <QStringList>
 
 using app::ConnectionParts;
 using app::scrambleBytes;
