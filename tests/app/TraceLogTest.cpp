@@ -1,4 +1,5 @@
 #include "app/TraceLog.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 #include <QDate>
@@ -17,22 +18,13 @@ namespace {
 // Points the log at a temporary folder for the test's lifetime.
 class TraceFolder {
 public:
-    TraceFolder() : previous_(qgetenv("PA_TRACE_DIR")) {
-        EXPECT_TRUE(dir_.isValid());
-        qputenv("PA_TRACE_DIR", folder().toLocal8Bit());
-    }
-    ~TraceFolder() {
-        if (previous_.isEmpty())
-            qunsetenv("PA_TRACE_DIR");
-        else
-            qputenv("PA_TRACE_DIR", previous_);
-    }
     // A folder below the temporary one, so creating it is tested too.
     QString folder() const { return dir_.filePath("Logs/deeper"); }
 
 private:
     QTemporaryDir dir_;
-    QByteArray previous_;
+    const QByteArray path_ = folder().toLocal8Bit();
+    testing_support::ScopedEnv env_{"PA_TRACE_DIR", &path_};
 };
 
 QByteArray readAll(const QString& path) {

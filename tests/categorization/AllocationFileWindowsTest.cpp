@@ -48,11 +48,6 @@ Allocation allocationOf(CategoryAllocationWindow& window) {
     return allocation;
 }
 
-template <typename T = QPushButton>
-T* child(QWidget& window, const char* name) {
-    return window.findChild<T*>(QLatin1String(name));
-}
-
 struct Windows {
     explicit Windows(const categorization_test::Setup& setup = {})
         : env(setup), map(env.context), reMap(env.context), events(env.context), derating(env.context) {

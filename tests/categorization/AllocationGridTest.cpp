@@ -1,11 +1,15 @@
 // The allocation grid's rules on grids filled by hand, as tables: the cell
 // rule of a click, the normal-operation correction of both variants,
-// switching rows off, the maps built after loading and a save taken as the
-// stored state; then the model's pictures and the two-sided view's input.
+// switching rows off, the maps built after loading, a save taken as the
+// stored state, moving a category's rows and the grid written to and taken
+// from an allocation file; the model's pictures and the two-sided view's
+// input; the save lists of the changed rows and their split into calls.
 
 #include "AllocationTestSupport.h"
 #include "categorization/AllocationGrid.h"
+#include "categorization/AllocationSaveLists.h"
 #include "categorization/OvcDbTableCategory.h"
+#include "db/DataSet.h"
 
 #include <gtest/gtest.h>
 #include <QBrush>
@@ -14,6 +18,7 @@
 #include <string>
 
 using categorization::AllocationCellState;
+using categorization::AllocationFile;
 using categorization::AllocationGrid;
 using categorization::AllocationGridModel;
 using categorization::AllocationVariant;
@@ -27,6 +32,10 @@ namespace {
 
 using Click = AllocationGrid::ClickOutcome;
 using Toggle = AllocationGrid::ToggleOutcome;
+using categorization::allocationListText;
+using categorization::AllocationSaveCall;
+using categorization::buildAllocationSaveCalls;
+using categorization::kMaxSaveListLength;
 constexpr int N = kNormal, U = kUtility, M = kManufacturer;
 
 // Cell states as letters: '-' not allocated, 'N' new, 'R' removed, 'K' kept.
@@ -71,6 +80,14 @@ const std::vector<GridRow> kRows{
 GridRow zero(int category, const std::string& cells) {
     return {0, 0, 21, "Zero", category, false, states(cells)};
 }
+
+// Code 0 in Normal Operation, 5 kept and 6 newly in Manufacturer, 7 taken
+// out of Manufacturer, 9 switched off but still in Manufacturer.
+const std::vector<GridRow> kMoveRows{
+    {100, 0, 10, "System OK", 1, false, states("K--")}, {105, 5, 11, "Pitch fault", 3, false, states("--K")},
+    {106, 6, 12, "Yaw fault", 3, false, states("--N")}, {107, 7, 13, "Old", 0, false, states("--R")},
+    {109, 9, 14, "Off", 3, true, states("--K")},
+};
 
 }  // namespace
 
@@ -260,6 +277,81 @@ TEST(AllocationGrid, AcceptSavedMakesTheSavedStateTheStoredOne) {
     EXPECT_EQ(g.cells(1), "-RN");
 }
 
+TEST(AllocationGrid, AMoveTakesOnlyTheRowsAllocatedToTheSource) {
+    struct Case {
+        const char* what;
+        int from, to;
+        bool keepCodeZero;
+        std::vector<std::string> cells;
+        int moved;
+    };
+    const Case cases[] = {
+        {"kept and new rows move, removed ones stay", M, U, true, {"K--", "-NR", "-N-", "--R", "-NR"}, 3},
+        {"code 0 stays without IEC reporting", N, U, true, {"K--", "--K", "--N", "--R", "--K"}, 0},
+        {"code 0 moves with IEC reporting", N, M, false, {"R-N", "--K", "--N", "--R", "--K"}, 1},
+        {"an empty source moves nothing", U, N, false, {"K--", "--K", "--N", "--R", "--K"}, 0},
+    };
+    const qlonglong categoryOf[] = {0, 0, 0, 0, 0, 0, 1, 2, 3};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid g;
+        g.load(kMoveRows, true);
+        g.grid.setCollapsed(true);
+        EXPECT_EQ(g.grid.moveCategory(c.from, c.to, c.keepCodeZero), c.moved);
+        // The switched-off row moved too, and the view is the collapsed one again.
+        EXPECT_EQ(g.dataSet.recordCount(), 4);
+        g.dataSet.clearFilter();
+        for (int r = 0; r < 5; ++r) {
+            EXPECT_EQ(g.cells(r), c.cells[size_t(r)]) << r;
+            const size_t on = c.cells[size_t(r)].find('N');
+            if (on != std::string::npos) {
+                EXPECT_EQ(g.category(r), categoryOf[N + int(on)]) << r;
+            }
+        }
+    }
+}
+
+TEST(AllocationGrid, AFileCarriesTheAllocationByKeyAndResponsibleSource) {
+    // Code 5 twice, with responsible sources 1 and 2.
+    const std::vector<GridRow> rows{
+        {100, 0, 10, "System OK", 1, false, states("K--")},
+        {105, 5, 11, "Pitch", 3, false, states("--K")},
+        {105, 5, 15, "Pitch", 2, false, states("-K-")},
+        {107, 7, 13, "Yaw", 0, true, states("---")},
+    };
+    const auto src = [] { return sources({{11, "Grid", 1}, {15, "Owner", 2}, {11, "Later", 4}}); };
+    Grid g;
+    g.load(rows, true, src());
+    AllocationFile file = g.grid.toFile(categorization::eventAllocationFile(QStringLiteral("L")));
+    EXPECT_EQ(file.categories.size(), 3u);
+    const std::vector<categorization::AllocationFileLine> written{
+        {100, 1, 0, 0}, {105, 3, 0, 1}, {105, 2, 0, 2}, {107, 0, 1, 0}};
+    EXPECT_EQ(file.allocations, written);
+
+    // Another profile numbers its categories differently; the file's lines
+    // for code 5 come in the other order, code 8 has none.
+    file.categories = {{70, "Utility", 2}, {80, "Manufacturer", 3}, {90, "Unknown", 0}};
+    file.allocations = {{105, 70, 0, 2}, {105, 80, 0, 1}, {107, 80, 0, 5},
+                        {105, 90, 1, 1}, {100, 90, 1, 0}, {999, 70, 0, 0}};
+    Grid h;
+    h.load({rows[0],
+            {105, 5, 11, "Pitch", 0, false, states("---")},
+            {105, 5, 15, "Pitch", 0, true, states("---")},
+            {107, 7, 13, "Yaw", 0, true, states("--K")},
+            {108, 8, 16, "Temp", 2, false, states("-K-")}},
+           true, src());
+    EXPECT_EQ(h.grid.applyFile(file), 4);
+    h.dataSet.clearFilter();
+    const std::vector<std::string> cells{"R--", "--N", "-N-", "--K", "-K-"};
+    const std::vector<qlonglong> categoriesNow{0, 3, 2, 3, 2};
+    for (int r = 0; r < 5; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(h.cells(r), cells[size_t(r)]);
+        EXPECT_EQ(h.category(r), categoriesNow[size_t(r)]);
+        EXPECT_EQ(h.grid.isSwitchedOff(r), r == 0);
+    }
+}
+
 TEST(AllocationGridModel, PicturesColoursAndTheRowIndicator) {
     Grid g;
     g.load(kRows);
@@ -352,4 +444,97 @@ TEST(OvcDbTableCategory, TwoSidesThatScrollTogether) {
     EXPECT_EQ(table.cellView()->verticalScrollBar()->value(), 20);
     QTest::mouseClick(table.cellView()->viewport(), Qt::LeftButton, {}, center(table.cellView(), 280, U));
     EXPECT_EQ(g.cells(280), "-N-");
+}
+
+namespace {
+
+void setRow(db::DataSet& dataSet, int row, const QVariant& category, const QVariant& disabled) {
+    ASSERT_TRUE(dataSet.moveTo(row));
+    ASSERT_TRUE(dataSet.edit());
+    ASSERT_TRUE(dataSet.setValue(af::kCategory, category));
+    ASSERT_TRUE(dataSet.setValue(af::kDisabled, disabled));
+    ASSERT_TRUE(dataSet.post());
+}
+
+QStringList entries(const std::vector<AllocationSaveCall>& calls, QString AllocationSaveCall::*list) {
+    QStringList all;
+    for (const auto& call : calls) all += (call.*list).split(u',');
+    return all;
+}
+
+}  // namespace
+
+TEST(AllocationSaveLists, ChangedRowsGiveThreeLists) {
+    db::DataSet dataSet;
+    dataSet.setRows(gridRows(kEventAllocation, {{1, 1, 16, "a", 2, false, {0, 3, 0}},
+                                                {2, 2, 17, "b", QVariant(), false, {0, 0, 0}},
+                                                {3, 3, 18, "c", 3, false, {0, 0, 3}},
+                                                {4, 4, 19, "d", 0, false, {0, 0, 0}}}));
+    // Nothing changed: no call at all.
+    EXPECT_TRUE(buildAllocationSaveCalls(dataSet).empty());
+
+    // 17 allocated to category 4; 18 unallocated (null) and switched off.
+    setRow(dataSet, 1, 4, false);
+    setRow(dataSet, 2, QVariant(), true);
+    // Changed and changed back: not sent.
+    setRow(dataSet, 3, 5, false);
+    setRow(dataSet, 3, 0, false);
+    auto calls = buildAllocationSaveCalls(dataSet);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ((QStringList{calls[0].allocationIds, calls[0].categoryIds, calls[0].disabledFlags}),
+              (QStringList{"17,18", "4,0", "0,1"}));
+
+    // Rows out of the view are sent too.
+    dataSet.setFilter([](const db::RowView& row) { return !row.value(af::kDisabled).toBool(); });
+    calls = buildAllocationSaveCalls(dataSet);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].allocationIds, "17,18");
+
+    QStringList texts;
+    for (const QVariant& value :
+         {QVariant(), QVariant(QString()), QVariant(true), QVariant(false), QVariant(qlonglong(12345))})
+        texts << allocationListText(value);
+    EXPECT_EQ(texts, (QStringList{"0", "0", "1", "0", "12345"}));
+}
+
+TEST(AllocationSaveLists, LargeChangesAreSplitWithinTheLimit) {
+    std::vector<GridRow> rows;
+    for (int i = 0; i < 5000; ++i) rows.push_back({i, i, 1000000 + i, "code", 0, false, {0, 0, 0}});
+    db::DataSet dataSet;
+    dataSet.setRows(gridRows(kEventAllocation, rows));
+    for (int i = 0; i < 5000; ++i) setRow(dataSet, i, 10 + i % 7, i % 3 == 0);
+
+    const auto calls = buildAllocationSaveCalls(dataSet);
+    // 5,000 ids of 7 digits need 40,000 characters: at least five calls.
+    ASSERT_GE(calls.size(), 5u);
+    for (const auto& call : calls) {
+        EXPECT_LE(call.allocationIds.size(), kMaxSaveListLength);
+        EXPECT_LE(call.categoryIds.size(), kMaxSaveListLength);
+        EXPECT_LE(call.disabledFlags.size(), kMaxSaveListLength);
+        // A row's three values travel together.
+        EXPECT_EQ(call.allocationIds.count(u','), call.categoryIds.count(u','));
+        EXPECT_EQ(call.allocationIds.count(u','), call.disabledFlags.count(u','));
+        EXPECT_FALSE(call.allocationIds.endsWith(u','));
+    }
+    const QStringList ids = entries(calls, &AllocationSaveCall::allocationIds);
+    const QStringList categoriesSent = entries(calls, &AllocationSaveCall::categoryIds);
+    const QStringList flags = entries(calls, &AllocationSaveCall::disabledFlags);
+    ASSERT_EQ(ids.size(), 5000);
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(ids[i], QString::number(1000000 + i));
+        ASSERT_EQ(categoriesSent[i], QString::number(10 + i % 7));
+        ASSERT_EQ(flags[i], i % 3 == 0 ? "1" : "0");
+    }
+
+    // The limit is exact: "17,18,19" is 8 characters.
+    db::DataSet small;
+    small.setRows(gridRows(kEventAllocation, {{1, 1, 17, "", 0, false, {0, 0, 0}},
+                                              {2, 2, 18, "", 0, false, {0, 0, 0}},
+                                              {3, 3, 19, "", 0, false, {0, 0, 0}},
+                                              {4, 4, 20, "", 0, false, {0, 0, 0}}}));
+    for (int i = 0; i < 4; ++i) setRow(small, i, 1, false);
+    const auto split = buildAllocationSaveCalls(small, 8);
+    ASSERT_EQ(split.size(), 2u);
+    EXPECT_EQ((QStringList{split[0].allocationIds, split[1].allocationIds, split[1].categoryIds}),
+              (QStringList{"17,18,19", "20", "1"}));
 }

@@ -11,6 +11,7 @@
 #include "categorization/ProfileInfo.h"
 #include "categorization/TFormCatagorySelect.h"
 #include "db/Value.h"
+#include "support/Widgets.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -84,6 +85,7 @@ using categorization_test::Environment;
 using categorization_test::profileInfo;
 using categorization_test::WrappedProcedure;
 using categorization_test::wrapProcedure;
+using testing_support::child;
 
 // Set 1 of the profile and an event list its units report from: the one
 // with the most codes, or the first by title as the choice lists it.

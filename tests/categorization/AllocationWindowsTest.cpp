@@ -27,13 +27,6 @@ constexpr int kIecProfile = 1;
 constexpr int kDeratingProfile = 3;
 using State = AllocationCellState;
 
-template <typename T = QPushButton>
-T* child(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QLatin1String(name));
-    EXPECT_TRUE(found) << name;
-    return found;
-}
-
 qlonglong allocationId(CategoryAllocationWindow& window, int row) {
     return window.dataSet().valueAt(row, af::kAllocationId).toLongLong();
 }

@@ -6,20 +6,8 @@
 
 namespace categorization_test {
 
-namespace {
-
-testing_support::DemoContent smallDemo(const QString& version) {
-    testing_support::DemoContent demo;
-    demo.options.versionText = version;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = 3;
-    return demo;
-}
-
-}  // namespace
-
 Environment::Environment(const Setup& setup)
-    : database(smallDemo(setup.version), setup.registry),
+    : database(testing_support::DemoContent::small(4, 3, setup.version), setup.registry),
       context(prompts, trace.log(), database.factory()),
       status(context) {
     QString error;
@@ -45,12 +33,6 @@ Environment::Environment(const Setup& setup)
 
 Environment::~Environment() { context.windows() = app::SharedWindows{}; }
 
-QVariant Environment::scalar(const QString& sql) const {
-    const db::Result result = database.exec(sql);
-    if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return {};
-    return result.resultSets[0].rows[0].at(0);
-}
-
 int Environment::pendingFlag(int profileId) const {
     return scalar(QStringLiteral("SELECT ReportProfileRegeneratePendingFlag FROM TReportProfile WHERE "
                                  "ReportProfileId = %1")
@@ -73,25 +55,6 @@ categorization::ProfileInfo profileInfo(const Environment& env, int profileId) {
     info.UseIECReporting = row[3].toInt() != 0;
     info.UseEEGReporting = row[4].toInt() != 0;
     return info;
-}
-
-WrappedProcedure wrapProcedure(reportdb::ProcedureRegistry& registry, const QString& name, int failWith) {
-    WrappedProcedure wrapped;
-    const reportdb::ProcedureDefinition* original = registry.find(name);
-    EXPECT_TRUE(original) << name.toStdString();
-    if (!original) return wrapped;
-    reportdb::ProcedureDefinition definition = *original;
-    definition.body = [inner = original->body, calls = wrapped.calls, failOn = wrapped.failOn, failWith](
-                          reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
-        if (++*calls == failOn->load()) {
-            reportdb::ProcedureResult refused;
-            refused.returnValue = failWith;
-            return refused;
-        }
-        return inner(context, args);
-    };
-    registry.add(std::move(definition));
-    return wrapped;
 }
 
 }  // namespace categorization_test

@@ -8,6 +8,7 @@
 #include "categorization/ProfileInfo.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/demo/Demo.h"
+#include "support/ProcedureHooks.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
@@ -15,8 +16,6 @@
 
 #include <QString>
 #include <QVariant>
-#include <atomic>
-#include <memory>
 
 namespace categorization_test {
 
@@ -35,7 +34,7 @@ public:
     // SQL on a short-lived connection; a failure fails the test.
     db::Result exec(const QString& sql) const { return database.exec(sql); }
     // The first column of the first row (null when there is none).
-    QVariant scalar(const QString& sql) const;
+    QVariant scalar(const QString& sql) const { return database.scalar(sql); }
     int pendingFlag(int profileId) const;
 
     testing_support::ScriptedPrompts prompts;
@@ -51,14 +50,7 @@ using testing_support::WhenShown;
 // The profile's values as the main window hands them over.
 categorization::ProfileInfo profileInfo(const Environment& env, int profileId);
 
-// A procedure of `registry` wrapped: every call is counted, and call number
-// `failOn` (1-based; 0: none) returns `failWith` without running it.
-struct WrappedProcedure {
-    std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> failOn = std::make_shared<std::atomic<int>>(0);
-    // Refuses the next call.
-    void failNext() const { *failOn = *calls + 1; }
-};
-WrappedProcedure wrapProcedure(reportdb::ProcedureRegistry& registry, const QString& name, int failWith);
+using testing_support::WrappedProcedure;
+using testing_support::wrapProcedure;
 
 }  // namespace categorization_test

@@ -8,6 +8,7 @@
 #include "categorization/TFormCategoryDetails.h"
 #include "categorization/TFormManageCategorySet.h"
 #include "categorization/TFormRenameCategorySet.h"
+#include "support/Widgets.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -110,25 +111,20 @@ struct Windows {
     }
     template <typename T = QPushButton>
     T* child(const char* name) {
-        T* found = details.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(found) << name;
-        return found;
+        return testing_support::child<T>(details, name);
     }
     QListWidget* list() { return child<QListWidget>("CheckListBoxCategory"); }
     QComboBox* combo() { return child<QComboBox>("ComboBoxCategorySet"); }
     // Rows of the check list that are checked / whose mark the user cannot change.
-    Rows rowsWhere(const std::function<bool(QListWidgetItem*)>& accept) {
+    Rows rows(bool fixedOnes) {
         Rows rows;
         for (int i = 0; i < list()->count(); ++i)
-            if (accept(list()->item(i))) rows.push_back(i);
+            if (fixedOnes ? !list()->item(i)->flags().testFlag(Qt::ItemIsUserCheckable) : isChecked(i))
+                rows.push_back(i);
         return rows;
     }
-    Rows checked() {
-        return rowsWhere([](auto* item) { return item->checkState() == Qt::Checked; });
-    }
-    Rows fixed() {
-        return rowsWhere([](auto* item) { return !item->flags().testFlag(Qt::ItemIsUserCheckable); });
-    }
+    Rows checked() { return rows(false); }
+    Rows fixed() { return rows(true); }
     bool isChecked(int row) { return list()->item(row)->checkState() == Qt::Checked; }
     void check(int row, bool on) { list()->item(row)->setCheckState(on ? Qt::Checked : Qt::Unchecked); }
 

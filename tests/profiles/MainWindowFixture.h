@@ -40,7 +40,7 @@ struct MainWindowSetup {
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(const MainWindowSetup& setup = {})
-        : database(demo(), setup.registry),
+        : database(DemoContent::small(4, 20), setup.registry),
           context(prompts, trace.log(), database.factory()),
           windows(context),
           window(*windows.mainWindow) {
@@ -84,14 +84,6 @@ public:
         auto* w = window.findChild<QWidget*>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
         return w && w->isEnabled();
-    }
-
-    static DemoContent demo() {
-        DemoContent demo;
-        demo.options.versionText = QStringLiteral("3.28.0.0");
-        demo.options.turbineCount = 4;
-        demo.options.rawDataDays = 20;
-        return demo;
     }
 
     ScriptedPrompts prompts;

@@ -1,6 +1,6 @@
 // The windows the main window opens for its profile: the regeneration and
-// the watch that follows it, the categorization paths with the regeneration
-// marker they set, and the print.
+// the watch that follows it, the categorization paths and the unit
+// configuration with the regeneration marker they set, and the print.
 
 #include "MainWindowFixture.h"
 
@@ -13,7 +13,9 @@
 #include "shadowdata/TFormProgresser.h"
 #include "shadowdata/TFormRGSDialog.h"
 #include "support/WhenShown.h"
+#include "support/Widgets.h"
 #include "ui/Waiting.h"
+#include "units/TFormParkUnitConfig.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -25,12 +27,6 @@
 #include <QToolButton>
 
 using namespace testing_support;
-
-namespace {
-
-QPushButton* button(QWidget& window, const char* name) { return window.findChild<QPushButton*>(name); }
-
-}  // namespace
 
 // The command from the period dialog through the progress window to the
 // list, which follows the profiles' status for a while after every
@@ -109,7 +105,7 @@ TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
             period.findChild<QCheckBox*>("CheckBoxWholePeriod")->setChecked(run.answer == WholePeriod);
             period.findChild<QDateEdit*>("DatePickerStart")->setDate(lastDay);
             period.findChild<QDateEdit*>("DatePickerStop")->setDate(lastDay);
-            button(period, "ButtonOK")->click();
+            child(period, "ButtonOK")->click();
         });
         // Ticks as often as the test polls, rather than once a second.
         QString outcome;
@@ -117,7 +113,7 @@ TEST(MainWindowRegeneration, FromThePeriodToTheWatchedList) {
             progress,
             [&] {
                 outcome = progress.findChild<QLabel*>("Label2")->text();
-                button(progress, "Button2")->click();
+                child(progress, "Button2")->click();
             },
             [&] {
                 if (progress.isRunning()) progress.TimerTimer();
@@ -168,7 +164,7 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
         SCOPED_TRACE("event allocation of a profile without derating: no type question");
         ASSERT_TRUE(f.select(kExportProfile));
         WhenShown typeAsked(*w.categorizationType, [&] { w.categorizationType->reject(); });
-        WhenShown choose(*w.categorySelect, [&] { button(*w.categorySelect, "ButtonOK")->click(); });
+        WhenShown choose(*w.categorySelect, [&] { child(*w.categorySelect, "ButtonOK")->click(); });
         WhenShown allocate(
             *w.categoryAllocation,
             [&] {
@@ -180,7 +176,7 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
                     row == 0 ? 1 : row, categorization::allocation_field::kFirstCategory + 1);
                 // The list moves meanwhile; the window's profile is the one marked.
                 ASSERT_TRUE(f.select(kWholePark));
-                button(*w.categoryAllocation, "OkButton")->click();
+                child(*w.categoryAllocation, "OkButton")->click();
             },
             isLoaded);
         f.window.ActionCategorizeEventsExecute();
@@ -198,10 +194,10 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
         WhenShown chooseDerating(*w.categorizationType, [&] {
             w.categorizationType->findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
                 ->setChecked(true);
-            button(*w.categorizationType, "ButtonOK")->click();
+            child(*w.categorizationType, "ButtonOK")->click();
         });
         WhenShown closeDerating(
-            *w.deratingAllocation, [&] { button(*w.deratingAllocation, "CancelButton")->click(); }, isLoaded);
+            *w.deratingAllocation, [&] { child(*w.deratingAllocation, "CancelButton")->click(); }, isLoaded);
         WhenShown eventChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
         f.window.ActionCategorizeEventsExecute();
         EXPECT_TRUE(closeDerating.fired());
@@ -214,10 +210,10 @@ TEST(MainWindowCategorization, TheTypeQuestionLeadsToAnAllocationWindowThatMarks
     for (const bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "derating chosen, then cancelled" : "OK on the next question");
         WhenShown type(*w.categorizationType, [&] {
-            if (!cancel) return button(*w.categorizationType, "ButtonOK")->click();
+            if (!cancel) return child(*w.categorizationType, "ButtonOK")->click();
             w.categorizationType->findChild<QRadioButton*>("RadioButtonDerateSourceCategorization")
                 ->setChecked(true);
-            button(*w.categorizationType, "ButtonCancel")->click();
+            child(*w.categorizationType, "ButtonCancel")->click();
         });
         WhenShown derating(*w.deratingAllocation, [&] { w.deratingAllocation->reject(); });
         WhenShown eventChoice(*w.categorySelect, [&] { w.categorySelect->reject(); });
@@ -240,7 +236,7 @@ TEST(MainWindowCategorization, TheCategoryConfigurationMarksTheCommandsProfile) 
         [&] {
             details.findChild<QListWidget*>("CheckListBoxCategory")->item(5)->setCheckState(Qt::Unchecked);
             ASSERT_TRUE(f.select(kWholePark));
-            button(details, "OkButton")->click();
+            child(details, "OkButton")->click();
         },
         [&loaded] { return loaded; });
     f.window.ActionCategoryConfigurationExecute();
@@ -256,7 +252,7 @@ TEST(MainWindowPrint, HandsTheWindowAndTheProfileListToTheReportMenu) {
     bool checked = false;
     QObject::connect(&menu, &TFormReportMenu::printerChecked, [&checked] { checked = true; });
     WhenShown shown(
-        menu, [&] { button(menu, "ButtonClose")->click(); }, [&checked] { return checked; });
+        menu, [&] { child(menu, "ButtonClose")->click(); }, [&checked] { return checked; });
     f.window.findChild<QToolButton*>("SpeedButtonPrint")->click();
     ASSERT_TRUE(shown.fired());
     const reports::ReportSource& source = menu.source();
@@ -264,4 +260,31 @@ TEST(MainWindowPrint, HandsTheWindowAndTheProfileListToTheReportMenu) {
     EXPECT_EQ(source.window, &f.window);
     EXPECT_EQ(source.headerTexts[0], reports::applicationTitle());
     EXPECT_EQ(source.headerTexts[1], QLocale().toString(QDate::currentDate(), QLocale::LongFormat));
+}
+
+TEST(MainWindowUnits, AnAppliedConfigurationMarksItsProfile) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    ASSERT_TRUE(f.select(kNorthRow));
+    ASSERT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kNorthRow).toInt(), 0);
+    TFormParkUnitConfig& config = *f.windows.parkUnitConfig;
+    bool loaded = false;
+    QObject::connect(&config, &TFormParkUnitConfig::loaded, [&loaded] { loaded = true; });
+    WhenShown edit(
+        config,
+        [&] {
+            auto* model = config.grid()->model();
+            model->setData(model->index(0, 2), 95);  // hub height of the first turbine
+            config.findChild<QPushButton*>("OkButton")->click();
+        },
+        [&loaded] { return loaded; });
+    f.window.ActionSelectAndEditUnitsExecute();
+    ASSERT_TRUE(edit.fired());
+    EXPECT_EQ(f.cell("ReportProfileRegeneratePendingFlag", kNorthRow).toInt(), 1);
+    EXPECT_EQ(f.window.currentProfile().ProfileId, kNorthRow);
+    EXPECT_EQ(f.database
+                  .scalar("SELECT HubHeightAltitude FROM TParkUnit_TReportProfile WHERE ReportProfileId = 5 "
+                          "ORDER BY ParkUnitId LIMIT 1")
+                  .toInt(),
+              95);
 }

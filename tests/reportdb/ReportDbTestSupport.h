@@ -57,10 +57,12 @@ inline Call call(db::Connection& connection, const QString& procedure, db::Param
 }
 
 // A text (SQL or a call text) as it is; the caller judges the result.
-inline db::Result run(db::Connection& connection, const QString& text, db::Parameters parameters = {}) {
+inline db::Result run(db::Connection& connection, const QString& text, db::Parameters parameters = {},
+                      int timeoutSeconds = 0) {
     db::Command command;
     command.text = text;
     command.parameters = std::move(parameters);
+    command.timeoutSeconds = timeoutSeconds;
     return connection.execute(command);
 }
 
@@ -138,12 +140,7 @@ inline void setVersion(db::Connection& connection, const QString& versionText) {
 // point; raw data from 2024-11-01 to 2024-12-31. Its profiles: 1 the whole
 // park (eight units), 4 used by an export job, 6 without units or shadow
 // data start.
-inline testing_support::DemoContent sharedDemo() {
-    testing_support::DemoContent demo;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = 61;
-    return demo;
-}
+inline testing_support::DemoContent sharedDemo() { return testing_support::DemoContent::small(4, 61); }
 constexpr int kWholePark = 1;
 constexpr int kExported = 4;
 constexpr int kNewProfile = 6;

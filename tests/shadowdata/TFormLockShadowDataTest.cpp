@@ -6,6 +6,7 @@
 #include "app/TFormStatus.h"
 #include "shadowdata/TFormLockConfirmation.h"
 #include "shadowdata/TFormLockShadowData.h"
+#include "support/Widgets.h"
 #include "ui/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,7 @@ struct SignOff {
     }
     template <typename T>
     T* child(const char* name) {
-        return window.findChild<T*>(QLatin1String(name));
+        return testing_support::child<T>(window, name);
     }
     QPushButton* ok() { return child<QPushButton>("ButtonOK"); }
     void enter(const QString& description, const QDateTime& start, const QDateTime& stop) {

@@ -18,6 +18,16 @@ namespace testing_support {
 // Asks TempDatabase for the demo content (written with these options).
 struct DemoContent {
     reportdb::demo::Options options;
+
+    // A small park: `turbines` turbines, `days` days of raw data, the
+    // database version `version` (empty: the default).
+    static DemoContent small(int turbines, int days, const QString& version = {}) {
+        DemoContent demo;
+        demo.options.versionText = version;
+        demo.options.turbineCount = turbines;
+        demo.options.rawDataDays = days;
+        return demo;
+    }
 };
 
 class TempDatabase {

@@ -3,6 +3,7 @@
 // window tests can check the lines an operation leaves behind.
 
 #include "app/TraceLog.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -15,14 +16,12 @@ class TraceCapture {
 public:
     TraceCapture() {
         EXPECT_TRUE(dir_.isValid());
-        const QByteArray previous = qgetenv("PA_TRACE_DIR");
-        // The folder is read once, when the log starts.
-        qputenv("PA_TRACE_DIR", dir_.path().toLocal8Bit());
-        log_.StartTraceLog(QStringLiteral("Test_Trace.log"), QStringLiteral("Test"), 5, 10, 10);
-        if (previous.isEmpty())
-            qunsetenv("PA_TRACE_DIR");
-        else
-            qputenv("PA_TRACE_DIR", previous);
+        {
+            // The folder is read once, when the log starts.
+            const QByteArray path = dir_.path().toLocal8Bit();
+            ScopedEnv folder("PA_TRACE_DIR", &path);
+            log_.StartTraceLog(QStringLiteral("Test_Trace.log"), QStringLiteral("Test"), 5, 10, 10);
+        }
         log_.SetTraceLevel(5);
     }
 

@@ -1,9 +1,12 @@
 // The unit windows headless on a small demo: the configuration's columns,
 // rights, row lists, Apply and save offer, the grid's lookup editor, the
-// selection dialog's buttons, and applying a selection through the progress
-// dialog.
+// selection dialog's buttons, and applying a selection from the
+// configuration window: removals after the confirmation, additions with the
+// start date, each unit one call under the progress dialog, and what a
+// refusal or a failure leaves.
 
 #include "UnitsTestSupport.h"
+#include "support/Widgets.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,18 +14,30 @@
 #include <QTableView>
 
 using namespace units_test;
+using testing_support::child;
 
 namespace {
-
-QPushButton* button(QWidget& window, const char* name) {
-    return window.findChild<QPushButton*>(QLatin1String(name));
-}
 
 // The keys a lookup offers.
 std::vector<int> offered(const ui::LookupList& list) {
     std::vector<int> keys;
     for (const auto& e : list.offered()) keys.push_back(e.key.isNull() ? 0 : e.key.toInt());
     return keys;
+}
+
+// Runs Add and remove on `profile`: `choose` moves units in the dialog, the
+// confirmation is answered `confirm`, the start date dialog takes its day.
+void addAndRemove(Environment& env, int profile, const std::function<void()>& choose,
+                  const char* confirm = "ButtonYes") {
+    ASSERT_TRUE(env.open(profile));
+    WhenShown select(env.select, [&] {
+        choose();
+        child(env.select, "ButtonOK")->click();
+    });
+    WhenShown confirmation(env.deselected, [&] { child(env.deselected, confirm)->click(); });
+    WhenShown date(env.startDate, [&] { env.startDate.ButtonOKClick(); });
+    env.config.ButtonAddRemoveClick();
+    EXPECT_TRUE(select.fired());
 }
 
 }  // namespace
@@ -45,9 +60,9 @@ TEST(ParkUnitConfiguration, ColumnsAndEditingByVersionAndRights) {
         EXPECT_EQ(env.config.isEditable(), c.editable);
         EXPECT_EQ(env.column("WindSectorGroupId") >= 0, c.sectors);
         EXPECT_EQ(env.column("ConnectionPointParkUnitId") >= 0, c.connectionPoints);
-        EXPECT_EQ(button(env.config, "CancelButton")->text(), env.text(c.editable ? 51 : 52));
+        EXPECT_EQ(child(env.config, "CancelButton")->text(), env.text(c.editable ? 51 : 52));
         for (const char* name : {"OkButton", "ButtonAddRemove"})
-            EXPECT_EQ(button(env.config, name)->isEnabled(), c.editable) << name;
+            EXPECT_EQ(child(env.config, name)->isEnabled(), c.editable) << name;
         EXPECT_EQ(env.config.grid()->editTriggers() != QAbstractItemView::NoEditTriggers, c.editable);
     }
     Environment env;
@@ -92,7 +107,7 @@ TEST(ParkUnitConfiguration, ApplyWritesAndTheSaveOfferWritesOrDrops) {
     set(0, "NormLookup", QVariant());
     set(1, "HubHeightAltitude", 81);
     EXPECT_TRUE(env.config.isDirty());
-    EXPECT_TRUE(button(env.config, "ApplyButton")->isEnabled());
+    EXPECT_TRUE(child(env.config, "ApplyButton")->isEnabled());
     ASSERT_TRUE(env.config.ApplyButtonClick());
     EXPECT_TRUE(stored("NormCurveId", 1).isNull());
     EXPECT_EQ(stored("HubHeightAltitude", 2).toInt(), 81);
@@ -161,25 +176,25 @@ TEST(UnitSelectionDialog, MovesEnableOkAndRebuildAvailableInCandidateOrder) {
     env.select.Prepare(candidates);
     env.select.Fill();
     env.select.show();
-    const auto ok = button(env.select, "ButtonOK");
+    const auto ok = child(env.select, "ButtonOK");
     EXPECT_FALSE(ok->isEnabled());
-    EXPECT_EQ(button(env.select, "ButtonCancel")->text(), env.text(3620));
-    button(env.select, "BitBtnAdd")->click();  // nothing chosen: the focused first row
+    EXPECT_EQ(child(env.select, "ButtonCancel")->text(), env.text(3620));
+    child(env.select, "BitBtnAdd")->click();  // nothing chosen: the focused first row
     EXPECT_EQ(env.select.selectedIds(), (std::vector<int>{9, 4}));
     EXPECT_TRUE(ok->isEnabled());
-    EXPECT_EQ(button(env.select, "ButtonCancel")->text(), env.text(3621));
+    EXPECT_EQ(child(env.select, "ButtonCancel")->text(), env.text(3621));
     auto* selected = env.select.findChild<QTableView*>("TableViewSelected");
     selected->selectRow(1);
-    button(env.select, "BitBtnDel")->click();
+    child(env.select, "BitBtnDel")->click();
     EXPECT_EQ(env.select.selectedIds(), std::vector<int>{9});
     EXPECT_TRUE(ok->isEnabled());  // out and back is still a change
     auto* available = env.select.findChild<QTableView*>("TableViewAvailable");
     EXPECT_EQ(available->model()->index(0, 0).data().toInt(), 4);
-    button(env.select, "BitBtnDelAll")->click();
-    EXPECT_FALSE(button(env.select, "BitBtnDel")->isEnabled());
-    button(env.select, "BitBtnAddAll")->click();
+    child(env.select, "BitBtnDelAll")->click();
+    EXPECT_FALSE(child(env.select, "BitBtnDel")->isEnabled());
+    child(env.select, "BitBtnAddAll")->click();
     EXPECT_EQ(env.select.selectedIds(), (std::vector<int>{4, 2, 9, 7}));
-    EXPECT_FALSE(button(env.select, "BitBtnAdd")->isEnabled());
+    EXPECT_FALSE(child(env.select, "BitBtnAdd")->isEnabled());
     env.select.hide();
 }
 
@@ -187,7 +202,7 @@ TEST(ParkUnitRecordView, MovesTheGridsRowsAndEditsTheSameHeldChanges) {
     Environment env;
     ASSERT_TRUE(env.open(1));
     env.config.ButtonEditClick();
-    button(env.edit, "ButtonNext")->click();
+    child(env.edit, "ButtonNext")->click();
     EXPECT_EQ(env.config.rows().currentRow(), 1);
     auto* neighbour = env.edit.findChild<QComboBox*>("ComboBoxPrimaryTurbine");
     EXPECT_EQ(neighbour->findText("WTG02"), -1);  // the row's own unit
@@ -196,8 +211,67 @@ TEST(ParkUnitRecordView, MovesTheGridsRowsAndEditsTheSameHeldChanges) {
     Q_EMIT neighbour->activated(item);
     EXPECT_EQ(env.config.rows().value("NeighbourTurbinePrimaryId").toInt(), 7);
     EXPECT_TRUE(env.config.isDirty());
-    button(env.edit, "ButtonPrevious")->click();
+    child(env.edit, "ButtonPrevious")->click();
     EXPECT_EQ(env.config.rows().currentRow(), 0);
-    EXPECT_FALSE(button(env.edit, "ButtonPrevious")->isEnabled());
+    EXPECT_FALSE(child(env.edit, "ButtonPrevious")->isEnabled());
     env.edit.hide();
+}
+
+TEST(UnitSelectionApply, TenDeselectedUnitsTenCallsAndAUnitOutsideTheSessionStays) {
+    auto registry = reportdb::standardRegistry();
+    const auto deletes = count(*registry, "DCE_SP_DeleteParkUnitsWithProfileId");
+    Environment env({.registry = registry, .sessionUnits = 11});
+    addAndRemove(env, 1, [&] {
+        child(env.select, "BitBtnDelAll")->click();
+        child(env.select, "BitBtnAdd")->click();
+    });
+    EXPECT_EQ(*deletes.calls, 10);
+    EXPECT_EQ(env.unitsOf(1), (QStringList{"1", "12"}));
+    EXPECT_EQ(env.config.rows().recordCount(), 2);  // loaded again
+}
+
+TEST(UnitSelectionApply, DecliningRemovesNothingButStillAdds) {
+    Environment env;
+    env.prompts.allowMessages();
+    addAndRemove(
+        env, 5,
+        [&] {
+            child(env.select, "BitBtnAddAll")->click();
+            env.select.findChild<QTableView*>("TableViewSelected")->selectRow(0);
+            child(env.select, "BitBtnDel")->click();
+        },
+        "ButtonNo");
+    const auto shown = env.prompts.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, env.text(383));
+    EXPECT_EQ(env.unitsOf(5).size(), 12);
+}
+
+TEST(UnitSelectionApply, FailuresStopTheBatchAndAreReported) {
+    auto registry = reportdb::standardRegistry();
+    const auto deletes = count(*registry, "DCE_SP_DeleteParkUnitsWithProfileId");
+    const auto adds = count(*registry, "DCE_SP_AddParkUnitToProfile");
+    *deletes.failOn = 2;
+    *adds.failOn = 3;
+    Environment env({.registry = registry});
+    env.prompts.allowMessages();
+    addAndRemove(env, 1, [&] { child(env.select, "BitBtnDelAll")->click(); });
+    EXPECT_EQ(*deletes.calls, 2);
+    EXPECT_EQ(env.unitsOf(1).size(), 11);
+    addAndRemove(env, 6, [&] { child(env.select, "BitBtnAddAll")->click(); });
+    EXPECT_EQ(*adds.calls, 3);
+    EXPECT_EQ(env.unitsOf(6), (QStringList{"1", "2"}));
+    const auto shown = env.prompts.take();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[0].text.contains("refused by the test"));
+    EXPECT_TRUE(shown[1].text.startsWith(env.text(386) + " "));
+    EXPECT_TRUE(shown[1].text.contains("refused by the test"));
+}
+
+TEST(UnitSelectionApply, ANewProfileTakesEverySessionUnit) {
+    Environment env;
+    WhenShown date(env.startDate, [&] { env.startDate.ButtonOKClick(); });
+    ASSERT_TRUE(env.config.AddAllSessionUnits(6, "New profile"));
+    EXPECT_EQ(env.unitsOf(6).size(), 12);
+    EXPECT_FALSE(env.select.isVisible());
 }

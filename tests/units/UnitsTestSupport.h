@@ -8,6 +8,7 @@
 #include "app/TOrinADOProgressDialog.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "shadowdata/TFormRegenerateShadowData.h"
+#include "support/ProcedureHooks.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
@@ -22,30 +23,16 @@
 #include "units/TformDeselectedUnits.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
+#include <QTableView>
 
 namespace units_test {
 
 using testing_support::WhenShown;
 
-// Counts the calls of a procedure; call number `failOn` (1-based) fails.
-struct Counted {
-    std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> failOn = std::make_shared<std::atomic<int>>(0);
-};
-
-inline Counted count(reportdb::ProcedureRegistry& registry, const QString& name) {
-    Counted counted;
-    reportdb::ProcedureDefinition definition = *registry.find(name);
-    definition.body = [inner = definition.body, counted](reportdb::ProcedureContext& context,
-                                                         const reportdb::Arguments& args) {
-        if (++*counted.calls == counted.failOn->load())
-            return reportdb::ProcedureResult::failure(QStringLiteral("refused by the test"));
-        return inner(context, args);
-    };
-    registry.add(std::move(definition));
-    return counted;
+// Counts the calls of a procedure; the call the test chooses fails.
+inline testing_support::WrappedProcedure count(reportdb::ProcedureRegistry& registry, const QString& name) {
+    return testing_support::wrapProcedure(
+        registry, name, reportdb::ProcedureResult::failure(QStringLiteral("refused by the test")));
 }
 
 struct Setup {
@@ -55,16 +42,9 @@ struct Setup {
     int sessionUnits = 12;  // the first units of the park the session lists
 };
 
-inline testing_support::DemoContent smallDemo() {
-    testing_support::DemoContent demo;
-    demo.options.turbineCount = 8;
-    demo.options.rawDataDays = 3;
-    return demo;
-}
-
 struct Environment {
     explicit Environment(const Setup& setup = {})
-        : database(smallDemo(), setup.registry),
+        : database(testing_support::DemoContent::small(8, 3), setup.registry),
           context(prompts, trace.log(), database.factory()),
           progress(context),
           startDate(context) {

@@ -144,7 +144,7 @@ TEST(UserSave, StopsAtTheFirstFailedCallAndResumes) {
     env.queries.clear();
     expected.replace("1/Morgan", "1/First").replace("4/Svensson", "4/Fourth");
     // Personal updates of users 1 and 4, then the relations of 2 and 3 together.
-    *failing.failOn = *failing.calls + 3;
+    *failing.user.failOn = *failing.user.calls + 3;
     env.prompts.allowMessages();
     EXPECT_FALSE(env.administration.saveUsers());
     EXPECT_EQ(env.prompts.take().size(), 1u);
@@ -169,7 +169,7 @@ TEST(UserSave, SplitGroupIsOneTransaction) {
     ASSERT_TRUE(env.administration.load());
     for (auto& [id, user] : env.administration.users.items) user.rights.of(RightKind::Features).insert(120);
     const QVariant before = env.scalar("SELECT count(*) FROM TUser_TFeature WHERE FeatureId = 120");
-    *failing.failOn = *failing.calls + 2;
+    *failing.user.failOn = *failing.user.calls + 2;
     env.prompts.allowMessages();
     EXPECT_FALSE(env.administration.saveUsers());
     EXPECT_EQ(env.scalar("SELECT count(*) FROM TUser_TFeature WHERE FeatureId = 120"), before);

@@ -7,6 +7,7 @@
 #include "app/TFormStatus.h"
 #include "reportdb/ProcedureRegistry.h"
 #include "reportdb/demo/Demo.h"
+#include "support/ProcedureHooks.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TempDatabase.h"
 #include "support/TraceCapture.h"
@@ -15,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 
 namespace users_test {
@@ -26,41 +26,18 @@ constexpr int kKorvaneUser = 6;    // shown only when asked for
 constexpr int kAssetManagers = 4;  // a role of our own
 constexpr int kGridAnalysts = 5;
 
-inline testing_support::DemoContent smallDemo(const QString& version) {
-    testing_support::DemoContent demo;
-    demo.options.versionText = version;
-    demo.options.turbineCount = 4;
-    demo.options.rawDataDays = 3;
-    return demo;
-}
-
-// The standard procedures, with the user procedure returning 99 on call
-// number `failOn` (counted from 1; 0: never).
+// The standard procedures, the user procedure returning 99 on a call the test chooses.
 struct FailingUserCalls {
-    std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> failOn = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<reportdb::ProcedureRegistry> registry = reportdb::standardRegistry();
-
-    FailingUserCalls() {
-        reportdb::ProcedureDefinition definition = *registry->find(QStringLiteral("WMS_SP_CRQ_AdminUser"));
-        definition.body = [inner = definition.body, calls = calls, failOn = failOn](
-                              reportdb::ProcedureContext& context, const reportdb::Arguments& args) {
-            if (++*calls == failOn->load()) {
-                reportdb::ProcedureResult refused;
-                refused.returnValue = 99;
-                return refused;
-            }
-            return inner(context, args);
-        };
-        registry->add(std::move(definition));
-    }
+    testing_support::WrappedProcedure user =
+        testing_support::wrapProcedure(*registry, QStringLiteral("WMS_SP_CRQ_AdminUser"), 99);
 };
 
 class Environment {
 public:
     explicit Environment(const QString& version = QStringLiteral("3.28.0.0"),
                          std::shared_ptr<const reportdb::ProcedureRegistry> registry = nullptr)
-        : database(smallDemo(version), std::move(registry)),
+        : database(testing_support::DemoContent::small(4, 3, version), std::move(registry)),
           context(prompts, trace.log(), database.factory()),
           status(context),
           administration(context) {
@@ -78,11 +55,7 @@ public:
     }
     ~Environment() { context.windows() = app::SharedWindows{}; }
 
-    QVariant scalar(const QString& sql) const {
-        const db::Result result = database.exec(sql);
-        if (result.resultSets.empty() || result.resultSets[0].rows.empty()) return {};
-        return result.resultSets[0].rows[0].at(0);
-    }
+    QVariant scalar(const QString& sql) const { return database.scalar(sql); }
 
     testing_support::ScriptedPrompts prompts;
     testing_support::TraceCapture trace;
