@@ -35,6 +35,7 @@
 #include "users/TFormAddEditUserRole.h"
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
+#include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
@@ -65,11 +66,13 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     reMapCategory = std::make_unique<TFormReMapCategory>(context, parent);
     mapCategory = std::make_unique<TFormMapCategory>(context, parent);
     userAdministration = std::make_unique<users::UserAdministration>(context);
+    userManagement = std::make_unique<TFormUserManagement>(context, *userAdministration, parent);
     editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
     editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
     showQuery = std::make_unique<TFormShowQuery>(context, parent);
     setOrganisation = std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
     userAdministration->setQueryLog([query = showQuery.get()](const QString& line) { query->AddLine(line); });
+    userManagement->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});
     selectParkUnits = std::make_unique<TFormSelectParkUnits>(context, parent);
     lockShadowData = std::make_unique<TFormLockShadowData>(context, parent);
     lockConfirmation = std::make_unique<TFormLockConfirmation>(context, parent);
@@ -106,6 +109,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.parkUnitConfig = parkUnitConfig.get();
     dialogs.validation = validation.get();
     dialogs.lockShadowData = lockShadowData.get();
+    dialogs.userManagement = userManagement.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -127,6 +131,7 @@ ApplicationWindows::~ApplicationWindows() {
     showQuery.reset();
     editUserRole.reset();
     editUser.reset();
+    userManagement.reset();
     userAdministration.reset();
     categoryAllocation->setMappingDialogs(nullptr, nullptr);
     deratingAllocation->setMappingDialogs(nullptr, nullptr);

@@ -40,6 +40,7 @@ class TEditUser;
 class TFormAddEditUserRole;
 class TFormShowQuery;
 class TFormSetOrganisation;
+class TFormUserManagement;
 
 namespace users {
 class UserAdministration;
@@ -83,6 +84,7 @@ struct ApplicationWindows {
     std::unique_ptr<TFormLockConfirmation> lockConfirmation;
     // The user administration's data and calls, shared by its windows.
     std::unique_ptr<users::UserAdministration> userAdministration;
+    std::unique_ptr<TFormUserManagement> userManagement;
     std::unique_ptr<TEditUser> editUser;
     std::unique_ptr<TFormAddEditUserRole> editUserRole;
     std::unique_ptr<TFormShowQuery> showQuery;

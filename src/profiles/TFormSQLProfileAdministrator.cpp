@@ -11,6 +11,7 @@
 #include "profiles/TFormUtil.h"
 #include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
+#include "users/TFormUserManagement.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -226,7 +227,7 @@ void TFormSQLProfileAdministrator::buildUi() {
          "games-config-options", 619, "&Validation parameter editor",
          &Self::ActionValidationParameterEditorExecute},
         {&UserAccess, "SpeedButtonUserAccess", "ActionUserAccessSetup", "system-users", 620,
-         "Profile and template &access", nullptr},
+         "Profile and template &access", &Self::ActionUserAccessSetupExecute},
         {&FreeWindParameters, "SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor",
          "weather-windy", 621, "&Free wind parameter editor", nullptr},
         {&WindSectorEditor, "SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm", 622,
@@ -335,7 +336,7 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
     SetCommandsEnabled(false);
     showWait(QStringLiteral("Reading startup information"));
 
-    // 2.-5. The session, the trace level, the language texts and captions.
+    // 2.-4. The session, the trace level, the language texts and captions.
     auto& session = context_.session();
     if (!app::ReadSession(session, context_.prompts())) {
         hideWait();
@@ -350,6 +351,13 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
         return false;
     }
     setCaptions();
+
+    // 5. The user management's captions come from its own language file.
+    if (dialogs_.userManagement && !dialogs_.userManagement->setCaptions()) {
+        hideWait();
+        Q_EMIT startupFinished(false);
+        return false;
+    }
 
     // 6. Only an online session has a database.
     if (session.Online != QLatin1String("YES")) {
