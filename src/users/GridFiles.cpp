@@ -16,14 +16,16 @@ QString cell(const reports::TableData& table, const std::vector<QVariant>& row, 
 
 QByteArray html(const reports::TableData& table, const QString& title, const QLocale& locale) {
     QString out = QStringLiteral("<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>") +
-                  title.toHtmlEscaped() + QStringLiteral("</title></head>\n<body>\n<table border=\"1\">\n<tr>");
+                  title.toHtmlEscaped() +
+                  QStringLiteral("</title></head>\n<body>\n<table border=\"1\">\n<tr>");
     for (const reports::TableColumn& column : table.columns)
         out += QStringLiteral("<th>") + column.caption.toHtmlEscaped() + QStringLiteral("</th>");
     out += QStringLiteral("</tr>\n");
     for (const auto& row : table.rows) {
         out += QStringLiteral("<tr>");
         for (size_t c = 0; c < table.columns.size(); ++c)
-            out += QStringLiteral("<td>") + cell(table, row, c, locale).toHtmlEscaped() + QStringLiteral("</td>");
+            out += QStringLiteral("<td>") + cell(table, row, c, locale).toHtmlEscaped() +
+                   QStringLiteral("</td>");
         out += QStringLiteral("</tr>\n");
     }
     out += QStringLiteral("</table>\n</body>\n</html>\n");
@@ -60,7 +62,8 @@ QByteArray text(const reports::TableData& table, const QLocale& locale) {
     line(captions);
     for (const auto& row : table.rows) {
         QStringList values;
-        for (size_t c = 0; c < table.columns.size(); ++c) values << reports::singleLine(cell(table, row, c, locale));
+        for (size_t c = 0; c < table.columns.size(); ++c)
+            values << reports::singleLine(cell(table, row, c, locale));
         line(values);
     }
     return out.toUtf8();

@@ -64,9 +64,12 @@ struct Page {
     int caption;
 };
 constexpr Page kUserPages[] = {
-    {Grid::UserDetails, "TabSheetUserDetails", 9023},     {Grid::UserFeatures, "TabSheetUserFeatures", 9024},
-    {Grid::UserProfiles, "TabSheetUserProfiles", 9025},   {Grid::UserTemplates, "TabSheetUserTemplates", 9026},
-    {Grid::UserRoles, "TabSheetUserRoleRelations", 9027}, {Grid::Overview, "TabSheetOverview", 9028},
+    {Grid::UserDetails, "TabSheetUserDetails", 9023},
+    {Grid::UserFeatures, "TabSheetUserFeatures", 9024},
+    {Grid::UserProfiles, "TabSheetUserProfiles", 9025},
+    {Grid::UserTemplates, "TabSheetUserTemplates", 9026},
+    {Grid::UserRoles, "TabSheetUserRoleRelations", 9027},
+    {Grid::Overview, "TabSheetOverview", 9028},
 };
 constexpr Page kRolePages[] = {
     {Grid::RoleDetails, "TabSheetRoleDetails", 9023},     {Grid::RoleFeatures, "TabSheetRoleFeatures", 9024},
@@ -80,14 +83,17 @@ struct MenuCommand {
     int caption;
 };
 constexpr MenuCommand kUserLevelCommands[] = {
-    {"ActionUserLevel1", 9062}, {"ActionUserLevel2", 9063}, {"ActionUserLevel3", 9064},
+    {"ActionUserLevel1", 9062}, {"ActionUserLevel2", 9063},  {"ActionUserLevel3", 9064},
     {"ActionUserLevel4", 9065}, {"ActionDisableUser", 9066}, {"ActionUseRoleLevel", 9067},
 };
 constexpr MenuCommand kRoleLevelCommands[] = {
-    {"ActionRoleLevel1", 9062}, {"ActionRoleLevel2", 9063}, {"ActionRoleLevel3", 9064}, {"ActionRoleLevel4", 9065},
+    {"ActionRoleLevel1", 9062},
+    {"ActionRoleLevel2", 9063},
+    {"ActionRoleLevel3", 9064},
+    {"ActionRoleLevel4", 9065},
 };
 constexpr MenuCommand kOtherCommands[] = {
-    {"ActionSetOrganisation", 9068}, {"ActionEnable", 9069},      {"ActionDisable", 9070},
+    {"ActionSetOrganisation", 9068}, {"ActionEnable", 9069},       {"ActionDisable", 9070},
     {"ActionClearFilter", 9071},     {"ActionShowUserName", 9072}, {"ActionShowInitials", 9073},
 };
 
@@ -149,7 +155,8 @@ QTableView* TFormUserManagement::makeGrid(Grid grid, const char* name, QWidget* 
     return view;
 }
 
-QAction* TFormUserManagement::addAction(QWidget* owner, const char* name, void (TFormUserManagement::*handler)()) {
+QAction* TFormUserManagement::addAction(QWidget* owner, const char* name,
+                                        void (TFormUserManagement::*handler)()) {
     QAction* a = findChild<QAction*>(QLatin1String(name));
     if (!a) {
         a = new QAction(this);
@@ -368,7 +375,8 @@ void TFormUserManagement::buildUi() {
             &TFormUserManagement::CheckBoxShowDisabledUsersClick);
     connect(CheckBoxShowInactiveUsers, &QCheckBox::clicked, this,
             &TFormUserManagement::CheckBoxShowInactiveUsersClick);
-    connect(ComboBoxOrganisation, &QComboBox::activated, this, &TFormUserManagement::ComboBoxOrganisationChange);
+    connect(ComboBoxOrganisation, &QComboBox::activated, this,
+            &TFormUserManagement::ComboBoxOrganisationChange);
     for (Grid filter : {Grid::UserFilter, Grid::RoleFilter})
         connect(views_[size_t(filter)]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this] { TimerFilter->start(); });
@@ -389,23 +397,23 @@ bool TFormUserManagement::setCaptions() {
     if (!texts.load(text::Slot::Window, QLatin1String(text::kUserManagementFile))) return false;
     setWindowTitle(text(kTextCaption));
     const std::pair<QToolButton*, QString> tools[] = {
-        {SpeedButtonClose, text(kTextClose)},         {SpeedButtonPrint, text(kTextPrint)},
-        {SpeedButtonCopy, text(kTextCopy)},           {SpeedButtonSave, text(kTextSaveFile)},
-        {SpeedButtonRefresh, text(kTextRefresh)},     {SpeedButtonSaveChanges, text(kTextSaveChanges)},
-        {SpeedButtonImport, text(kTextImport)},       {SpeedButtonExport, text(kTextExport)},
+        {SpeedButtonClose, text(kTextClose)},     {SpeedButtonPrint, text(kTextPrint)},
+        {SpeedButtonCopy, text(kTextCopy)},       {SpeedButtonSave, text(kTextSaveFile)},
+        {SpeedButtonRefresh, text(kTextRefresh)}, {SpeedButtonSaveChanges, text(kTextSaveChanges)},
+        {SpeedButtonImport, text(kTextImport)},   {SpeedButtonExport, text(kTextExport)},
     };
     for (const auto& [button, hint] : tools) ui::setHint(button, hint);
     PageControlMain->setTabText(0, text(kTextUsers));
     PageControlMain->setTabText(1, text(kTextUserRoles));
     for (int i = 0; i < int(std::size(kUserPages)); ++i) {
         PageControlUsers->setTabText(i, text(kUserPages[i].caption));
-        ui::nameAfter(views_[size_t(kUserPages[i].grid)], PageControlMain->tabText(0) + u' ' +
-                                                              PageControlUsers->tabText(i));
+        ui::nameAfter(views_[size_t(kUserPages[i].grid)],
+                      PageControlMain->tabText(0) + u' ' + PageControlUsers->tabText(i));
     }
     for (int i = 0; i < int(std::size(kRolePages)); ++i) {
         PageControlUserRoles->setTabText(i, text(kRolePages[i].caption));
-        ui::nameAfter(views_[size_t(kRolePages[i].grid)], PageControlMain->tabText(1) + u' ' +
-                                                              PageControlUserRoles->tabText(i));
+        ui::nameAfter(views_[size_t(kRolePages[i].grid)],
+                      PageControlMain->tabText(1) + u' ' + PageControlUserRoles->tabText(i));
     }
     ui::nameAfter(PageControlMain, windowTitle());
     ui::nameAfter(PageControlUsers, PageControlMain->tabText(0));
@@ -424,9 +432,9 @@ bool TFormUserManagement::setCaptions() {
     ui::nameAfter(MemoDescription, LabelDescription->text());
     ui::nameAfter(views_[size_t(Grid::UserFilter)], text(kTextUsers));
     ui::nameAfter(views_[size_t(Grid::RoleFilter)], text(kTextUserRoles));
-    for (const auto& commands : {std::span<const MenuCommand>(kUserLevelCommands),
-                                 std::span<const MenuCommand>(kRoleLevelCommands),
-                                 std::span<const MenuCommand>(kOtherCommands)})
+    for (const auto& commands :
+         {std::span<const MenuCommand>(kUserLevelCommands), std::span<const MenuCommand>(kRoleLevelCommands),
+          std::span<const MenuCommand>(kOtherCommands)})
         for (const MenuCommand& command : commands)
             if (QAction* a = action(command.name)) a->setText(text(command.caption));
     if (ComboBoxOrganisation->count() > 0) ComboBoxOrganisation->setItemText(0, text(kTextAllOrganisations));
@@ -514,7 +522,7 @@ void TFormUserManagement::storeSettings() {
     settings_.showInactiveUsers = CheckBoxShowInactiveUsers->isChecked();
     settings_.organisationIndex = std::max(0, ComboBoxOrganisation->currentIndex());
     settings_.organisation = ComboBoxOrganisation->currentIndex() > 0 ? ComboBoxOrganisation->currentText()
-                                                                       : text(kTextAllOrganisations);
+                                                                      : text(kTextAllOrganisations);
     // A settings file that cannot be written only costs the next opening its view.
     (void)users::WriteSettingsFile(settingsFile(), settings_);
 }
@@ -572,7 +580,8 @@ void TFormUserManagement::fillGrid(Grid grid) {
         if (index < 0) continue;
         const db::Field& field = set.field(index);
         const bool visible = column.label != 0;
-        if (visible && field.displayLabel != text(column.label)) set.setDisplayLabel(name, text(column.label));
+        if (visible && field.displayLabel != text(column.label))
+            set.setDisplayLabel(name, text(column.label));
         if (field.visible != visible) set.setVisible(name, visible);
         if (!field.readOnly) set.setReadOnly(name, true);
     }
@@ -595,7 +604,8 @@ void TFormUserManagement::rebuild(bool filterLists) {
     for (int g = 0; g < users::kGridCount; ++g) {
         QTableView* view = views_[size_t(g)];
         current[size_t(g)] = view->currentIndex().row();
-        for (const QModelIndex& index : view->selectionModel()->selectedRows()) selected[size_t(g)].push_back(index.row());
+        for (const QModelIndex& index : view->selectionModel()->selectedRows())
+            selected[size_t(g)].push_back(index.row());
     }
     for (int g = 0; g < users::kGridCount; ++g) {
         const Grid grid = Grid(g);
@@ -632,7 +642,8 @@ void TFormUserManagement::rebuild(bool filterLists) {
             if (kept != *ids) {
                 *ids = kept;
                 for (int g = 0; g < users::kGridCount; ++g)
-                    if (users::IsUserGrid(Grid(g)) == (grid == Grid::UserFilter) && Grid(g) != grid) fillGrid(Grid(g));
+                    if (users::IsUserGrid(Grid(g)) == (grid == Grid::UserFilter) && Grid(g) != grid)
+                        fillGrid(Grid(g));
             }
         }
     }
@@ -642,8 +653,10 @@ void TFormUserManagement::rebuild(bool filterLists) {
 
 Grid TFormUserManagement::activeGrid() const {
     if (PageControlMain->currentIndex() == 0)
-        return kUserPages[std::clamp(PageControlUsers->currentIndex(), 0, int(std::size(kUserPages)) - 1)].grid;
-    return kRolePages[std::clamp(PageControlUserRoles->currentIndex(), 0, int(std::size(kRolePages)) - 1)].grid;
+        return kUserPages[std::clamp(PageControlUsers->currentIndex(), 0, int(std::size(kUserPages)) - 1)]
+            .grid;
+    return kRolePages[std::clamp(PageControlUserRoles->currentIndex(), 0, int(std::size(kRolePages)) - 1)]
+        .grid;
 }
 
 void TFormUserManagement::showGrid(Grid grid) {
@@ -671,7 +684,8 @@ std::vector<int> TFormUserManagement::selectedIds(Grid grid, const char* field) 
     QTableView* view = views_[size_t(grid)];
     QModelIndexList rows = view->selectionModel()->selectedRows();
     if (rows.isEmpty() && view->currentIndex().isValid()) rows << view->currentIndex();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     for (const QModelIndex& index : rows)
         if (index.row() < set.recordCount()) ids.push_back(set.valueAt(index.row(), column).toInt());
     return ids;
@@ -697,21 +711,21 @@ void TFormUserManagement::showDescription() {
     const db::DataSet& set = sets_[size_t(grid)];
     const int column = set.fieldIndex(QLatin1String(users::kDescriptionField));
     const int row = views_[size_t(grid)]->currentIndex().row();
-    MemoDescription->setPlainText(column >= 0 && row >= 0 && row < set.recordCount()
-                                      ? set.valueAt(row, column).toString()
-                                      : QString());
+    MemoDescription->setPlainText(
+        column >= 0 && row >= 0 && row < set.recordCount() ? set.valueAt(row, column).toString() : QString());
 }
 
 void TFormUserManagement::enableCommands() {
     const bool on = !loading_;
     for (QWidget* w : std::initializer_list<QWidget*>{SpeedButtonPrint, SpeedButtonCopy, SpeedButtonSave,
-                                                      SpeedButtonRefresh, SpeedButtonSaveChanges, ButtonAddUser,
-                                                      PageControlMain})
+                                                      SpeedButtonRefresh, SpeedButtonSaveChanges,
+                                                      ButtonAddUser, PageControlMain})
         w->setEnabled(on);
     const bool user = on && views_[size_t(Grid::UserDetails)]->currentIndex().isValid();
     ButtonEditUser->setEnabled(user);
     // Users have a level of their own only on older databases.
-    for (const MenuCommand& command : kUserLevelCommands) action(command.name)->setEnabled(user && view_.oldUserColumns);
+    for (const MenuCommand& command : kUserLevelCommands)
+        action(command.name)->setEnabled(user && view_.oldUserColumns);
     action("ActionSetOrganisation")->setEnabled(user);
     const int roleRow = views_[size_t(Grid::RoleDetails)]->currentIndex().row();
     const db::DataSet& roles = sets_[size_t(Grid::RoleDetails)];
@@ -796,7 +810,8 @@ void TFormUserManagement::ShowNamesClick(bool names) {
 }
 
 void TFormUserManagement::ComboBoxOrganisationChange() {
-    view_.organisation = ComboBoxOrganisation->currentIndex() > 0 ? ComboBoxOrganisation->currentText() : QString();
+    view_.organisation =
+        ComboBoxOrganisation->currentIndex() > 0 ? ComboBoxOrganisation->currentText() : QString();
     TimerFilter->start();
 }
 

@@ -101,8 +101,9 @@ void TFormUserManagement::ButtonEditUserClick() {
     if (loading_ || !dialogs_.editUser || ids.empty()) return;
     const QModelIndex current = views_[size_t(Grid::UserDetails)]->currentIndex();
     const db::DataSet& set = sets_[size_t(Grid::UserDetails)];
-    const int userId = current.isValid() ? set.valueAt(current.row(), set.fieldIndex(QStringLiteral("UserId"))).toInt()
-                                         : ids.front();
+    const int userId = current.isValid()
+                           ? set.valueAt(current.row(), set.fieldIndex(QStringLiteral("UserId"))).toInt()
+                           : ids.front();
     // The reload afterwards would drop held changes: they are offered first.
     if (!offerSave()) return;
     dialogs_.editUser->EditUser(userId);
@@ -132,17 +133,19 @@ void TFormUserManagement::ButtonRemoveRoleClick() {
     const users::UserData data{administration_.users, administration_.roles, administration_.catalogue};
     switch (users::CheckRoleRemoval(data, roleId, administratorId_)) {
         case users::RemovalCheck::Locked:
-            context_.prompts().message(ui::Icon::Information, text(kTextLockedRole), text(kTextRefusalCaption));
+            context_.prompts().message(ui::Icon::Information, text(kTextLockedRole),
+                                       text(kTextRefusalCaption));
             return;
         case users::RemovalCheck::OwnAccess:
-            context_.prompts().message(ui::Icon::Information, text(kTextOwnAccess), text(kTextRefusalCaption));
+            context_.prompts().message(ui::Icon::Information, text(kTextOwnAccess),
+                                       text(kTextRefusalCaption));
             return;
         case users::RemovalCheck::Allowed: break;
     }
     if (!offerSave()) return;
     const users::UserRole* role = administration_.roles.find(roleId);
-    const QString question = text(kTextRemoveQuestion) + QStringLiteral(" \"") + (role ? role->Title : QString()) +
-                             QStringLiteral("\"?");
+    const QString question = text(kTextRemoveQuestion) + QStringLiteral(" \"") +
+                             (role ? role->Title : QString()) + QStringLiteral("\"?");
     if (context_.prompts().question(ui::Icon::Question, question, text(kTextRemoveCaption),
                                     ui::Button::Yes | ui::Button::No, ui::Button::No) != ui::Button::Yes)
         return;
@@ -185,7 +188,8 @@ void TFormUserManagement::refuse(users::Refusal refusal, const QString& rowName)
     ui::Prompts& prompts = context_.prompts();
     switch (refusal) {
         case users::Refusal::Required:
-            prompts.message(ui::Icon::Information, rowName + QStringLiteral(" (") + text(kTextRequired) + u')',
+            prompts.message(ui::Icon::Information,
+                            rowName + QStringLiteral(" (") + text(kTextRequired) + u')',
                             text(kTextRefusalCaption));
             break;
         case users::Refusal::Locked: {

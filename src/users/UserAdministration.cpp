@@ -1,8 +1,8 @@
 #include "users/UserAdministration.h"
 
+#include <QProgressBar>
 #include "app/AppContext.h"
 #include "app/TFormStatus.h"
-#include <QProgressBar>
 #include "db/Parameters.h"
 #include "users/IdList.h"
 

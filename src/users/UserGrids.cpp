@@ -85,7 +85,8 @@ std::vector<Item> catalogueItems(const RightsCatalogue& catalogue, RightKind kin
             break;
         case RightKind::ReportTemplates:
             for (const auto& [id, t] : catalogue.reportTemplates)
-                items.push_back({id, t.ReportTemplateTitle, t.ReportTemplateDescription, t.TypeName, t.Locked});
+                items.push_back(
+                    {id, t.ReportTemplateTitle, t.ReportTemplateDescription, t.TypeName, t.Locked});
             break;
         case RightKind::Members: break;
     }
@@ -254,7 +255,8 @@ void overview(db::ResultSet& out, const UserData& data, const ViewOptions& view,
                 if (!item) continue;
                 auto granted = grants.find(id);
                 const QString roles = granted == grants.end() ? QString() : joined(granted->second);
-                db::Row row{userId, user.Initials, name, level, QString(), QString(), QString(), QString(), roles};
+                db::Row row{userId,    user.Initials, name,      level, QString(),
+                            QString(), QString(),     QString(), roles};
                 const size_t column = kind == RightKind::Features         ? 5
                                       : kind == RightKind::ReportProfiles ? 6
                                                                           : 7;
@@ -290,8 +292,10 @@ std::vector<GridColumn> GridColumns(Grid grid, bool templateTypes) {
                     {"Organisation", FieldType::String, kTextOrganisation},
                     {"Email", FieldType::String, kTextEmail},
                     {"LastLoginDate", FieldType::DateTime, kTextLastLogin}};
-        case Grid::UserFeatures: return {kOwner, kItem, userName, featureTitle, grantedBy, kEnabled, kDescription};
-        case Grid::UserProfiles: return {kOwner, kItem, userName, profileTitle, grantedBy, kEnabled, kDescription};
+        case Grid::UserFeatures:
+            return {kOwner, kItem, userName, featureTitle, grantedBy, kEnabled, kDescription};
+        case Grid::UserProfiles:
+            return {kOwner, kItem, userName, profileTitle, grantedBy, kEnabled, kDescription};
         case Grid::UserTemplates:
             columns = {kOwner, kItem, userName, templateTitle, grantedBy};
             if (templateTypes) columns.push_back(type);
@@ -320,8 +324,9 @@ std::vector<GridColumn> GridColumns(Grid grid, bool templateTypes) {
         case Grid::RoleTemplates:
             columns = {kOwner, kItem, roleTitle, templateTitle};
             if (templateTypes) columns.push_back(type);
-            columns.insert(columns.end(), {predefined, {"NoAccess", FieldType::Boolean, kTextNoAccess}, kEnabled,
-                                           kDescription});
+            columns.insert(
+                columns.end(),
+                {predefined, {"NoAccess", FieldType::Boolean, kTextNoAccess}, kEnabled, kDescription});
             return columns;
         case Grid::RoleUsers:
             return {kOwner, kItem, roleTitle, userName, required, relatable, kEnabled, kDescription};

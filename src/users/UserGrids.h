@@ -58,7 +58,7 @@ struct ViewOptions {
     bool showNames = true;  // the user filter list by name, else by initials
     bool showDisabled = true;
     bool showInactive = true;
-    QString organisation;  // empty: every organisation
+    QString organisation;         // empty: every organisation
     bool oldUserColumns = false;  // users have a level of their own
     bool templateTypes = true;
     std::set<int> selectedUsers;  // empty: every user the filters let through

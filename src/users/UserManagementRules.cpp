@@ -115,7 +115,8 @@ RemovalCheck CheckRoleRemoval(const UserData& data, int roleId, int administrato
     const UserRole* role = data.roles.find(roleId);
     if (!role || role->Locked) return RemovalCheck::Locked;
     const User* administrator = data.users.find(administratorId);
-    if (!administrator || !administrator->rights.of(RightKind::Members).count(roleId)) return RemovalCheck::Allowed;
+    if (!administrator || !administrator->rights.of(RightKind::Members).count(roleId))
+        return RemovalCheck::Allowed;
     for (RightKind kind : {RightKind::Features, RightKind::ReportTemplates})
         for (int item : role->rights.of(kind)) {
             if (kind == RightKind::ReportTemplates && role->notRelatableTemplates.count(item)) continue;
@@ -150,7 +151,8 @@ QString GridFileExtension(GridFileFormat format) {
 GridFileFormat GridFileFormatFor(const QString& fileName, int filterIndex) {
     if (filterIndex >= 0 && filterIndex < kGridFileFormats) return GridFileFormat(filterIndex);
     for (int f = 0; f < kGridFileFormats; ++f)
-        if (fileName.endsWith(GridFileExtension(GridFileFormat(f)), Qt::CaseInsensitive)) return GridFileFormat(f);
+        if (fileName.endsWith(GridFileExtension(GridFileFormat(f)), Qt::CaseInsensitive))
+            return GridFileFormat(f);
     return GridFileFormat::Excel;
 }
 

@@ -18,7 +18,9 @@ void putInt(QByteArray& bytes, int offset, qint32 value) {
     qToLittleEndian<qint32>(value, bytes.data() + offset);
 }
 
-qint32 intAt(const QByteArray& bytes, int offset) { return qFromLittleEndian<qint32>(bytes.constData() + offset); }
+qint32 intAt(const QByteArray& bytes, int offset) {
+    return qFromLittleEndian<qint32>(bytes.constData() + offset);
+}
 
 }  // namespace
 
