@@ -187,10 +187,12 @@ void rebuildWindow(benchmark::State& state, Fixture& fixture, bool filter) {
     TFormUserManagement& window = fixture.window();
     if (!window.isVisible()) {
         bool done = false;
-        QObject::connect(&window, &TFormUserManagement::loaded, [&done](bool) { done = true; });
+        const auto connection =
+            QObject::connect(&window, &TFormUserManagement::loaded, [&done](bool) { done = true; });
         window.Prepare(1);
         window.show();
         ui::waitUntil([&done] { return done; }, 1, 600000);
+        QObject::disconnect(connection);
     }
     QTableView* list = window.grid(users::Grid::UserFilter);
     for (auto _ : state) {
