@@ -386,9 +386,9 @@ void TFormUserManagement::buildUi() {
             enableCommands();
         });
 
-    // The query log's key sequence is typed anywhere in the window.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+    // Enter in a grid is no click on a button.
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+
     enableCommands();
 }
 
@@ -746,15 +746,10 @@ void TFormUserManagement::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-bool TFormUserManagement::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        // A release travels up from the focused control; it counts once.
-        QWidget* focus = QApplication::focusWidget();
-        const bool origin = watched == focus || (!focus && watched == this);
-        if (origin && !key->isAutoRepeat()) keyReleased(key->key());
-    }
-    return QDialog::eventFilter(watched, event);
+void TFormUserManagement::keyReleaseEvent(QKeyEvent* event) {
+    // Releases the focused control leaves alone come up to the window.
+    if (!event->isAutoRepeat()) keyReleased(event->key());
+    QDialog::keyReleaseEvent(event);
 }
 
 void TFormUserManagement::keyReleased(int key) {
@@ -781,7 +776,6 @@ void TFormUserManagement::TimerFilterTimer() {
     };
     view_.selectedUsers = chosen(Grid::UserFilter, "UserId");
     view_.selectedRoles = chosen(Grid::RoleFilter, "RoleId");
-    for (Grid grid : {Grid::UserFilter, Grid::RoleFilter}) views_[size_t(grid)]->setCurrentIndex({});
     rebuild();
     focusFirstRow(activeGrid());
 }

@@ -120,7 +120,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void buildUi();
