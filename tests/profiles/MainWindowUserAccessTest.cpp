@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 
 #include "support/WhenShown.h"
+#include "ui/Waiting.h"
 #include "users/TFormUserManagement.h"
 
 #include <QAction>
@@ -46,6 +47,8 @@ TEST(MainWindowUserAccess, TheWindowSavesWhatItsGridsShow) {
             const QModelIndex cell = grid->model()->index(window.rows(Grid::UserRoles).currentRow(), 1);
             grid->selectionModel()->select(cell,
                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            ui::pause(0);  // the page is laid out
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
             window.findChild<QToolButton*>(QStringLiteral("SpeedButtonSaveChanges"))->click();
             window.findChild<QToolButton*>(QStringLiteral("SpeedButtonRefresh"))->click();

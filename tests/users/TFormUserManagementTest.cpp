@@ -148,14 +148,17 @@ TEST_F(UserManagementWindow, RefusalsShowOncePerCommand) {
     EXPECT_EQ(env.administration.roles.find(kAssetManagers)->AccessLevelId, 3);
     // A double-click on a relation cell switches it: Jana leaves a role.
     const int jana = select(Grid::UserRoles, [](const db::RowView& row) {
-        return row.value(QStringLiteral(users::kOwnerField)).toInt() == kJana &&
+        return row.value(QLatin1String(users::kOwnerField)).toInt() == kJana &&
                !row.value(QStringLiteral("Required")).toBool();
     });
     ASSERT_GE(jana, 1);
     QTableView* view = window.grid(Grid::UserRoles);
+    ui::pause(0);  // the page is laid out
     const QModelIndex cell = view->currentIndex();
     view->selectionModel()->select(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const QRect rect = view->visualRect(view->model()->index(cell.row(), 1));
+    // The press before the double click names the cell, as a user's first click does.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(env.administration.users.find(kJana)->rights.of(users::RightKind::Members).size() + 1,
               env.administration.users.loadedRecord(kJana)->rights.of(users::RightKind::Members).size());
@@ -185,12 +188,12 @@ TEST_F(UserManagementWindow, PendingChangesAreOfferedBeforeEveryReload) {
     env.prompts.allowMessages();
     ASSERT_EQ(select(Grid::UserDetails, is("UserId", kJana)), 1);
     run("ActionUserLevel2");
-    *calls.failOn = *calls + 1;
+    *calls.failOn = *calls.calls + 1;
     env.prompts.answer(ui::Button::Yes);
     korvane->click();
     EXPECT_FALSE(korvane->isChecked());
     EXPECT_TRUE(window.hasPendingChanges());
-    *calls.failOn = *calls + 1;
+    *calls.failOn = *calls.calls + 1;
     env.prompts.answer(ui::Button::Yes);
     window.reject();
     EXPECT_TRUE(window.isVisible());
