@@ -1,20 +1,27 @@
 // The user administration on a large installation: 2,000 users, 100 roles,
 // 300 features and 3,000 report templates with 100,000 relations. Loading
-// everything, and saving one relation change for 1,000 users. Run with
-// QT_QPA_PLATFORM=offscreen.
+// everything, saving one relation change for 1,000 users, and the user
+// management window: opening it, building each grid, a rebuild of every
+// grid and a filter change. Run with QT_QPA_PLATFORM=offscreen.
 #include "app/AppContext.h"
 #include "app/TFormStatus.h"
 #include "app/TraceLog.h"
 #include "reportdb/EmbeddedDatabase.h"
 #include "reportdb/Server.h"
 #include "reportdb/demo/Demo.h"
+#include "ui/DataSetModel.h"
 #include "ui/Prompts.h"
+#include "ui/Waiting.h"
+#include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <stdexcept>
 
 namespace {
@@ -85,10 +92,13 @@ public:
         context_.session().UserId = summary.administratorUserId;
         context_.Database().setConnectionString(QStringLiteral("Provider=Embedded;Data Source=") + path);
         context_.windows().status = &status_;
+        context_.texts().setLocation(QStringLiteral(PA_LANG_DIR), QStringLiteral("UK"));
+        window_.setSettingsFile(dir_.filePath(QStringLiteral("UserManagement.ini")));
     }
     ~Fixture() { context_.windows() = app::SharedWindows{}; }
 
     users::UserAdministration& administration() { return administration_; }
+    TFormUserManagement& window() { return window_; }
     int relations() const { return relations_; }
 
 private:
@@ -98,6 +108,7 @@ private:
     app::AppContext context_;
     TFormStatus status_;
     users::UserAdministration administration_{context_};
+    TFormUserManagement window_{context_, administration_};
     int relations_ = 0;
 };
 
@@ -131,6 +142,74 @@ void saveRelationChange(benchmark::State& state, Fixture& fixture) {
     }
 }
 
+// Opens the window and waits for its load; the longest time the event loop
+// went without a turn while loading says how responsive the window stayed.
+void openWindow(benchmark::State& state, Fixture& fixture) {
+    TFormUserManagement& window = fixture.window();
+    double longestStall = 0;
+    for (auto _ : state) {
+        bool done = false;
+        const auto connection =
+            QObject::connect(&window, &TFormUserManagement::loaded, [&done](bool) { done = true; });
+        QElapsedTimer sinceTurn;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longestStall = std::max(longestStall, double(sinceTurn.restart())); });
+        window.Prepare(1);
+        window.show();
+        sinceTurn.start();
+        ticker.start();
+        ui::waitUntil([&done] { return done; }, 1, 600000);
+        ticker.stop();
+        QObject::disconnect(connection);
+        state.PauseTiming();
+        window.hide();
+        state.ResumeTiming();
+    }
+    state.counters["longest_stall_ms"] = longestStall;
+}
+
+// The rows of one grid from the loaded containers, into its data set.
+void buildGrid(benchmark::State& state, Fixture& fixture, users::Grid grid) {
+    auto& administration = fixture.administration();
+    if (administration.users.items.empty() && !administration.load()) state.SkipWithError("the load failed");
+    const users::UserData data{administration.users, administration.roles, administration.catalogue};
+    users::ViewOptions view;
+    db::DataSet rows;
+    ui::DataSetModel model(rows);
+    for (auto _ : state) rows.setRows(users::BuildGrid(grid, data, view, [](int) { return QString(); }));
+    state.counters["rows"] = rows.recordCount();
+}
+
+// Every grid of the open window rebuilt (a switch), and a filter change.
+void rebuildWindow(benchmark::State& state, Fixture& fixture, bool filter) {
+    TFormUserManagement& window = fixture.window();
+    if (!window.isVisible()) {
+        bool done = false;
+        const auto connection =
+            QObject::connect(&window, &TFormUserManagement::loaded, [&done](bool) { done = true; });
+        window.Prepare(1);
+        window.show();
+        ui::waitUntil([&done] { return done; }, 1, 600000);
+        QObject::disconnect(connection);
+    }
+    QTableView* list = window.grid(users::Grid::UserFilter);
+    for (auto _ : state) {
+        if (filter) {
+            state.PauseTiming();
+            list->clearSelection();
+            list->selectionModel()->select(list->model()->index(state.iterations() % 100, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            state.ResumeTiming();
+            window.TimerFilterTimer();
+        } else {
+            window.CheckBoxShowDisabledUsersClick();
+        }
+    }
+    state.counters["overview_rows"] = window.rows(users::Grid::Overview).recordCount();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,6 +221,33 @@ int main(int argc, char** argv) {
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("users/save_1000_users", [&fixture](benchmark::State& s) {
         saveRelationChange(s, fixture);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("users/window_open",
+                                 [&fixture](benchmark::State& s) { openWindow(s, fixture); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(2);
+    const std::pair<const char*, users::Grid> grids[] = {
+        {"users/grid/user_details", users::Grid::UserDetails},
+        {"users/grid/user_features", users::Grid::UserFeatures},
+        {"users/grid/user_profiles", users::Grid::UserProfiles},
+        {"users/grid/user_templates", users::Grid::UserTemplates},
+        {"users/grid/user_roles", users::Grid::UserRoles},
+        {"users/grid/overview", users::Grid::Overview},
+        {"users/grid/role_details", users::Grid::RoleDetails},
+        {"users/grid/role_features", users::Grid::RoleFeatures},
+        {"users/grid/role_templates", users::Grid::RoleTemplates},
+        {"users/grid/role_profiles", users::Grid::RoleProfiles},
+        {"users/grid/role_users", users::Grid::RoleUsers},
+    };
+    for (const auto& [name, grid] : grids)
+        benchmark::RegisterBenchmark(name, [&fixture, grid = grid](benchmark::State& s) {
+            buildGrid(s, fixture, grid);
+        })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("users/window_rebuild_all", [&fixture](benchmark::State& s) {
+        rebuildWindow(s, fixture, false);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("users/window_filter_change", [&fixture](benchmark::State& s) {
+        rebuildWindow(s, fixture, true);
     })->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

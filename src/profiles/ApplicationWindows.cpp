@@ -42,6 +42,7 @@
 #include "users/TFormAddEditUserRole.h"
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
+#include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 #include "windsectors/TFormWeibull.h"
 
@@ -119,6 +120,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     reMapCategory = std::make_unique<TFormReMapCategory>(context, parent);
     mapCategory = std::make_unique<TFormMapCategory>(context, parent);
     userAdministration = std::make_unique<users::UserAdministration>(context);
+    userManagement = std::make_unique<TFormUserManagement>(context, *userAdministration, parent);
     editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
     editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
     showQuery = std::make_unique<TFormShowQuery>(context, parent);
@@ -137,6 +139,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         [this, parent] { return std::make_unique<TFormContractConfiguration>(context, parent); });
     profileOptions = decltype(profileOptions)(
         [this, parent] { return std::make_unique<TFormNonStandardContractConfiguration>(context, parent); });
+    userManagement->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -171,6 +174,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.contractConfiguration = contractConfiguration;
     dialogs.normCurve = normCurve;
     dialogs.freeWind = freeWindTable;
+    dialogs.userManagement = userManagement.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -194,6 +198,7 @@ ApplicationWindows::~ApplicationWindows() {
     showQuery.reset();
     editUserRole.reset();
     editUser.reset();
+    userManagement.reset();
     userAdministration.reset();
     if (auto* window = categoryAllocation.ifMade()) window->setMappingDialogs(nullptr, nullptr);
     if (auto* window = deratingAllocation.ifMade()) window->setMappingDialogs(nullptr, nullptr);

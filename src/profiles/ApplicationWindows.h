@@ -51,6 +51,7 @@ class TFormWeibull;
 class TFormNormCurve;
 class TFormFWPTable;
 class TForm_FWP_Parameters;
+class TFormUserManagement;
 
 namespace users {
 class UserAdministration;
@@ -102,6 +103,7 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormNonStandardContractConfiguration> profileOptions;
     // The user administration's data and calls, shared by its windows.
     std::unique_ptr<users::UserAdministration> userAdministration;
+    std::unique_ptr<TFormUserManagement> userManagement;
     std::unique_ptr<TEditUser> editUser;
     std::unique_ptr<TFormAddEditUserRole> editUserRole;
     std::unique_ptr<TFormShowQuery> showQuery;

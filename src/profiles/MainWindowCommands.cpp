@@ -18,6 +18,7 @@
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
 #include "units/TFormParkUnitConfig.h"
+#include "users/TFormUserManagement.h"
 
 #include <QApplication>
 #include <QDate>
@@ -232,6 +233,11 @@ void TFormSQLProfileAdministrator::ActionFreewindParameterEditorExecute() {
 void TFormSQLProfileAdministrator::ActionShadowDataLockExecute() {
     if (!hasRows() || !ShadowDataLocks.isEnabled() || !dialogs_.lockShadowData) return;
     runCommand([this] { dialogs_.lockShadowData->Execute(current_.ProfileId); });
+}
+
+void TFormSQLProfileAdministrator::ActionUserAccessSetupExecute() {
+    if (!UserAccess.isEnabled() || !dialogs_.userManagement) return;
+    runCommand([this] { dialogs_.userManagement->Execute(context_.session().UserId); });
 }
 
 void TFormSQLProfileAdministrator::ActionRemoveProfileExecute() {

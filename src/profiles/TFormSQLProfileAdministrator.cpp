@@ -13,6 +13,7 @@
 #include "ui/DataSetModel.h"
 #include "ui/LazyIcon.h"
 #include "ui/ToolButtons.h"
+#include "users/TFormUserManagement.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -235,7 +236,7 @@ void TFormSQLProfileAdministrator::buildUi() {
          "games-config-options", 619, "&Validation parameter editor",
          &Self::ActionValidationParameterEditorExecute},
         {&UserAccess, "SpeedButtonUserAccess", "ActionUserAccessSetup", "system-users", 620,
-         "Profile and template &access", nullptr},
+         "Profile and template &access", &Self::ActionUserAccessSetupExecute},
         {&FreeWindParameters, "SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor",
          "weather-windy", 621, "&Free wind parameter editor", &Self::ActionFreewindParameterEditorExecute},
         {&WindSectorEditor, "SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm", 622,
@@ -356,7 +357,7 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
     SetCommandsEnabled(false);
     showWait(QStringLiteral("Reading startup information"));
 
-    // 2.-5. The session, the trace level, the language texts and captions.
+    // 2.-4. The session, the trace level, the language texts and captions.
     auto& session = context_.session();
     if (!app::ReadSession(session, context_.prompts())) {
         hideWait();
@@ -371,6 +372,13 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
         return false;
     }
     setCaptions();
+
+    // 5. The user management's captions come from its own language file.
+    if (dialogs_.userManagement && !dialogs_.userManagement->setCaptions()) {
+        hideWait();
+        Q_EMIT startupFinished(false);
+        return false;
+    }
 
     // 6. Only an online session has a database.
     if (session.Online != QLatin1String("YES")) {

@@ -39,6 +39,7 @@ class TFormPUProgresser;
 class TFormContractConfiguration;
 class TFormNormCurve;
 class TFormFWPTable;
+class TFormUserManagement;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -71,6 +72,7 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TFormContractConfiguration> contractConfiguration;
     ui::OnFirstUse<TFormNormCurve> normCurve;
     ui::OnFirstUse<TFormFWPTable> freeWind;
+    TFormUserManagement* userManagement = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -119,6 +121,7 @@ public:
     void ActionContractConfigurationExecute();
     void ActionNormCurveEditorExecute();
     void ActionFreewindParameterEditorExecute();
+    void ActionUserAccessSetupExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

@@ -1,5 +1,6 @@
 #include "users/UserAdministration.h"
 
+#include <QProgressBar>
 #include "app/AppContext.h"
 #include "app/TFormStatus.h"
 #include "db/Parameters.h"
@@ -50,13 +51,16 @@ UserAdministration::Outcome UserAdministration::run(int statusText, std::vector<
     if (queryLog_)
         for (const db::Command& command : commands)
             queryLog_(command.text + u' ' + db::DescribeParameters(command));
-    status->StartStatusDialog(0, text(statusText), false);
+    if (sessionText_ == 0)
+        status->StartStatusDialog(0, text(statusText), false);
+    else
+        status->StartStatusDialog(1, text(sessionText_), false);
     outcome.ok = commands.size() == 1 ? status->ExecuteAsync(context_.Database(), commands.front())
                                       : status->ExecuteAsync(context_.Database(), commands);
     outcome.returnValue = status->returnValue();
     outcome.error = status->errorText();
     if (rows) *rows = status->lastResult();
-    status->StopStatusDialog();
+    if (sessionText_ == 0) status->StopStatusDialog();
     // A failure without a return value or a reason still is one.
     if (!outcome.ok && outcome.returnValue == 0 && outcome.error.isEmpty())
         outcome.error = QStringLiteral("The call did not complete");
@@ -95,7 +99,28 @@ void UserAdministration::reportRelations(Subject subject, const Outcome& outcome
         report(subject, Operation::UpdateRelations, outcome, contextText, kRelationReport);
 }
 
-bool UserAdministration::load() {
+void UserAdministration::beginStatus(int statusText) {
+    sessionText_ = statusText;
+    if (TFormStatus* status = context_.windows().status) {
+        status->StartStatusDialog(1, text(statusText), false);
+        setProgress(0);
+    }
+}
+
+void UserAdministration::setProgress(int position) {
+    TFormStatus* status = context_.windows().status;
+    if (sessionText_ != 0 && status && status->progressBar()) status->progressBar()->setValue(position);
+}
+
+void UserAdministration::endStatus() {
+    sessionText_ = 0;
+    if (TFormStatus* status = context_.windows().status) status->StopStatusDialog();
+}
+
+bool UserAdministration::load(const std::function<void(int)>& progress) {
+    const auto step = [&](int position) {
+        if (progress) progress(position);
+    };
     const CallSettings s = settings();
     db::Result rolesResult, usersResult, catalogueResult, roleRelations, userRelations;
     db::Command call = SelectRolesCall(s);
@@ -104,12 +129,14 @@ bool UserAdministration::load() {
         report(Subject::Roles, Operation::Select, outcome, text(kRoleContext));
         return false;
     }
+    step(20);
     call = SelectUsersCall(s);
     outcome = run(kTextLoading, call, &usersResult);
     if (!outcome.ok) {
         report(Subject::Users, Operation::Select, outcome, text(kUserRelationsContext));
         return false;
     }
+    step(30);
     call = SelectCatalogueCall(s);
     outcome = run(kTextLoading, call, &catalogueResult);
     if (!outcome.ok) {
@@ -121,9 +148,11 @@ bool UserAdministration::load() {
         context_.prompts().message(ui::Icon::Error, text(message) + u' ' + reason, text(caption));
         return false;
     };
+    step(40);
     call = SelectRoleRelationsCall(s);
     outcome = run(kTextLoading, call, &roleRelations);
     if (!outcome.ok) return relationFailure(outcome, kTextRoleRelationsFailed, kTextRoleRelationsCaption);
+    step(60);
     call = SelectUserRelationsCall(s);
     outcome = run(kTextLoading, call, &userRelations);
     if (!outcome.ok) return relationFailure(outcome, kTextUserRelationsFailed, kTextUserRelationsCaption);

@@ -41,8 +41,15 @@ public:
     QString text(int number) const;
 
     // Roles, users, the catalogue, role relations and user relations, in
-    // that order. On failure the containers keep what they held.
-    bool load();
+    // that order. On failure the containers keep what they held. `progress`
+    // hears the gauge position after each step.
+    bool load(const std::function<void(int)>& progress = {});
+
+    // Until endStatus(), every call runs under one status window showing
+    // `statusText` and a gauge, instead of each under its own text.
+    void beginStatus(int statusText);
+    void setProgress(int position);
+    void endStatus();
 
     // Writes the edited users (roles) and makes what was written the loaded
     // state. Stops at the first failed call.
@@ -80,6 +87,7 @@ private:
     ResultSink* sink_ = nullptr;
     std::function<void(const QString&)> queryLog_;
     bool showKorvaneUsers_ = false;
+    int sessionText_ = 0;  // 0: no status session
 };
 
 }  // namespace users

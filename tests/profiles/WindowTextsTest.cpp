@@ -47,6 +47,7 @@
 #include "users/TFormAddEditUserRole.h"
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
+#include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 #include "windsectors/TFormWeibull.h"
 
@@ -388,6 +389,20 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.showQuery->show();
     visit(*w.showQuery);
     w.showQuery->hide();
+
+    bool usersLoaded = false;
+    QObject::connect(w.userManagement.get(), &TFormUserManagement::loaded,
+                     [&usersLoaded](bool ok) { usersLoaded = ok; });
+    w.userManagement->setSettingsFile(f.database.folder() + QStringLiteral("/UserManagement.ini"));
+    w.userManagement->Prepare(f.context.session().UserId);
+    w.userManagement->show();
+    ASSERT_TRUE(ui::waitUntil([&usersLoaded] { return usersLoaded; }, 10, 20000));
+    for (users::Grid grid :
+         {users::Grid::UserDetails, users::Grid::UserTemplates, users::Grid::RoleTemplates}) {
+        w.userManagement->showGrid(grid);
+        visit(*w.userManagement);
+    }
+    w.userManagement->reject();
 
     // Last: its count-down would close the main window.
     w.closingWindow->StartClosing();

@@ -29,6 +29,7 @@
 #include "units/TFormSelectParkUnits.h"
 #include "users/TEditUser.h"
 #include "users/TFormAddEditUserRole.h"
+#include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 #include "windsectors/TFormWeibull.h"
 
@@ -393,6 +394,21 @@ std::vector<Shot> allShots() {
                          return stage.windows.editUserRole.get();
                      },
                      [](Stage& stage) { stage.windows.editUserRole->hide(); }});
+    // The user management on the demo: a page of each kind.
+    const auto userManagement = [](users::Grid grid) {
+        return [grid](Stage& stage) -> QWidget* {
+            auto& window = *stage.windows.userManagement;
+            if (!window.isVisible() &&
+                !showLoaded(window, [&] { window.Prepare(stage.context.session().UserId); }, {1180, 640}))
+                return nullptr;
+            window.showGrid(grid);
+            return &window;
+        };
+    };
+    const auto closeUserManagement = [](Stage& stage) { stage.windows.userManagement->hide(); };
+    shots.push_back({"user-management-users", userManagement(users::Grid::UserDetails), {}});
+    shots.push_back({"user-management-overview", userManagement(users::Grid::Overview), {}});
+    shots.push_back({"user-management-roles", userManagement(users::Grid::RoleDetails), closeUserManagement});
     shots.push_back(
         {"printed-page", {}, {}, [](Stage& stage) -> QImage {
              if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return {};
