@@ -161,10 +161,12 @@ private:
 struct ProgressItem {
     QString statement;
     QString statusText;
+    QString commandName = {};  // the process's name for this item; empty: the batch's
 };
 
 // Runs `items` one after another under the dialog (layout 3, statements
-// executed as commands on the session's connection), waiting in steps of
+// executed as commands on the session's connection, each under its own
+// command name or else `commandName`), waiting in steps of
 // `stepMs` with events processed. Returns true when every item finished.
 // On false the dialog has been cleaned up; `error` holds the failing
 // statement's error text, and is empty when the user cancelled

@@ -4,6 +4,7 @@
 #include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
 #include "reportdb/UserRightsSchema.h"
+#include "reportdb/WindSectorSchema.h"
 
 namespace reportdb {
 
@@ -299,6 +300,10 @@ constexpr MigrationStep kSteps[] = {
     {4, "Reference curves, free wind parameter sets and wind sector groups", kUnitReferenceSchema, nullptr},
     {5, "Validation limits and shadow data sign-off records", kValidationAndSignOffSchema, nullptr},
     {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
+    // Placeholders for steps made on other branches; replaced when they meet.
+    {7, "Reserved", nullptr, nullptr},
+    {8, "Reserved", nullptr, nullptr},
+    {9, "Wind sectors of the wind sector groups", kWindSectorSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

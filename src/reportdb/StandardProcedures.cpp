@@ -13,6 +13,7 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     registerAllocationProcedures(*registry);
     registerValidationAndSignOffProcedures(*registry);
     registerUserProcedures(*registry);
+    registerWindSectorProcedures(*registry);
     return registry;
 }
 

@@ -13,5 +13,6 @@ void registerCategoryProcedures(ProcedureRegistry& registry);              // ca
 void registerAllocationProcedures(ProcedureRegistry& registry);            // allocations.cpp
 void registerValidationAndSignOffProcedures(ProcedureRegistry& registry);  // validation.cpp
 void registerUserProcedures(ProcedureRegistry& registry);                  // users.cpp
+void registerWindSectorProcedures(ProcedureRegistry& registry);            // windsectors.cpp
 
 }  // namespace reportdb
