@@ -34,6 +34,9 @@
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
 #include "users/UserAdministration.h"
+#include "windsectors/TFormWindExclusionGroup.h"
+#include "windsectors/TFormWindExclusionSector.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -58,6 +61,10 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    windSectors = std::make_unique<TFormWindExclusionSectors>(context, parent);
+    windSector = std::make_unique<TFormWindExclusionSector>(context, parent);
+    windGroup = std::make_unique<TFormWindExclusionGroup>(context, parent);
+    windSectors->setDialogs(windGroup.get(), windSector.get());
     editParkUnit = std::make_unique<TFormEditParkUnit>(context, parent);
     exportForm = std::make_unique<TFormExport>(context, parent);
     userAdministration = std::make_unique<users::UserAdministration>(context);
@@ -100,6 +107,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.parkUnitConfig = parkUnitConfig.get();
     dialogs.validation = validation.get();
     dialogs.lockShadowData = lockShadowData.get();
+    dialogs.windSectors = windSectors.get();
     mainWindow->setDialogs(dialogs);
 }
 
@@ -124,6 +132,9 @@ ApplicationWindows::~ApplicationWindows() {
     userAdministration.reset();
     exportForm.reset();
     editParkUnit.reset();
+    windGroup.reset();
+    windSector.reset();
+    windSectors.reset();
     progressDialog.reset();
     reportMenu.reset();
     status.reset();

@@ -40,6 +40,9 @@ class TEditUser;
 class TFormAddEditUserRole;
 class TFormShowQuery;
 class TFormSetOrganisation;
+class TFormWindExclusionSectors;
+class TFormWindExclusionSector;
+class TFormWindExclusionGroup;
 
 namespace users {
 class UserAdministration;
@@ -74,6 +77,9 @@ struct ApplicationWindows {
     std::unique_ptr<TFormStatus> status;
     std::unique_ptr<TFormReportMenu> reportMenu;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
+    std::unique_ptr<TFormWindExclusionSectors> windSectors;
+    std::unique_ptr<TFormWindExclusionSector> windSector;
+    std::unique_ptr<TFormWindExclusionGroup> windGroup;
     std::unique_ptr<TFormEditParkUnit> editParkUnit;
     std::unique_ptr<TFormExport> exportForm;
     std::unique_ptr<TFormSelectParkUnits> selectParkUnits;

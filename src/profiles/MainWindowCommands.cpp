@@ -16,6 +16,7 @@
 #include "text/TextTables.h"
 #include "ui/Waiting.h"
 #include "units/TFormParkUnitConfig.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
 #include <QApplication>
 #include <QDate>
@@ -287,4 +288,12 @@ void TFormSQLProfileAdministrator::SpeedButtonPrintClick() {
         TableReportProfile, this,
         {reports::applicationTitle(), QLocale().toString(QDate::currentDate(), QLocale::LongFormat)}));
     EndCommand();
+}
+
+void TFormSQLProfileAdministrator::ActionWindExclusionEditorExecute() {
+    if (!WindSectorEditor.isEnabled() || !dialogs_.windSectors) return;
+    runCommand([this] {
+        dialogs_.windSectors->Execute();
+        Refresh();
+    });
 }

@@ -33,6 +33,7 @@ class TFormDeratingCatagoryAllocation;
 class TFormParkUnitConfig;
 class TFormValidation;
 class TFormLockShadowData;
+class TFormWindExclusionSectors;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -59,6 +60,7 @@ struct MainWindowDialogs {
     TFormParkUnitConfig* parkUnitConfig = nullptr;
     TFormValidation* validation = nullptr;
     TFormLockShadowData* lockShadowData = nullptr;
+    TFormWindExclusionSectors* windSectors = nullptr;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -102,6 +104,7 @@ public:
     void ActionSelectAndEditUnitsExecute();
     void ActionValidationParameterEditorExecute();
     void ActionShadowDataLockExecute();
+    void ActionWindExclusionEditorExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace windsectors {
 
 Coefficients identityCoefficients() {
@@ -14,14 +16,16 @@ std::optional<double> parseCoefficient(const QString& text) {
     plain.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double value = QLocale::c().toDouble(plain, &ok);
-    if (!ok) return std::nullopt;
+    // "inf" and "nan" read as numbers but are none a function can use.
+    if (!ok || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
 QString normalisedCoefficient(const QString& text) {
     const std::optional<double> value = parseCoefficient(text);
     if (!value) return text;
-    return QString::number(*value, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation: an exponent is no text the coefficient boxes take.
+    return QString::number(*value, 'f', QLocale::FloatingPointShortest);
 }
 
 }  // namespace windsectors

@@ -39,6 +39,9 @@
 #include "users/TFormSetOrganisation.h"
 #include "users/TFormShowQuery.h"
 #include "users/UserAdministration.h"
+#include "windsectors/TFormWindExclusionGroup.h"
+#include "windsectors/TFormWindExclusionSector.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -282,6 +285,21 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.validation->show();
     visit(*w.validation);
     w.validation->hide();
+
+    loaded = false;
+    QObject::connect(w.windSectors.get(), &TFormWindExclusionSectors::loaded, onLoaded);
+    w.windSectors->Prepare();
+    w.windSectors->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.windSectors);
+    {
+        auto group = walkAndReject(*w.windGroup);
+        w.windGroup->ask(QStringLiteral("Group"));
+        auto sector = walkAndReject(*w.windSector);
+        w.windSector->Execute({});
+        EXPECT_TRUE(group->fired() && sector->fired());
+    }
+    w.windSectors->hide();
 
     loaded = false;
     QObject::connect(w.lockShadowData.get(), &TFormLockShadowData::loaded, onLoaded);

@@ -90,13 +90,16 @@ void addUnitReferences(Builder& b) {
         groupIds.push_back(int(b.context.lastInsertId()));
     }
     for (const Sector& sector : kSectors) {
-        std::vector<QVariant> values = {groupIds[size_t(sector.group)], sector.from, sector.to, sector.excluded};
-        for (const char* coefficient : sector.coefficients) values.emplace_back(QString::fromLatin1(coefficient));
-        b.context.exec(QStringLiteral("INSERT INTO TWindSector (WindSectorGroupId, WindSectorAngleFrom, "
-                                      "WindSectorAngleTo, WindSectorExcluded, WindSectorRunA, WindSectorRunB, "
-                                      "WindSectorRunC, WindSectorRunD, WindSectorStopA, WindSectorStopB, "
-                                      "WindSectorStopC, WindSectorStopD) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                       values);
+        std::vector<QVariant> values = {groupIds[size_t(sector.group)], sector.from, sector.to,
+                                        sector.excluded};
+        for (const char* coefficient : sector.coefficients)
+            values.emplace_back(QString::fromLatin1(coefficient));
+        b.context.exec(
+            QStringLiteral("INSERT INTO TWindSector (WindSectorGroupId, WindSectorAngleFrom, "
+                           "WindSectorAngleTo, WindSectorExcluded, WindSectorRunA, WindSectorRunB, "
+                           "WindSectorRunC, WindSectorRunD, WindSectorStopA, WindSectorStopB, "
+                           "WindSectorStopC, WindSectorStopD) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            values);
     }
 
     // Every turbine has its type's curve, in the park and in each profile;

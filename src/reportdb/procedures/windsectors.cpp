@@ -85,7 +85,8 @@ std::vector<SectorRow> sectorsFromLists(const Arguments& args) {
             bool ok = false;
             const double value = QLocale::c().toDouble(text, &ok);
             if (!ok || !std::isfinite(value))
-                throw SqlError(QStringLiteral("'%1' is not a wind sector coefficient").arg(coefficients[c][i]));
+                throw SqlError(
+                    QStringLiteral("'%1' is not a wind sector coefficient").arg(coefficients[c][i]));
             row.coefficients[c] = text;
         }
     }
@@ -114,7 +115,8 @@ ProcedureResult handleWindSectorGroup(ProcedureContext& context, const Arguments
                 context.exec(QStringLiteral("UPDATE TParkUnit_TReportProfile SET WindSectorGroupId = NULL "
                                             "WHERE WindSectorGroupId = ?"),
                              {groupId});
-                context.exec(QStringLiteral("DELETE FROM TWindSector WHERE WindSectorGroupId = ?"), {groupId});
+                context.exec(QStringLiteral("DELETE FROM TWindSector WHERE WindSectorGroupId = ?"),
+                             {groupId});
                 context.exec(QStringLiteral("DELETE FROM TWindSectorGroup WHERE WindSectorGroupId = ?"),
                              {groupId});
             },
@@ -122,7 +124,8 @@ ProcedureResult handleWindSectorGroup(ProcedureContext& context, const Arguments
         process.setRemaining(0);
         return {};
     }
-    if (action != 1 && action != 3) throw SqlError(QStringLiteral("%1 is not a wind sector action").arg(action));
+    if (action != 1 && action != 3)
+        throw SqlError(QStringLiteral("%1 is not a wind sector action").arg(action));
 
     const QString title = args.toString(QStringLiteral("@WindSectorGroupTitle")).trimmed();
     if (title.isEmpty()) throw SqlError(QStringLiteral("A wind sector group needs a title"));
@@ -131,20 +134,22 @@ ProcedureResult handleWindSectorGroup(ProcedureContext& context, const Arguments
     process.setRemaining(1);
     context.step(
         [&] {
-            context.exec(QStringLiteral("INSERT INTO TWindSectorGroup (WindSectorGroupId, WindSectorGroupTitle) "
-                                        "VALUES (?, ?) ON CONFLICT (WindSectorGroupId) DO UPDATE SET "
-                                        "WindSectorGroupTitle = excluded.WindSectorGroupTitle"),
-                         {groupId, title});
+            context.exec(
+                QStringLiteral("INSERT INTO TWindSectorGroup (WindSectorGroupId, WindSectorGroupTitle) "
+                               "VALUES (?, ?) ON CONFLICT (WindSectorGroupId) DO UPDATE SET "
+                               "WindSectorGroupTitle = excluded.WindSectorGroupTitle"),
+                {groupId, title});
             context.exec(QStringLiteral("DELETE FROM TWindSector WHERE WindSectorGroupId = ?"), {groupId});
             for (const SectorRow& row : sectors) {
                 std::vector<QVariant> values = {groupId, row.from, row.to, row.excluded};
                 for (const QString& coefficient : row.coefficients) values.emplace_back(coefficient);
-                context.exec(QStringLiteral("INSERT INTO TWindSector (WindSectorGroupId, WindSectorAngleFrom, "
-                                            "WindSectorAngleTo, WindSectorExcluded, WindSectorRunA, "
-                                            "WindSectorRunB, WindSectorRunC, WindSectorRunD, WindSectorStopA, "
-                                            "WindSectorStopB, WindSectorStopC, WindSectorStopD) VALUES "
-                                            "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                             values);
+                context.exec(
+                    QStringLiteral("INSERT INTO TWindSector (WindSectorGroupId, WindSectorAngleFrom, "
+                                   "WindSectorAngleTo, WindSectorExcluded, WindSectorRunA, "
+                                   "WindSectorRunB, WindSectorRunC, WindSectorRunD, WindSectorStopA, "
+                                   "WindSectorStopB, WindSectorStopC, WindSectorStopD) VALUES "
+                                   "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    values);
             }
         },
         &process);
@@ -164,8 +169,8 @@ void registerWindSectorProcedures(ProcedureRegistry& registry) {
         ProcedureParameter::optional(QStringLiteral("@WindSectorAngleFrom"), FieldType::String, QString()),
         ProcedureParameter::optional(QStringLiteral("@WindSectorAngleTo"), FieldType::String, QString())};
     for (const char* column : kCoefficientColumns)
-        parameters.push_back(ProcedureParameter::optional(QStringLiteral("@WindSector") + QLatin1String(column),
-                                                          FieldType::String, QString()));
+        parameters.push_back(ProcedureParameter::optional(
+            QStringLiteral("@WindSector") + QLatin1String(column), FieldType::String, QString()));
     parameters.push_back(ProcedureParameter::input(QStringLiteral("@Action"), FieldType::Integer));
     parameters.push_back(ProcedureParameter::optional(QStringLiteral("@ProcessId"), FieldType::Integer, {}));
     registry.addStepwise(QStringLiteral("WMS_SP_CRQ_HandleWindSectorGroup"), std::move(parameters),
