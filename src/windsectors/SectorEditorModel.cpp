@@ -11,6 +11,8 @@ namespace {
 constexpr const char* kCoefficientNames[] = {"RunA",  "RunB",  "RunC",  "RunD",
                                              "StopA", "StopB", "StopC", "StopD"};
 
+QString stateText(GroupState state) { return QString(QLatin1Char(char(state))); }
+
 int columnOf(db::ResultSet& set, const QString& name, db::FieldType type) {
     int column = set.columnIndex(name);
     if (column >= 0) return column;
@@ -45,7 +47,7 @@ void SectorEditorModel::load(db::ResultSet groups, db::ResultSet sectors) {
     const int groupIdColumn = columnOf(groups, kGroupId, db::FieldType::Integer);
     const int stateColumn = columnOf(groups, kGroupState, db::FieldType::String);
     for (db::Row& row : groups.rows) {
-        row[size_t(stateColumn)] = QString(QChar(char(GroupState::Unchanged)));
+        row[size_t(stateColumn)] = stateText(GroupState::Unchanged);
         loadedMaxGroupId_ = std::max(loadedMaxGroupId_, row[size_t(groupIdColumn)].toInt());
     }
     lastGroupId_ = loadedMaxGroupId_;
@@ -109,7 +111,7 @@ void SectorEditorModel::setGroupState(int row, GroupState state) {
     if (groupState(row) == state) return;
     groups_.moveTo(row);
     groups_.edit();
-    groups_.setValue(kGroupState, QString(QChar(char(state))));
+    groups_.setValue(kGroupState, stateText(state));
     groups_.post();
 }
 
@@ -118,7 +120,7 @@ int SectorEditorModel::addGroup(const QString& title) {
     groups_.append();
     groups_.setValue(kGroupId, ++lastGroupId_);
     groups_.setValue(kGroupTitle, title);
-    groups_.setValue(kGroupState, QString(QChar(char(GroupState::Added))));
+    groups_.setValue(kGroupState, stateText(GroupState::Added));
     groups_.post();
     selectGroup(groups_.currentRow());
     return selected_;

@@ -120,7 +120,7 @@ TEST(WindSectorsWindow, EditsThroughTheViewsAndSavesUnderTheProcessDialog) {
     QTableView* groups = e.window.groupList();
     int row = 0;
     while (row < groups->model()->rowCount() &&
-           groups->model()->index(row, 0).data() != QLatin1String(kGroup))
+           groups->model()->index(row, 0).data().toString() != QLatin1String(kGroup))
         ++row;
     ASSERT_LT(row, groups->model()->rowCount());
     QTest::mouseClick(groups->viewport(), Qt::LeftButton, {},

@@ -205,7 +205,7 @@ std::vector<Shot> allShots() {
                          if (!showLoaded(window, [&] { window.Prepare(); }, {680, 420})) return nullptr;
                          const QAbstractItemModel& groups = *window.groupList()->model();
                          for (int row = 0; row < groups.rowCount(); ++row)
-                             if (groups.index(row, 0).data() == QLatin1String("North row wake sectors"))
+                             if (groups.index(row, 0).data().toString() == QLatin1String("North row wake sectors"))
                                  window.groupList()->setCurrentIndex(groups.index(row, 0));
                          return &window;
                      },

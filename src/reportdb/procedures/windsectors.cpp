@@ -71,7 +71,7 @@ std::vector<SectorRow> sectorsFromLists(const Arguments& args) {
             throw SqlError(QStringLiteral("'%1' is not a wind sector angle").arg(text));
         return value;
     };
-    std::vector<SectorRow> rows(std::size_t(count));
+    std::vector<SectorRow> rows(static_cast<std::size_t>(count));
     for (qsizetype i = 0; i < count; ++i) {
         SectorRow& row = rows[std::size_t(i)];
         const QString flag = excluded[i].trimmed();
