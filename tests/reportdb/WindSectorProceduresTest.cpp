@@ -33,7 +33,7 @@ TEST(WindSectorProcedures, WriteReplaceRefuseAndDelete) {
     TempDatabase database(sharedDemo());
     auto connection = database.connect();
     const QString sectorsOf50 = QStringLiteral(
-        "SELECT WindSectorExcluded, WindSectorAngleFrom, WindSectorAngleTo, WindSectorRunA, WindSectorRunD "
+        "SELECT WindSectorExcluded + 0, WindSectorAngleFrom, WindSectorAngleTo, WindSectorRunA, WindSectorRunD "
         "FROM TWindSector WHERE WindSectorGroupId = 50 ORDER BY WindSectorId");
 
     // A new group is stored under the id it is given; a repeat replaces it.
