@@ -557,7 +557,8 @@ bool runBatch(app::AppContext& context, TOrinADOProgressDialog& dialog, bool use
     std::size_t done = 0;
     for (const ProgressItem& item : items) {
         dialog.setStatusText(item.statusText);
-        if (!dialog.StartProgress(TOrinADOProgressDialog::ModeExecute, nullptr, commandName, item.statement))
+        if (!dialog.StartProgress(TOrinADOProgressDialog::ModeExecute, nullptr,
+                                  item.commandName.isEmpty() ? commandName : item.commandName, item.statement))
             break;
         ui::waitForSignal(&dialog, &TOrinADOProgressDialog::stepEnded,
                           [&dialog] { return dialog.Failed() || dialog.Finished() || dialog.Cancelled(); });

@@ -167,12 +167,14 @@ private:
 struct ProgressItem {
     QString statement;
     QString statusText;
+    QString commandName = {};  // the process's name for this item; empty: the batch's
 };
 
 // Runs `items` one after another under the dialog (layout 3, statements
-// executed as commands on the session's connection), processing events while
-// each step runs; the next starts as soon as one has ended. Returns true when
-// every item finished.
+// executed as commands on the session's connection, each under its own
+// command name or else `commandName`), processing events while each step
+// runs; the next starts as soon as one has ended. Returns true when every
+// item finished.
 // On false the dialog has been cleaned up; `error` holds the failing
 // statement's error text, and is empty when the user cancelled
 // (dialog.Cancelled()) or the dialog could not start (it said why).

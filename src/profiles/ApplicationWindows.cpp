@@ -45,6 +45,9 @@
 #include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 #include "windsectors/TFormWeibull.h"
+#include "windsectors/TFormWindExclusionGroup.h"
+#include "windsectors/TFormWindExclusionSector.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
 ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(context_) {
     mainWindow = std::make_unique<TFormSQLProfileAdministrator>(context);
@@ -114,6 +117,15 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     status = std::make_unique<TFormStatus>(context, parent);
     reportMenu = std::make_unique<TFormReportMenu>(context, parent);
     progressDialog = std::make_unique<TOrinADOProgressDialog>(context, parent);
+    windSector = decltype(windSector)(
+        [this, parent] { return std::make_unique<TFormWindExclusionSector>(context, parent); });
+    windGroup = decltype(windGroup)(
+        [this, parent] { return std::make_unique<TFormWindExclusionGroup>(context, parent); });
+    windSectors = decltype(windSectors)([this, parent] {
+        auto window = std::make_unique<TFormWindExclusionSectors>(context, parent);
+        window->setDialogs(windGroup.get(), windSector.get());
+        return window;
+    });
     editParkUnit = decltype(editParkUnit)(
         [this, parent] { return std::make_unique<TFormEditParkUnit>(context, parent); });
     exportForm = std::make_unique<TFormExport>(context, parent);
@@ -175,6 +187,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.normCurve = normCurve;
     dialogs.freeWind = freeWindTable;
     dialogs.userManagement = userManagement.get();
+    dialogs.windSectors = windSectors;
     mainWindow->setDialogs(dialogs);
 }
 
@@ -206,6 +219,9 @@ ApplicationWindows::~ApplicationWindows() {
     reMapCategory.reset();
     exportForm.reset();
     editParkUnit.release();
+    windSectors.release();
+    windGroup.release();
+    windSector.release();
     progressDialog.reset();
     reportMenu.reset();
     status.reset();

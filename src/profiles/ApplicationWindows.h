@@ -52,6 +52,9 @@ class TFormNormCurve;
 class TFormFWPTable;
 class TForm_FWP_Parameters;
 class TFormUserManagement;
+class TFormWindExclusionSectors;
+class TFormWindExclusionSector;
+class TFormWindExclusionGroup;
 
 namespace users {
 class UserAdministration;
@@ -94,6 +97,9 @@ struct ApplicationWindows {
     std::unique_ptr<TFormStatus> status;
     std::unique_ptr<TFormReportMenu> reportMenu;
     std::unique_ptr<TOrinADOProgressDialog> progressDialog;
+    ui::OnFirstUse<TFormWindExclusionSectors> windSectors;
+    ui::OnFirstUse<TFormWindExclusionSector> windSector;
+    ui::OnFirstUse<TFormWindExclusionGroup> windGroup;
     ui::OnFirstUse<TFormEditParkUnit> editParkUnit;
     std::unique_ptr<TFormExport> exportForm;
     ui::OnFirstUse<TFormSelectParkUnits> selectParkUnits;

@@ -19,6 +19,7 @@
 #include "ui/Waiting.h"
 #include "units/TFormParkUnitConfig.h"
 #include "users/TFormUserManagement.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
 #include <QApplication>
 #include <QDate>
@@ -317,4 +318,12 @@ void TFormSQLProfileAdministrator::SpeedButtonPrintClick() {
         TableReportProfile, this,
         {reports::applicationTitle(), QLocale().toString(QDate::currentDate(), QLocale::LongFormat)}));
     EndCommand();
+}
+
+void TFormSQLProfileAdministrator::ActionWindExclusionEditorExecute() {
+    if (!WindSectorEditor.isEnabled() || !dialogs_.windSectors) return;
+    runCommand([this] {
+        dialogs_.windSectors->Execute();
+        Refresh();
+    });
 }

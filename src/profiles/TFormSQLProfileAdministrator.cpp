@@ -240,7 +240,7 @@ void TFormSQLProfileAdministrator::buildUi() {
         {&FreeWindParameters, "SpeedButtonFreeWindParameters", "ActionFreewindParameterEditor",
          "weather-windy", 621, "&Free wind parameter editor", &Self::ActionFreewindParameterEditorExecute},
         {&WindSectorEditor, "SpeedButtonWindSectorEditor", "ActionWindExclusionEditor", "weather-storm", 622,
-         "&Wind exclusion sector editor", nullptr},
+         "&Wind exclusion sector editor", &Self::ActionWindExclusionEditorExecute},
         {&ContractConfiguration, "SpeedButtonContractConfiguration", "ActionContractConfiguration",
          "document-edit", 623, "&Contract configuration", &Self::ActionContractConfigurationExecute},
     };

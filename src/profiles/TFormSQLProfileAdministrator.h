@@ -40,6 +40,7 @@ class TFormContractConfiguration;
 class TFormNormCurve;
 class TFormFWPTable;
 class TFormUserManagement;
+class TFormWindExclusionSectors;
 namespace categorization {
 struct ProfileInfo;
 }
@@ -73,6 +74,7 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TFormNormCurve> normCurve;
     ui::OnFirstUse<TFormFWPTable> freeWind;
     TFormUserManagement* userManagement = nullptr;
+    ui::OnFirstUse<TFormWindExclusionSectors> windSectors;
 };
 
 class TFormSQLProfileAdministrator : public QMainWindow, public app::HostActions {
@@ -122,6 +124,7 @@ public:
     void ActionNormCurveEditorExecute();
     void ActionFreewindParameterEditorExecute();
     void ActionUserAccessSetupExecute();
+    void ActionWindExclusionEditorExecute();
     void SpeedButtonCloseClick();
     void SpeedButtonPrintClick();
 

@@ -5,6 +5,7 @@
 #include "reportdb/SignOffSchema.h"
 #include "reportdb/SqliteUtil.h"
 #include "reportdb/UserRightsSchema.h"
+#include "reportdb/WindSectorSchema.h"
 
 namespace reportdb {
 
@@ -302,6 +303,7 @@ constexpr MigrationStep kSteps[] = {
     {6, "User roles, features, report templates and their relations", kUserRightsSchema, nullptr},
     {7, "Availability contracts and their calculation steps", kContractSchema, nullptr},
     {8, "Reference curve points", kNormCurveDataSchema, nullptr},
+    {9, "Wind sectors of the wind sector groups", kWindSectorSchema, nullptr},
 };
 
 bool setUserVersion(sqlite3* db, int number, QString* error) {

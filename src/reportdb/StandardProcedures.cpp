@@ -15,6 +15,7 @@ std::shared_ptr<ProcedureRegistry> standardRegistry() {
     registerUserProcedures(*registry);
     registerContractProcedures(*registry);
     registerCurveProcedures(*registry);
+    registerWindSectorProcedures(*registry);
     return registry;
 }
 

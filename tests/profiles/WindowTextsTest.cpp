@@ -50,6 +50,9 @@
 #include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 #include "windsectors/TFormWeibull.h"
+#include "windsectors/TFormWindExclusionGroup.h"
+#include "windsectors/TFormWindExclusionSector.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -326,6 +329,21 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
         w.freeWindParameters->Execute(TForm_FWP_Parameters::newSet());
         EXPECT_TRUE(properties->fired() && weibull->fired() && parameters->fired());
     }
+
+    loaded = false;
+    QObject::connect(w.windSectors.get(), &TFormWindExclusionSectors::loaded, onLoaded);
+    w.windSectors->Prepare();
+    w.windSectors->show();
+    ASSERT_TRUE(waitLoaded());
+    visit(*w.windSectors);
+    {
+        auto group = walkAndReject(*w.windGroup);
+        w.windGroup->ask(QStringLiteral("Group"));
+        auto sector = walkAndReject(*w.windSector);
+        w.windSector->Execute({});
+        EXPECT_TRUE(group->fired() && sector->fired());
+    }
+    w.windSectors->hide();
 
     loaded = false;
     QObject::connect(w.lockShadowData.get(), &TFormLockShadowData::loaded, onLoaded);

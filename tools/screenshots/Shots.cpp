@@ -32,12 +32,16 @@
 #include "users/TFormUserManagement.h"
 #include "users/UserAdministration.h"
 #include "windsectors/TFormWeibull.h"
+#include "windsectors/TFormWindExclusionSector.h"
+#include "windsectors/TFormWindExclusionSectors.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTableView>
 #include <QToolButton>
 #include <QWidget>
 
@@ -266,6 +270,27 @@ std::vector<Shot> allShots() {
                          return &dialog;
                      },
                      [](Stage& stage) { stage.windows.freeWindParameters->hide(); }});
+    // The wind sector group whose excluded sector wraps through north.
+    shots.push_back({"wind-exclusion-sectors",
+                     [](Stage& stage) -> QWidget* {
+                         auto& window = *stage.windows.windSectors;
+                         if (!showLoaded(window, [&] { window.Prepare(); }, {680, 420})) return nullptr;
+                         const QAbstractItemModel& groups = *window.groupList()->model();
+                         for (int row = 0; row < groups.rowCount(); ++row)
+                             if (groups.index(row, 0).data().toString() == QLatin1String("North row wake sectors"))
+                                 window.groupList()->setCurrentIndex(groups.index(row, 0));
+                         return &window;
+                     },
+                     [](Stage& stage) { stage.windows.windSectors->hide(); }});
+    shots.push_back(
+        {"wind-exclusion-sector",
+         [](Stage& stage) -> QWidget* {
+             auto& dialog = *stage.windows.windSector;
+             dialog.Prepare({true, 350, 20, {"0", "-0.0031", "1.045", "0.12", "0", "0", "1", "0"}});
+             dialog.show();
+             return &dialog;
+         },
+         [](Stage& stage) { stage.windows.windSector->hide(); }});
     shots.push_back(
         {"shadow-data-sign-off",
          [](Stage& stage) -> QWidget* {

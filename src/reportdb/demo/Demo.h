@@ -37,7 +37,7 @@ struct ParkUnit {
 // Counts up whenever the demo gains content (a new subject, more tables
 // filled), so that an installation can tell that its demo database was
 // written by an older program.
-inline constexpr int kDemoContentVersion = 7;
+inline constexpr int kDemoContentVersion = 8;
 
 // What a session on the demo database needs.
 struct Summary {

@@ -71,6 +71,25 @@ constexpr FreeWind kFreeWind[] = {
 
 const char* const kSectorGroups[] = {"North row wake sectors", "Ridge turbulence sectors"};
 
+struct Sector {
+    int group;  // index into kSectorGroups
+    int from;
+    int to;
+    bool excluded;
+    const char* coefficients[8];  // Run A-D, Stop A-D
+};
+
+// The wake of the northern neighbours wraps through north; the ridge's
+// turbulence sectors correct the nacelle wind instead of excluding it.
+constexpr Sector kSectors[] = {
+    {0, 350, 20, true, {"0", "0", "1", "0", "0", "0", "1", "0"}},
+    {0, 20, 45, false, {"0", "0", "0.97", "0.1", "0", "0", "1", "0"}},
+    {0, 160, 200, true, {"0", "0", "1", "0", "0", "0", "1", "0"}},
+    {1, 200, 250, false, {"0.00012", "-0.0031", "1.045", "0.12", "0", "0.0008", "0.985", "-0.05"}},
+    {1, 250, 290, false, {"0", "-0.0015", "1.02", "0.25", "0", "0", "1.01", "0"}},
+    {1, 290, 310, true, {"0", "0", "1", "0", "0", "0", "1", "0"}},
+};
+
 }  // namespace
 
 void addUnitReferences(Builder& b) {
@@ -111,6 +130,18 @@ void addUnitReferences(Builder& b) {
         b.context.exec(QStringLiteral("INSERT INTO TWindSectorGroup (WindSectorGroupTitle) VALUES (?)"),
                        {QString::fromLatin1(title)});
         groupIds.push_back(int(b.context.lastInsertId()));
+    }
+    for (const Sector& sector : kSectors) {
+        std::vector<QVariant> values = {groupIds[size_t(sector.group)], sector.from, sector.to,
+                                        sector.excluded};
+        for (const char* coefficient : sector.coefficients)
+            values.emplace_back(QString::fromLatin1(coefficient));
+        b.context.exec(
+            QStringLiteral("INSERT INTO TWindSector (WindSectorGroupId, WindSectorAngleFrom, "
+                           "WindSectorAngleTo, WindSectorExcluded, WindSectorRunA, WindSectorRunB, "
+                           "WindSectorRunC, WindSectorRunD, WindSectorStopA, WindSectorStopB, "
+                           "WindSectorStopC, WindSectorStopD) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            values);
     }
 
     // Every turbine has its type's curve, in the park and in each profile;

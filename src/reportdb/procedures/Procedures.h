@@ -15,5 +15,6 @@ void registerValidationAndSignOffProcedures(ProcedureRegistry& registry);  // va
 void registerUserProcedures(ProcedureRegistry& registry);                  // users.cpp
 void registerContractProcedures(ProcedureRegistry& registry);              // contracts.cpp
 void registerCurveProcedures(ProcedureRegistry& registry);                 // curves.cpp
+void registerWindSectorProcedures(ProcedureRegistry& registry);            // windsectors.cpp
 
 }  // namespace reportdb
