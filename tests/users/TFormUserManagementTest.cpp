@@ -188,12 +188,12 @@ TEST_F(UserManagementWindow, PendingChangesAreOfferedBeforeEveryReload) {
     env.prompts.allowMessages();
     ASSERT_EQ(select(Grid::UserDetails, is("UserId", kJana)), 1);
     run("ActionUserLevel2");
-    *calls.failOn = *calls.calls + 1;
+    calls.user.failNext();
     env.prompts.answer(ui::Button::Yes);
     korvane->click();
     EXPECT_FALSE(korvane->isChecked());
     EXPECT_TRUE(window.hasPendingChanges());
-    *calls.failOn = *calls.calls + 1;
+    calls.user.failNext();
     env.prompts.answer(ui::Button::Yes);
     window.reject();
     EXPECT_TRUE(window.isVisible());
