@@ -227,6 +227,11 @@ private:
 };
 
 TEST_F(HostChannelTest, ListensAgainAfterTheSystemStoppedTheServer) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime opens handles of its own for its checks, and
+    // this test leaves none: it runs in the normal build only.
+    GTEST_SKIP() << "uses up every handle, which the sanitizer runtime needs";
+#endif
     ASSERT_EQ(channel.listen(kSession), ListenResult::Listening);
     channel.setWatchInterval(5);
     bool again = false;
