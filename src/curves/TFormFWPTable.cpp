@@ -11,6 +11,7 @@
 #include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -39,18 +40,14 @@ TFormFWPTable::TFormFWPTable(app::AppContext& context, TForm_FWP_Parameters& par
 TFormFWPTable::~TFormFWPTable() { DBGrid1->setModel(nullptr); }
 
 void TFormFWPTable::buildUi() {
-    const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
-        auto* button = new QToolButton(this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoRaise(true);
-        button->setIconSize(QSize(20, 20));
-        button->setIcon(QIcon::fromTheme(QLatin1String(icon), style()->standardIcon(fallback)));
-        return button;
-    };
-    SpeedButtonClose = makeTool("SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
-    SpeedButtonCopy = makeTool("SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
-    SpeedButtonPrint = makeTool("SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
-    SpeedButtonReload = makeTool("SpeedButtonReload", "view-refresh", QStyle::SP_BrowserReload);
+    SpeedButtonClose =
+        ui::makeToolButton(this, "SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
+    SpeedButtonCopy =
+        ui::makeToolButton(this, "SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
+    SpeedButtonReload =
+        ui::makeToolButton(this, "SpeedButtonReload", "view-refresh", QStyle::SP_BrowserReload);
     auto* tools = new QHBoxLayout;
     tools->setSpacing(2);
     for (QToolButton* b : {SpeedButtonClose, SpeedButtonCopy, SpeedButtonPrint, SpeedButtonReload})

@@ -8,6 +8,7 @@
 #include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 #include "ui/TypedNumbers.h"
 #include "windsectors/TFormWeibull.h"
 
@@ -118,17 +119,12 @@ TFormNormCurve::~TFormNormCurve() {
 }
 
 void TFormNormCurve::buildUi() {
-    const auto makeTool = [this](const char* name, const char* icon, QStyle::StandardPixmap fallback) {
-        auto* button = new QToolButton(this);
-        button->setObjectName(QLatin1String(name));
-        button->setAutoRaise(true);
-        button->setIconSize(QSize(20, 20));
-        button->setIcon(QIcon::fromTheme(QLatin1String(icon), style()->standardIcon(fallback)));
-        return button;
-    };
-    SpeedButtonClose = makeTool("SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
-    SpeedButtonCopy = makeTool("SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
-    SpeedButtonPrint = makeTool("SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
+    SpeedButtonClose =
+        ui::makeToolButton(this, "SpeedButtonClose", "window-close", QStyle::SP_DialogCloseButton);
+    SpeedButtonCopy =
+        ui::makeToolButton(this, "SpeedButtonCopy", "edit-copy", QStyle::SP_FileDialogContentsView);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", "document-print", QStyle::SP_FileDialogDetailedView);
     auto* tools = new QHBoxLayout;
     tools->setSpacing(2);
     for (QToolButton* b : {SpeedButtonClose, SpeedButtonCopy, SpeedButtonPrint}) tools->addWidget(b);

@@ -6,6 +6,7 @@
 #include "ui/AccessibleNames.h"
 #include "ui/DataSetModel.h"
 #include "ui/LoadOnFirstShow.h"
+#include "ui/ToolButtons.h"
 #include "users/TFormShowQuery.h"
 #include "users/UserAdministration.h"
 
@@ -97,15 +98,6 @@ constexpr MenuCommand kOtherCommands[] = {
     {"ActionClearFilter", 9071},     {"ActionShowUserName", 9072}, {"ActionShowInitials", 9073},
 };
 
-QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setIconSize(QSize(22, 22));
-    b->setAutoRaise(true);
-    return b;
-}
-
 }  // namespace
 
 TFormUserManagement::TFormUserManagement(app::AppContext& context, users::UserAdministration& administration,
@@ -168,14 +160,16 @@ QAction* TFormUserManagement::addAction(QWidget* owner, const char* name,
 }
 
 void TFormUserManagement::buildUi() {
-    SpeedButtonClose = toolButton(this, "SpeedButtonClose", QStyle::SP_DialogCloseButton);
-    SpeedButtonPrint = toolButton(this, "SpeedButtonPrint", QStyle::SP_FileDialogDetailedView);
-    SpeedButtonCopy = toolButton(this, "SpeedButtonCopy", QStyle::SP_FileDialogContentsView);
-    SpeedButtonSave = toolButton(this, "SpeedButtonSave", QStyle::SP_DialogSaveButton);
-    SpeedButtonRefresh = toolButton(this, "SpeedButtonRefresh", QStyle::SP_BrowserReload);
-    SpeedButtonSaveChanges = toolButton(this, "SpeedButtonSaveChanges", QStyle::SP_DialogApplyButton);
-    SpeedButtonImport = toolButton(this, "SpeedButtonImport", QStyle::SP_ArrowDown);
-    SpeedButtonExport = toolButton(this, "SpeedButtonExport", QStyle::SP_ArrowUp);
+    SpeedButtonClose = ui::makeToolButton(this, "SpeedButtonClose", nullptr, QStyle::SP_DialogCloseButton);
+    SpeedButtonPrint =
+        ui::makeToolButton(this, "SpeedButtonPrint", nullptr, QStyle::SP_FileDialogDetailedView);
+    SpeedButtonCopy = ui::makeToolButton(this, "SpeedButtonCopy", nullptr, QStyle::SP_FileDialogContentsView);
+    SpeedButtonSave = ui::makeToolButton(this, "SpeedButtonSave", nullptr, QStyle::SP_DialogSaveButton);
+    SpeedButtonRefresh = ui::makeToolButton(this, "SpeedButtonRefresh", nullptr, QStyle::SP_BrowserReload);
+    SpeedButtonSaveChanges =
+        ui::makeToolButton(this, "SpeedButtonSaveChanges", nullptr, QStyle::SP_DialogApplyButton);
+    SpeedButtonImport = ui::makeToolButton(this, "SpeedButtonImport", nullptr, QStyle::SP_ArrowDown);
+    SpeedButtonExport = ui::makeToolButton(this, "SpeedButtonExport", nullptr, QStyle::SP_ArrowUp);
     // The object export and import comes later.
     SpeedButtonImport->setEnabled(false);
     SpeedButtonExport->setEnabled(false);
@@ -734,99 +728,4 @@ void TFormUserManagement::enableCommands() {
     ButtonAddRole->setEnabled(on);
     ButtonEditRole->setEnabled(role && !locked);
     ButtonRemoveRole->setEnabled(role);
-}
-
-void TFormUserManagement::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        // Esc clears the filters; the window closes with its close button.
-        ClearFilterClick();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void TFormUserManagement::keyReleaseEvent(QKeyEvent* event) {
-    // Releases the focused control leaves alone come up to the window.
-    if (!event->isAutoRepeat()) keyReleased(event->key());
-    QDialog::keyReleaseEvent(event);
-}
-
-void TFormUserManagement::keyReleased(int key) {
-    if (!querySequence_.keyUp(key) || !dialogs_.showQuery) return;
-    if (dialogs_.showQuery->isVisible())
-        dialogs_.showQuery->hide();
-    else
-        dialogs_.showQuery->show();
-}
-
-void TFormUserManagement::TimerFilterTimer() {
-    TimerFilter->stop();
-    const auto chosen = [this](Grid grid, const char* field) {
-        const std::vector<int> ids = [&] {
-            const db::DataSet& set = sets_[size_t(grid)];
-            const int column = set.fieldIndex(QLatin1String(field));
-            std::vector<int> out;
-            if (column < 0) return out;
-            for (const QModelIndex& index : views_[size_t(grid)]->selectionModel()->selectedRows())
-                if (index.row() < set.recordCount()) out.push_back(set.valueAt(index.row(), column).toInt());
-            return out;
-        }();
-        return std::set<int>(ids.begin(), ids.end());
-    };
-    view_.selectedUsers = chosen(Grid::UserFilter, "UserId");
-    view_.selectedRoles = chosen(Grid::RoleFilter, "RoleId");
-    rebuild();
-    focusFirstRow(activeGrid());
-}
-
-void TFormUserManagement::ClearFilterClick() {
-    for (Grid grid : {Grid::UserFilter, Grid::RoleFilter}) {
-        const QSignalBlocker blocker(views_[size_t(grid)]->selectionModel());
-        views_[size_t(grid)]->clearSelection();
-        views_[size_t(grid)]->viewport()->update();
-    }
-    TimerFilter->start();
-}
-
-void TFormUserManagement::ShowNamesClick(bool names) {
-    view_.showNames = names;
-    action("ActionShowUserName")->setChecked(names);
-    action("ActionShowInitials")->setChecked(!names);
-    rebuild();
-    // Typing in the list searches the column it shows.
-    QTableView* list = views_[size_t(Grid::UserFilter)];
-    const int column = models_[size_t(Grid::UserFilter)]->columnOf(names ? QStringLiteral("UserName")
-                                                                         : QStringLiteral("Initials"));
-    if (column >= 0 && models_[size_t(Grid::UserFilter)]->rowCount() > 0)
-        list->selectionModel()->setCurrentIndex(models_[size_t(Grid::UserFilter)]->index(0, column),
-                                                QItemSelectionModel::NoUpdate);
-}
-
-void TFormUserManagement::ComboBoxOrganisationChange() {
-    view_.organisation =
-        ComboBoxOrganisation->currentIndex() > 0 ? ComboBoxOrganisation->currentText() : QString();
-    TimerFilter->start();
-}
-
-void TFormUserManagement::CheckBoxShowDisabledUsersClick() {
-    view_.showDisabled = CheckBoxShowDisabledUsers->isChecked();
-    rebuild();
-}
-
-void TFormUserManagement::CheckBoxShowInactiveUsersClick() {
-    view_.showInactive = CheckBoxShowInactiveUsers->isChecked();
-    rebuild();
-}
-
-void TFormUserManagement::CheckBoxShowKorvaneUsersClick() {
-    if (loading_) return;
-    // The procedures decide who is shown: the switch reloads, and unsaved
-    // changes are offered for saving first.
-    if (!offerSave()) {
-        const QSignalBlocker blocker(CheckBoxShowKorvaneUsers);
-        CheckBoxShowKorvaneUsers->setChecked(!CheckBoxShowKorvaneUsers->isChecked());
-        return;
-    }
-    reload();
 }
