@@ -12,7 +12,6 @@
 #include "ui/TypedNumbers.h"
 #include "windsectors/TFormWeibull.h"
 
-#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -44,14 +43,6 @@ const QString kSpeed = QStringLiteral("NormCurveDataWindSpeed");
 const QString kProduction = QStringLiteral("NormCurveDataProduction");
 const QString kCurveId = QStringLiteral("NormCurveId");
 constexpr double kDefaultMaxSpeed = 40.0;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Shows every s-th point of the held points (s in tenths of a m/s).
 class StepFilter : public QSortFilterProxyModel {
@@ -359,7 +350,7 @@ void TFormNormCurve::TimerStartTimer() {
     TimerStart->stop();
     bool ok = false;
     {
-        const WaitCursor cursor;
+        const ui::WaitCursor cursor;
         ok = openCurves();
         if (ok) {
             applyTypeFilter();
@@ -639,7 +630,7 @@ void TFormNormCurve::GenerateWeibull(const windsectors::WeibullParameters& param
 
 bool TFormNormCurve::ApplyButtonClick() {
     if (!dirty_) return true;
-    const WaitCursor cursor;
+    const ui::WaitCursor cursor;
     const bool wasOn = buttonsOn_;
     SetButtonState(false);
     app::BusyScope busy(context_);
