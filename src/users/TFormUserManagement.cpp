@@ -376,6 +376,7 @@ void TFormUserManagement::buildUi() {
                 [this] { TimerFilter->start(); });
     for (QTabWidget* pages : {PageControlMain, PageControlUsers, PageControlUserRoles})
         connect(pages, &QTabWidget::currentChanged, this, [this] {
+            refreshShownGrid();
             showDescription();
             enableCommands();
         });
@@ -589,32 +590,51 @@ void TFormUserManagement::fillGrid(Grid grid) {
     }
 }
 
+void TFormUserManagement::refreshGrid(Grid grid) {
+    const size_t g = size_t(grid);
+    QTableView* view = views_[g];
+    // The selection survives by position.
+    const int current = view->currentIndex().row();
+    std::vector<int> selected;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows()) selected.push_back(index.row());
+    fillGrid(grid);
+    stale_[g] = false;
+    const int rows = models_[g]->rowCount();
+    if (current >= 0 && current < rows)
+        view->selectionModel()->setCurrentIndex(models_[g]->index(current, 0), QItemSelectionModel::NoUpdate);
+    for (int row : selected)
+        if (row < rows)
+            view->selectionModel()->select(models_[g]->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+db::DataSet& TFormUserManagement::rows(Grid grid) {
+    if (stale_[size_t(grid)]) refreshGrid(grid);
+    return sets_[size_t(grid)];
+}
+
+void TFormUserManagement::refreshOrDefer(Grid grid) {
+    // The details grids serve the user and role commands whatever page is
+    // shown; a rights grid can run to millions of rows on a large
+    // installation, so it is built when its page is shown.
+    if (grid == Grid::UserDetails || grid == Grid::RoleDetails || grid == activeGrid())
+        refreshGrid(grid);
+    else
+        stale_[size_t(grid)] = true;
+}
+
+void TFormUserManagement::refreshShownGrid() {
+    const Grid grid = activeGrid();
+    if (!stale_[size_t(grid)]) return;
+    const ui::WaitCursor cursor;
+    refreshGrid(grid);
+}
+
 void TFormUserManagement::rebuild(bool filterLists) {
     ++rebuilds_;
     setCaptions();
-    // The selections of the grids survive a rebuild by position.
-    std::array<std::vector<int>, users::kGridCount> selected;
-    std::array<int, users::kGridCount> current{};
-    for (int g = 0; g < users::kGridCount; ++g) {
-        QTableView* view = views_[size_t(g)];
-        current[size_t(g)] = view->currentIndex().row();
-        for (const QModelIndex& index : view->selectionModel()->selectedRows())
-            selected[size_t(g)].push_back(index.row());
-    }
-    for (int g = 0; g < users::kGridCount; ++g) {
-        const Grid grid = Grid(g);
-        if (grid == Grid::UserFilter || grid == Grid::RoleFilter) continue;
-        fillGrid(grid);
-        QTableView* view = views_[size_t(g)];
-        const int rows = models_[size_t(g)]->rowCount();
-        if (current[size_t(g)] >= 0 && current[size_t(g)] < rows)
-            view->selectionModel()->setCurrentIndex(models_[size_t(g)]->index(current[size_t(g)], 0),
-                                                    QItemSelectionModel::NoUpdate);
-        for (int row : selected[size_t(g)])
-            if (row < rows)
-                view->selectionModel()->select(models_[size_t(g)]->index(row, 0),
-                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    for (int g = 0; g < users::kGridCount; ++g)
+        if (Grid(g) != Grid::UserFilter && Grid(g) != Grid::RoleFilter) refreshOrDefer(Grid(g));
     if (filterLists) {
         // The filter lists keep what was chosen in them, by id.
         for (auto [grid, field, ids] : {std::tuple{Grid::UserFilter, "UserId", &view_.selectedUsers},
@@ -637,7 +657,7 @@ void TFormUserManagement::rebuild(bool filterLists) {
                 *ids = kept;
                 for (int g = 0; g < users::kGridCount; ++g)
                     if (users::IsUserGrid(Grid(g)) == (grid == Grid::UserFilter) && Grid(g) != grid)
-                        fillGrid(Grid(g));
+                        refreshOrDefer(Grid(g));
             }
         }
     }

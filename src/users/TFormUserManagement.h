@@ -76,7 +76,8 @@ public:
 
     // --- state, for the tests and the screenshot tool ---
     QTableView* grid(users::Grid grid) const { return views_[size_t(grid)]; }
-    db::DataSet& rows(users::Grid grid) { return sets_[size_t(grid)]; }
+    // The grid's rows, built first when they are out of date.
+    db::DataSet& rows(users::Grid grid);
     // The grid of the page on top, and bringing a grid's page on top.
     users::Grid activeGrid() const;
     void showGrid(users::Grid grid);
@@ -130,6 +131,9 @@ private:
     // Reloads the language file, then builds every grid from the containers.
     void rebuild(bool filterLists = true);
     void fillGrid(users::Grid grid);
+    void refreshGrid(users::Grid grid);
+    void refreshOrDefer(users::Grid grid);
+    void refreshShownGrid();
     void fillOrganisations();
     void applySettings();
     void storeSettings();
@@ -158,6 +162,7 @@ private:
     bool open_ = false;
     int administratorId_ = 0;
     int rebuilds_ = 0;
+    std::array<bool, users::kGridCount> stale_{};  // rows out of date, built when shown
 
     std::array<db::DataSet, users::kGridCount> sets_;
     std::array<std::unique_ptr<ui::DataSetModel>, users::kGridCount> models_;

@@ -116,16 +116,51 @@ bool roleGrants(const UserRole& role, RightKind kind, int itemId) {
     return kind != RightKind::ReportTemplates || !role.notRelatableTemplates.count(itemId);
 }
 
-// Per item, the titles of the roles that hand it to the user.
-std::map<int, std::vector<QString>> grantsOf(const UserData& data, const User& user, RightKind kind) {
-    std::map<int, std::vector<QString>> grants;
+// Per item, the roles that hand it to the user, in ascending id order.
+std::map<int, std::vector<int>> grantsOf(const UserData& data, const User& user, RightKind kind) {
+    std::map<int, std::vector<int>> grants;
     for (int roleId : user.rights.of(RightKind::Members)) {
         const UserRole* role = data.roles.find(roleId);
         if (!role) continue;
         for (int item : role->rights.of(kind))
-            if (roleGrants(*role, kind, item)) grants[item].push_back(role->Title);
+            if (roleGrants(*role, kind, item)) grants[item].push_back(roleId);
     }
     return grants;
+}
+
+// The titles of a set of granting roles as a grid cell. Most rows share a
+// few role combinations: each is joined once and the text shared.
+class GrantTitles {
+public:
+    explicit GrantTitles(const RoleList& roles) : roles_(roles) {}
+    const QString& of(const std::vector<int>& roleIds) {
+        auto [it, added] = joined_.try_emplace(roleIds);
+        if (added) {
+            std::vector<QString> titles;
+            for (int id : roleIds)
+                if (const UserRole* role = roles_.find(id)) titles.push_back(role->Title);
+            it->second = joined(titles);
+        }
+        return it->second;
+    }
+
+private:
+    const RoleList& roles_;
+    std::map<std::vector<int>, QString> joined_;
+};
+
+// The items a user holds himself or through a role, in ascending order.
+std::vector<int> heldItems(const std::set<int>& own, const std::map<int, std::vector<int>>& grants) {
+    std::vector<int> items;
+    items.reserve(own.size() + grants.size());
+    auto granted = grants.begin();
+    for (int id : own) {
+        for (; granted != grants.end() && granted->first < id; ++granted) items.push_back(granted->first);
+        if (granted != grants.end() && granted->first == id) ++granted;
+        items.push_back(id);
+    }
+    for (; granted != grants.end(); ++granted) items.push_back(granted->first);
+    return items;
 }
 
 std::vector<int> shownUsers(const UserData& data, const ViewOptions& view) {
@@ -146,30 +181,31 @@ void userRights(db::ResultSet& out, Grid grid, const UserData& data, const ViewO
     const RightKind kind = kindOf(grid);
     const Catalogue catalogue(data.catalogue, kind);
     const bool everyItem = !view.selectedUsers.empty();
+    const size_t width = out.columns.size();
+    GrantTitles grantTitles(data.roles);
+    std::vector<int> everyId;
+    if (everyItem)
+        for (const auto& [id, item] : catalogue.all()) everyId.push_back(id);
     for (int userId : shownUsers(data, view)) {
         const User& user = data.users.items.at(userId);
         const auto grants = grantsOf(data, user, kind);
         const std::set<int>& own = user.rights.of(kind);
-        std::set<int> items;
-        if (everyItem) {
-            for (const auto& [id, item] : catalogue.all()) items.insert(id);
-        } else {
-            items = own;
-            for (const auto& [id, titles] : grants) items.insert(id);
-        }
+        const std::vector<int> items = everyItem ? everyId : heldItems(own, grants);
         const QString name = UserName(user);
         for (int id : items) {
             const Item* item = catalogue.find(id);
             if (!item) continue;
             auto granted = grants.find(id);
-            db::Row row{userId, id, name, item->title,
-                        granted == grants.end() ? QString() : joined(granted->second)};
+            db::Row row;
+            row.reserve(width);
+            row.insert(row.end(), {userId, id, name, item->title,
+                                   granted == grants.end() ? QString() : grantTitles.of(granted->second)});
             if (grid == Grid::UserTemplates) {
-                if (view.templateTypes) row.push_back(item->type);
-                row.push_back(item->locked);
+                if (view.templateTypes) row.emplace_back(item->type);
+                row.emplace_back(item->locked);
             }
-            row.push_back(own.count(id) > 0);
-            row.push_back(item->description);
+            row.emplace_back(own.count(id) > 0);
+            row.emplace_back(item->description);
             out.rows.push_back(std::move(row));
         }
     }
@@ -239,6 +275,7 @@ void overview(db::ResultSet& out, const UserData& data, const ViewOptions& view,
     const Catalogue features(data.catalogue, RightKind::Features);
     const Catalogue profiles(data.catalogue, RightKind::ReportProfiles);
     const Catalogue templates(data.catalogue, RightKind::ReportTemplates);
+    GrantTitles grantTitles(data.roles);
     for (int userId : shownUsers(data, view)) {
         const User& user = data.users.items.at(userId);
         const QString name = UserName(user);
@@ -247,19 +284,17 @@ void overview(db::ResultSet& out, const UserData& data, const ViewOptions& view,
             const Catalogue& catalogue = kind == RightKind::Features         ? features
                                          : kind == RightKind::ReportProfiles ? profiles
                                                                              : templates;
+            const size_t column = kind == RightKind::Features         ? 5
+                                  : kind == RightKind::ReportProfiles ? 6
+                                                                      : 7;
             const auto grants = grantsOf(data, user, kind);
-            std::set<int> items = user.rights.of(kind);
-            for (const auto& [id, titles] : grants) items.insert(id);
-            for (int id : items) {
+            for (int id : heldItems(user.rights.of(kind), grants)) {
                 const Item* item = catalogue.find(id);
                 if (!item) continue;
                 auto granted = grants.find(id);
-                const QString roles = granted == grants.end() ? QString() : joined(granted->second);
+                const QString roles = granted == grants.end() ? QString() : grantTitles.of(granted->second);
                 db::Row row{userId,    user.Initials, name,      level, QString(),
                             QString(), QString(),     QString(), roles};
-                const size_t column = kind == RightKind::Features         ? 5
-                                      : kind == RightKind::ReportProfiles ? 6
-                                                                          : 7;
                 row[column] = item->title;
                 if (kind == RightKind::Features) row[4] = item->type;  // the module
                 out.rows.push_back(std::move(row));
