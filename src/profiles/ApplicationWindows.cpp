@@ -132,12 +132,21 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     reMapCategory = std::make_unique<TFormReMapCategory>(context, parent);
     mapCategory = std::make_unique<TFormMapCategory>(context, parent);
     userAdministration = std::make_unique<users::UserAdministration>(context);
-    userManagement = std::make_unique<TFormUserManagement>(context, *userAdministration, parent);
-    editUser = std::make_unique<TEditUser>(context, *userAdministration, parent);
-    editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
-    showQuery = std::make_unique<TFormShowQuery>(context, parent);
-    setOrganisation = std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
-    userAdministration->setQueryLog([query = showQuery.get()](const QString& line) { query->AddLine(line); });
+    editUser = decltype(editUser)(
+        [this, parent] { return std::make_unique<TEditUser>(context, *userAdministration, parent); });
+    editUserRole = decltype(editUserRole)(
+        [this, parent] { return std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent); });
+    showQuery = decltype(showQuery)([this, parent] { return std::make_unique<TFormShowQuery>(context, parent); });
+    setOrganisation = decltype(setOrganisation)(
+        [this, parent] { return std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent); });
+    userManagement = decltype(userManagement)([this, parent] {
+        auto window = std::make_unique<TFormUserManagement>(context, *userAdministration, parent);
+        window->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});
+        return window;
+    });
+    userAdministration->setQueryLog([query = showQuery](const QString& line) {
+        if (TFormShowQuery* window = query.get()) window->AddLine(line);
+    });
     selectParkUnits = decltype(selectParkUnits)(
         [this, parent] { return std::make_unique<TFormSelectParkUnits>(context, parent); });
     lockConfirmation = decltype(lockConfirmation)(
@@ -151,7 +160,6 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         [this, parent] { return std::make_unique<TFormContractConfiguration>(context, parent); });
     profileOptions = decltype(profileOptions)(
         [this, parent] { return std::make_unique<TFormNonStandardContractConfiguration>(context, parent); });
-    userManagement->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -186,7 +194,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     dialogs.contractConfiguration = contractConfiguration;
     dialogs.normCurve = normCurve;
     dialogs.freeWind = freeWindTable;
-    dialogs.userManagement = userManagement.get();
+    dialogs.userManagement = userManagement;
     dialogs.windSectors = windSectors;
     mainWindow->setDialogs(dialogs);
 }
@@ -207,11 +215,11 @@ ApplicationWindows::~ApplicationWindows() {
     selectParkUnits.release();
     lockConfirmation.release();
     lockShadowData.release();
-    setOrganisation.reset();
-    showQuery.reset();
-    editUserRole.reset();
-    editUser.reset();
-    userManagement.reset();
+    setOrganisation.release();
+    showQuery.release();
+    editUserRole.release();
+    editUser.release();
+    userManagement.release();
     userAdministration.reset();
     if (auto* window = categoryAllocation.ifMade()) window->setMappingDialogs(nullptr, nullptr);
     if (auto* window = deratingAllocation.ifMade()) window->setMappingDialogs(nullptr, nullptr);

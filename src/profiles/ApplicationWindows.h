@@ -109,11 +109,11 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormNonStandardContractConfiguration> profileOptions;
     // The user administration's data and calls, shared by its windows.
     std::unique_ptr<users::UserAdministration> userAdministration;
-    std::unique_ptr<TFormUserManagement> userManagement;
-    std::unique_ptr<TEditUser> editUser;
-    std::unique_ptr<TFormAddEditUserRole> editUserRole;
-    std::unique_ptr<TFormShowQuery> showQuery;
-    std::unique_ptr<TFormSetOrganisation> setOrganisation;
+    ui::OnFirstUse<TFormUserManagement> userManagement;
+    ui::OnFirstUse<TEditUser> editUser;
+    ui::OnFirstUse<TFormAddEditUserRole> editUserRole;
+    ui::OnFirstUse<TFormShowQuery> showQuery;
+    ui::OnFirstUse<TFormSetOrganisation> setOrganisation;
     std::unique_ptr<TFormReMapCategory> reMapCategory;
     std::unique_ptr<TFormMapCategory> mapCategory;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;

@@ -374,7 +374,7 @@ bool TFormSQLProfileAdministrator::TimerStartTimer() {
     setCaptions();
 
     // 5. The user management's captions come from its own language file.
-    if (dialogs_.userManagement && !dialogs_.userManagement->setCaptions()) {
+    if (dialogs_.userManagement && !TFormUserManagement::LoadTexts(context_.texts())) {
         hideWait();
         Q_EMIT startupFinished(false);
         return false;

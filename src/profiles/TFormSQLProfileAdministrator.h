@@ -73,7 +73,7 @@ struct MainWindowDialogs {
     ui::OnFirstUse<TFormContractConfiguration> contractConfiguration;
     ui::OnFirstUse<TFormNormCurve> normCurve;
     ui::OnFirstUse<TFormFWPTable> freeWind;
-    TFormUserManagement* userManagement = nullptr;
+    ui::OnFirstUse<TFormUserManagement> userManagement;
     ui::OnFirstUse<TFormWindExclusionSectors> windSectors;
 };
 

@@ -387,9 +387,13 @@ void TFormUserManagement::buildUi() {
     enableCommands();
 }
 
+bool TFormUserManagement::LoadTexts(text::TextTables& texts) {
+    return texts.load(text::Slot::Window, QLatin1String(text::kUserManagementFile));
+}
+
 bool TFormUserManagement::setCaptions() {
     text::TextTables& texts = context_.texts();
-    if (!texts.load(text::Slot::Window, QLatin1String(text::kUserManagementFile))) return false;
+    if (!LoadTexts(texts)) return false;
     setWindowTitle(text(kTextCaption));
     const std::pair<QToolButton*, QString> tools[] = {
         {SpeedButtonClose, text(kTextClose)},     {SpeedButtonPrint, text(kTextPrint)},

@@ -34,6 +34,9 @@ class TFormShowQuery;
 namespace app {
 class AppContext;
 }
+namespace text {
+class TextTables;
+}  // namespace text
 namespace ui {
 class DataSetModel;
 class LoadOnFirstShow;
@@ -65,6 +68,8 @@ public:
     // Reads the window's language file and sets every caption; false when
     // the file could not be read.
     bool setCaptions();
+    // Loads the window's language file; false when it cannot be read.
+    static bool LoadTexts(text::TextTables& texts);
     // Sets the window up for the administrator; it loads on the next show.
     void Prepare(int administratorId);
     // Prepare, then show modally until closed.
