@@ -134,11 +134,14 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     userAdministration = std::make_unique<users::UserAdministration>(context);
     editUser = decltype(editUser)(
         [this, parent] { return std::make_unique<TEditUser>(context, *userAdministration, parent); });
-    editUserRole = decltype(editUserRole)(
-        [this, parent] { return std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent); });
-    showQuery = decltype(showQuery)([this, parent] { return std::make_unique<TFormShowQuery>(context, parent); });
-    setOrganisation = decltype(setOrganisation)(
-        [this, parent] { return std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent); });
+    editUserRole = decltype(editUserRole)([this, parent] {
+        return std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
+    });
+    showQuery =
+        decltype(showQuery)([this, parent] { return std::make_unique<TFormShowQuery>(context, parent); });
+    setOrganisation = decltype(setOrganisation)([this, parent] {
+        return std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
+    });
     userManagement = decltype(userManagement)([this, parent] {
         auto window = std::make_unique<TFormUserManagement>(context, *userAdministration, parent);
         window->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});

@@ -151,7 +151,7 @@ StatementState TFormProgresser::statementState() const {
     }
 }
 
-std::optional<int> TFormProgresser::readStatus() {
+std::optional<int> TFormProgresser::readStatus(bool* rowGone) {
     db::Command command;
     command.text =
         QStringLiteral("SELECT * FROM TReportProfile WHERE ReportProfileId=") + QString::number(profileId_);
@@ -160,7 +160,10 @@ std::optional<int> TFormProgresser::readStatus() {
         context_.trace().Trace(app::TraceLevel::Error, QStringLiteral("Caught Exception: ") + result.error);
         return std::nullopt;
     }
-    if (result.resultSets.empty() || result.resultSets.front().rows.empty()) return -1;
+    if (result.resultSets.empty() || result.resultSets.front().rows.empty()) {
+        *rowGone = true;
+        return -1;
+    }
     const db::ResultSet& rows = result.resultSets.front();
     const int column = rows.columnIndex(QStringLiteral("ReportProfileStatus"));
     if (column < 0) return std::nullopt;
@@ -171,10 +174,11 @@ void TFormProgresser::TimerTimer() {
     Timer.stop();
     if (!running_) return;
     PollDecision decision;
+    bool rowGone = false;
     if (asJob_) {
         decision = shadowdata::decideJobTick(statementState());
     } else {
-        const std::optional<int> status = readStatus();
+        const std::optional<int> status = readStatus(&rowGone);
         decision = shadowdata::decideDirectTick(statementState(), status);
         if (decision == PollDecision::Wait && status && *status > 0) {
             gauge_.follow(*status);
@@ -184,11 +188,13 @@ void TFormProgresser::TimerTimer() {
     switch (decision) {
         case PollDecision::Wait: Timer.start(); break;
         case PollDecision::Success: Finish(true); break;
-        case PollDecision::Failure: Finish(false); break;
+        // A failure the database reports ends its statement with the
+        // database's own message; a profile gone leaves nothing to wait for.
+        case PollDecision::Failure: Finish(false, rowGone); break;
     }
 }
 
-void TFormProgresser::Finish(bool success) {
+void TFormProgresser::Finish(bool success, bool cancel) {
     Timer.stop();
     Animate1->setRange(0, 1);
     Animate1->hide();
@@ -196,7 +202,7 @@ void TFormProgresser::Finish(bool success) {
     succeeded_ = success;
     if (!success) {
         gauge_.clear();
-        if (statement_ && statement_->isRunning()) statement_->cancel();
+        if (cancel && statement_ && statement_->isRunning()) statement_->cancel();
         Label2->setText(kNotRegenerated);
     } else if (asJob_) {
         gauge_.fill();

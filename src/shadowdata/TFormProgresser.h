@@ -71,8 +71,11 @@ private:
     shadowdata::StatementState statementState() const;
     // ReportProfileStatus of the profile; -1 when the row is missing, empty
     // when it could not be read.
-    std::optional<int> readStatus();
-    void Finish(bool success);
+    // The profile's status; -1 with `rowGone` set when the profile is gone.
+    std::optional<int> readStatus(bool* rowGone);
+    // `cancel`: a statement still running is stopped (the user ended the
+    // run); a failure the database reported lets it end with its own error.
+    void Finish(bool success, bool cancel = true);
     void showGauge();
 
     app::AppContext& context_;

@@ -566,109 +566,6 @@ bool TFormUserManagement::reload() {
     return ok;
 }
 
-void TFormUserManagement::fillGrid(Grid grid) {
-    const size_t g = size_t(grid);
-    db::DataSet& set = sets_[g];
-    const users::UserData data{administration_.users, administration_.roles, administration_.catalogue};
-    set.setRows(users::BuildGrid(grid, data, view_, [this](int n) { return text(n); }));
-    // Field settings carry over to the next rows; each is set only when it
-    // differs, as every change resets the grid.
-    for (const users::GridColumn& column : users::GridColumns(grid, view_.templateTypes)) {
-        const QString name = QLatin1String(column.field);
-        const int index = set.fieldIndex(name);
-        if (index < 0) continue;
-        const db::Field& field = set.field(index);
-        const bool visible = column.label != 0;
-        if (visible && field.displayLabel != text(column.label))
-            set.setDisplayLabel(name, text(column.label));
-        if (field.visible != visible) set.setVisible(name, visible);
-        if (!field.readOnly) set.setReadOnly(name, true);
-    }
-    if (grid == Grid::UserFilter) {
-        // The list shows, sorts and searches by name or by initials.
-        const bool names = view_.showNames;
-        if (set.field(set.fieldIndex(QStringLiteral("UserName"))).visible != names)
-            set.setVisible(QStringLiteral("UserName"), names);
-        if (set.field(set.fieldIndex(QStringLiteral("Initials"))).visible == names)
-            set.setVisible(QStringLiteral("Initials"), !names);
-    }
-}
-
-void TFormUserManagement::refreshGrid(Grid grid) {
-    const size_t g = size_t(grid);
-    QTableView* view = views_[g];
-    // The selection survives by position.
-    const int current = view->currentIndex().row();
-    std::vector<int> selected;
-    for (const QModelIndex& index : view->selectionModel()->selectedRows()) selected.push_back(index.row());
-    fillGrid(grid);
-    stale_[g] = false;
-    const int rows = models_[g]->rowCount();
-    if (current >= 0 && current < rows)
-        view->selectionModel()->setCurrentIndex(models_[g]->index(current, 0), QItemSelectionModel::NoUpdate);
-    for (int row : selected)
-        if (row < rows)
-            view->selectionModel()->select(models_[g]->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
-db::DataSet& TFormUserManagement::rows(Grid grid) {
-    if (stale_[size_t(grid)]) refreshGrid(grid);
-    return sets_[size_t(grid)];
-}
-
-void TFormUserManagement::refreshOrDefer(Grid grid) {
-    // The details grids serve the user and role commands whatever page is
-    // shown; a rights grid can run to millions of rows on a large
-    // installation, so it is built when its page is shown.
-    if (grid == Grid::UserDetails || grid == Grid::RoleDetails || grid == activeGrid())
-        refreshGrid(grid);
-    else
-        stale_[size_t(grid)] = true;
-}
-
-void TFormUserManagement::refreshShownGrid() {
-    const Grid grid = activeGrid();
-    if (!stale_[size_t(grid)]) return;
-    const ui::WaitCursor cursor;
-    refreshGrid(grid);
-}
-
-void TFormUserManagement::rebuild(bool filterLists) {
-    ++rebuilds_;
-    setCaptions();
-    for (int g = 0; g < users::kGridCount; ++g)
-        if (Grid(g) != Grid::UserFilter && Grid(g) != Grid::RoleFilter) refreshOrDefer(Grid(g));
-    if (filterLists) {
-        // The filter lists keep what was chosen in them, by id.
-        for (auto [grid, field, ids] : {std::tuple{Grid::UserFilter, "UserId", &view_.selectedUsers},
-                                        std::tuple{Grid::RoleFilter, "RoleId", &view_.selectedRoles}}) {
-            QTableView* view = views_[size_t(grid)];
-            const QSignalBlocker blocker(view->selectionModel());
-            fillGrid(grid);
-            std::set<int> kept;
-            db::DataSet& set = sets_[size_t(grid)];
-            const int column = set.fieldIndex(QLatin1String(field));
-            for (int row = 0; row < set.recordCount(); ++row) {
-                const int id = set.valueAt(row, column).toInt();
-                if (!ids->count(id)) continue;
-                kept.insert(id);
-                view->selectionModel()->select(models_[size_t(grid)]->index(row, 0),
-                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            }
-            view->viewport()->update();
-            if (kept != *ids) {
-                *ids = kept;
-                for (int g = 0; g < users::kGridCount; ++g)
-                    if (users::IsUserGrid(Grid(g)) == (grid == Grid::UserFilter) && Grid(g) != grid)
-                        refreshOrDefer(Grid(g));
-            }
-        }
-    }
-    showDescription();
-    enableCommands();
-}
-
 Grid TFormUserManagement::activeGrid() const {
     if (PageControlMain->currentIndex() == 0)
         return kUserPages[std::clamp(PageControlUsers->currentIndex(), 0, int(std::size(kUserPages)) - 1)]
@@ -735,10 +632,12 @@ void TFormUserManagement::showDescription() {
 
 void TFormUserManagement::enableCommands() {
     const bool on = !loading_;
-    for (QWidget* w : std::initializer_list<QWidget*>{SpeedButtonPrint, SpeedButtonCopy, SpeedButtonSave,
-                                                      SpeedButtonRefresh, SpeedButtonSaveChanges,
+    for (QWidget* w : std::initializer_list<QWidget*>{SpeedButtonRefresh, SpeedButtonSaveChanges,
                                                       ButtonAddUser, PageControlMain})
         w->setEnabled(on);
+    // The shown grid's rows are on their way: nothing to print yet.
+    const bool shown = on && !isBuilding(activeGrid());
+    for (QWidget* w : {SpeedButtonPrint, SpeedButtonCopy, SpeedButtonSave}) w->setEnabled(shown);
     const bool user = on && views_[size_t(Grid::UserDetails)]->currentIndex().isValid();
     ButtonEditUser->setEnabled(user);
     // Users have a level of their own only on older databases.

@@ -30,6 +30,8 @@ class TEditUser;
 class TFormAddEditUserRole;
 class TFormSetOrganisation;
 class TFormShowQuery;
+template <typename T>
+class QFutureWatcher;
 
 namespace app {
 class AppContext;
@@ -83,6 +85,10 @@ public:
     QTableView* grid(users::Grid grid) const { return views_[size_t(grid)]; }
     // The grid's rows, built first when they are out of date.
     db::DataSet& rows(users::Grid grid);
+    // Whether the grid's rows are being built on a worker thread.
+    bool isBuilding(users::Grid grid) const;
+    // From how many rows (an upper bound) a grid is built on a worker thread.
+    void setBackgroundRowBound(size_t rows) { backgroundRowBound_ = rows; }
     // The grid of the page on top, and bringing a grid's page on top.
     users::Grid activeGrid() const;
     void showGrid(users::Grid grid);
@@ -122,6 +128,8 @@ public:
 Q_SIGNALS:
     // The load that the start timer ran has ended.
     void loaded(bool ok);
+    // A grid built on a worker thread is shown.
+    void gridBuilt(users::Grid grid);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -136,9 +144,15 @@ private:
     // Reloads the language file, then builds every grid from the containers.
     void rebuild(bool filterLists = true);
     void fillGrid(users::Grid grid);
+    void setGridRows(users::Grid grid, db::ResultSet&& rows);
+    // Shows new rows, keeping the selection by position.
+    void showGridRows(users::Grid grid, db::ResultSet&& rows);
     void refreshGrid(users::Grid grid);
+    // Marks the grid out of date; builds it now when it is shown (or serves
+    // the commands).
     void refreshOrDefer(users::Grid grid);
     void refreshShownGrid();
+    void endBackgroundBuild(users::Grid grid);
     void fillOrganisations();
     void applySettings();
     void storeSettings();
@@ -168,6 +182,8 @@ private:
     int administratorId_ = 0;
     int rebuilds_ = 0;
     std::array<bool, users::kGridCount> stale_{};  // rows out of date, built when shown
+    std::array<QFutureWatcher<db::ResultSet>*, users::kGridCount> builds_{};  // running on a worker
+    size_t backgroundRowBound_ = 200000;
 
     std::array<db::DataSet, users::kGridCount> sets_;
     std::array<std::unique_ptr<ui::DataSetModel>, users::kGridCount> models_;

@@ -284,9 +284,7 @@ void overview(db::ResultSet& out, const UserData& data, const ViewOptions& view,
             const Catalogue& catalogue = kind == RightKind::Features         ? features
                                          : kind == RightKind::ReportProfiles ? profiles
                                                                              : templates;
-            const size_t column = kind == RightKind::Features         ? 5
-                                  : kind == RightKind::ReportProfiles ? 6
-                                                                      : 7;
+            const size_t column = kind == RightKind::Features ? 5 : kind == RightKind::ReportProfiles ? 6 : 7;
             const auto grants = grantsOf(data, user, kind);
             for (int id : heldItems(user.rights.of(kind), grants)) {
                 const Item* item = catalogue.find(id);
@@ -476,6 +474,46 @@ db::ResultSet BuildGrid(Grid grid, const UserData& data, const ViewOptions& view
             break;
     }
     return out;
+}
+
+size_t GridRowBound(Grid grid, const UserData& data, const ViewOptions& view) {
+    const auto items = [&](RightKind kind) {
+        switch (kind) {
+            case RightKind::Features: return data.catalogue.features.size();
+            case RightKind::ReportProfiles: return data.catalogue.reportProfiles.size();
+            case RightKind::ReportTemplates: return data.catalogue.reportTemplates.size();
+            case RightKind::Members: break;
+        }
+        return data.roles.items.size();
+    };
+    const size_t users = shownUsers(data, view).size(), roles = shownRoles(data, view).size();
+    switch (grid) {
+        case Grid::UserFeatures:
+        case Grid::UserProfiles:
+        case Grid::UserTemplates: return users * items(kindOf(grid));
+        case Grid::UserRoles:
+        case Grid::RoleUsers: return users * roles;
+        case Grid::Overview:
+            return users * (items(RightKind::Features) + items(RightKind::ReportProfiles) +
+                            items(RightKind::ReportTemplates));
+        case Grid::RoleFeatures:
+        case Grid::RoleProfiles:
+        case Grid::RoleTemplates: return roles * items(kindOf(grid));
+        default: return std::max(users, roles);
+    }
+}
+
+GridSource::GridSource(const UserData& data, ViewOptions view, const TextLookup& text)
+    : catalogue_(data.catalogue), view_(std::move(view)) {
+    users_.items = data.users.items;
+    roles_.items = data.roles.items;
+    // The texts a grid shows, read now: the window's text tables stay on its thread.
+    const QString disabled = text(kTextDisabled);
+    text_ = [disabled](int number) { return number == kTextDisabled ? disabled : QString(); };
+}
+
+db::ResultSet GridSource::build(Grid grid) const {
+    return BuildGrid(grid, UserData{users_, roles_, catalogue_}, view_, text_);
 }
 
 bool HoldsRight(Grid grid, const UserData& data, int ownerId, int itemId) {

@@ -93,6 +93,25 @@ struct UserData {
 // catalogue for each selected user (role), so that new rights can be given.
 db::ResultSet BuildGrid(Grid grid, const UserData& data, const ViewOptions& view, const TextLookup& text);
 
+// An upper bound of a grid's rows, quick to reckon: whether a build is long
+// enough to run away from the window.
+size_t GridRowBound(Grid grid, const UserData& data, const ViewOptions& view);
+
+// What a grid is built from, copied, so that it can be built on another
+// thread while the window's own containers change.
+class GridSource {
+public:
+    GridSource(const UserData& data, ViewOptions view, const TextLookup& text);
+    db::ResultSet build(Grid grid) const;
+
+private:
+    UserList users_;
+    RoleList roles_;
+    RightsCatalogue catalogue_;
+    ViewOptions view_;
+    TextLookup text_;
+};
+
 // Whether the user (role) holds the item of a rights grid's row itself.
 bool HoldsRight(Grid grid, const UserData& data, int ownerId, int itemId);
 // The roles of a user that hand it the item (the Members kind: none).

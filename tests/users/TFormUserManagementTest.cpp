@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 using namespace users_test;
 using testing_support::WhenShown;
@@ -246,6 +247,29 @@ TEST_F(UserManagementWindow, FiltersAndSwitchesOnlyRebuild) {
     window.TimerFilterTimer();
     EXPECT_EQ(window.rows(Grid::UserDetails).recordCount(), 2);
     EXPECT_TRUE(env.queries.isEmpty());
+
+    // A large grid is built on a worker: meanwhile its page shows nothing to
+    // print, and a change before it arrives gives the newer rows.
+    window.setBackgroundRowBound(0);
+    window.showGrid(Grid::Overview);
+    ASSERT_TRUE(window.isBuilding(Grid::Overview));
+    EXPECT_FALSE(window.findChild<QToolButton*>(QStringLiteral("SpeedButtonPrint"))->isEnabled());
+    organisations->setCurrentIndex(0);  // every organisation
+    window.ComboBoxOrganisationChange();
+    window.TimerFilterTimer();
+    bool built = false;
+    QObject::connect(&window, &TFormUserManagement::gridBuilt,
+                     [&](Grid grid) { built = grid == Grid::Overview; });
+    ASSERT_TRUE(ui::waitUntil([&] { return built; }, 10, 5000));
+    EXPECT_TRUE(window.findChild<QToolButton*>(QStringLiteral("SpeedButtonPrint"))->isEnabled());
+    const int shown = window.grid(Grid::Overview)->model()->rowCount();
+    const users::UserData data{env.administration.users, env.administration.roles,
+                               env.administration.catalogue};
+    users::ViewOptions view;
+    view.showInactive = false;
+    EXPECT_EQ(shown, users::BuildGrid(Grid::Overview, data, view, [](int) { return QString(); }).rows.size());
+    view.organisation = QStringLiteral("Northwind Asset Management");
+    EXPECT_NE(shown, users::BuildGrid(Grid::Overview, data, view, [](int) { return QString(); }).rows.size());
 
     // Q, U, E, R, Y typed in the window shows the query log; again closes it.
     QTest::keyClicks(window.grid(Grid::UserDetails), QStringLiteral("query"));
