@@ -168,6 +168,24 @@ TEST(ServerStatements, WindowCommandsBecomeCallsWithBoundParameters) {
         }
     }
 
+    // For SQL Server, text literals go as national text.
+    const std::pair<const char*, const char*> national[] = {
+        {"DCE_SP_CreateNewReportProfile @ProfileName = 'O''Neil ☃', @ProfileLocked = 0",
+         "DCE_SP_CreateNewReportProfile @ProfileName = N'O''Neil ☃', @ProfileLocked = 0"},
+        {"SELECT * FROM T WHERE Title=N'x' AND [it's]='y' AND \"a'b\" IN('z')",
+         "SELECT * FROM T WHERE Title=N'x' AND [it's]=N'y' AND \"a'b\" IN(N'z')"},
+        {"WMS_SP_UTL_CreateDataCalcProcess 'Add', :ProcessId OUTPUT",
+         "WMS_SP_UTL_CreateDataCalcProcess N'Add', ? OUTPUT"},
+    };
+    for (const auto& [text, sent] : national) {
+        db::Command command;
+        command.text = QString::fromUtf8(text);
+        command.parameters = {param("ProcessId", FieldType::Integer, D::Output)};
+        Statement statement;
+        ASSERT_TRUE(buildStatement(command, &statement, nullptr, true));
+        EXPECT_EQ(statement.text, QString::fromUtf8(sent));
+    }
+
     const std::pair<db::Command, const char*> refused[] = {
         {{db::CommandType::Text, QStringLiteral("EXEC P :Missing OUTPUT"), {}, 0}, "@Missing"},
         {{db::CommandType::Text,

@@ -380,6 +380,11 @@ std::unique_ptr<OdbcConnection> OdbcConnection::open(const ServerTarget& target,
         connection->dbc_ = SQL_NULL_HDBC;
         return fail(reason);
     }
+    SQLWCHAR dbms[128] = {};
+    SQLSMALLINT length = 0;
+    if (succeeded(SQLGetInfoW(connection->dbc_, SQL_DBMS_NAME, dbms, sizeof(dbms), &length)))
+        connection->nationalLiterals_ = QString::fromUtf16(reinterpret_cast<const char16_t*>(dbms))
+                                            .contains(QLatin1String("SQL Server"), Qt::CaseInsensitive);
     return connection;
 }
 
@@ -398,7 +403,7 @@ Result OdbcConnection::execute(Command& command) {
     if (interruptRequested_) return Result::failure(QStringLiteral("interrupted"));
     Statement statement;
     QString error;
-    if (!buildStatement(command, &statement, &error)) return Result::failure(error);
+    if (!buildStatement(command, &statement, &error, nationalLiterals_)) return Result::failure(error);
 
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     if (!succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt)))

@@ -43,6 +43,8 @@ private:
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool transaction_ = false;
+    bool nationalLiterals_ = false;  // SQL Server: text literals as N'...'
+
     // The statement that runs, for interrupt() from another thread; the
     // mutex keeps it from being freed while it is being cancelled.
     std::mutex runningMutex_;

@@ -31,7 +31,7 @@ QString nextWord(const QString& text, qsizetype pos) {
 // Walks SQL text, calling `marker` for each ":Name" and "?" outside string
 // literals, quoted names and comments; copies everything else.
 template <typename Marker>
-QString rewrite(const QString& text, Marker&& marker) {
+QString rewrite(const QString& text, bool national, Marker&& marker) {
     QString out;
     out.reserve(text.size());
     qsizetype pos = 0;
@@ -53,6 +53,11 @@ QString rewrite(const QString& text, Marker&& marker) {
     while (pos < text.size()) {
         const QChar c = text[pos];
         if (c == u'\'' || c == u'"') {
+            // N'...': the text keeps every character, not only those of the
+            // database's code page.
+            const bool prefixed = pos > 0 && (text[pos - 1] == u'N' || text[pos - 1] == u'n') &&
+                                  (pos == 1 || !isNameChar(text[pos - 2]));
+            if (national && c == u'\'' && !prefixed && (pos == 0 || !isNameChar(text[pos - 1]))) out += u'N';
             copyQuoted(c);
         } else if (c == u'[') {
             copyQuoted(u']');
@@ -94,7 +99,7 @@ Binding bindingOf(const Command& command, int index, bool named) {
 
 }  // namespace
 
-bool buildStatement(const Command& command, Statement* statement, QString* error) {
+bool buildStatement(const Command& command, Statement* statement, QString* error, bool nationalLiterals) {
     *statement = Statement{};
     if (command.type == CommandType::StoredProcedure) {
         const QString name = command.text.trimmed();
@@ -128,7 +133,7 @@ bool buildStatement(const Command& command, Statement* statement, QString* error
     // First pass: are there named placeholders at all?
     bool placeholders = false;
     int questionMarks = 0;
-    rewrite(command.text, [&](const QString& name, qsizetype) {
+    rewrite(command.text, false, [&](const QString& name, qsizetype) {
         if (name.isEmpty()) {
             ++questionMarks;
         } else {
@@ -138,7 +143,7 @@ bool buildStatement(const Command& command, Statement* statement, QString* error
     });
     QString missing;
     if (placeholders) {
-        statement->text = rewrite(command.text, [&](const QString& name, qsizetype after) {
+        statement->text = rewrite(command.text, nationalLiterals, [&](const QString& name, qsizetype after) {
             if (name.isEmpty()) return QStringLiteral("?");  // a marker of the text's own; left alone
             const int index = findParameter(command, name);
             if (index < 0) {
@@ -164,7 +169,12 @@ bool buildStatement(const Command& command, Statement* statement, QString* error
         }
         return true;
     }
-    statement->text = command.text;
+    statement->text = nationalLiterals
+                          ? rewrite(command.text, true,
+                                    [](const QString& name, qsizetype) {
+                                        return name.isEmpty() ? QStringLiteral("?") : u':' + name;
+                                    })
+                          : command.text;
     std::vector<int> inputs;
     for (size_t i = 0; i < command.parameters.size(); ++i)
         if (command.parameters[i].direction != ParameterDirection::ReturnValue) inputs.push_back(int(i));

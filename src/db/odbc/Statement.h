@@ -28,7 +28,10 @@ struct Statement {
 // parameter of that name, as output when OUTPUT follows; without any, the
 // text's "?" markers take the command's parameters in order. Returns false
 // with the reason when a placeholder names no parameter or the markers and
-// parameters do not pair up.
-bool buildStatement(const Command& command, Statement* statement, QString* error);
+// parameters do not pair up. With `nationalLiterals` (SQL Server) every
+// '...' literal of SQL text is sent as N'...', so typed text keeps characters
+// outside the database's code page.
+bool buildStatement(const Command& command, Statement* statement, QString* error,
+                    bool nationalLiterals = false);
 
 }  // namespace db::odbc
