@@ -385,6 +385,13 @@ std::unique_ptr<OdbcConnection> OdbcConnection::open(const ServerTarget& target,
     if (succeeded(SQLGetInfoW(connection->dbc_, SQL_DBMS_NAME, dbms, sizeof(dbms), &length)))
         connection->nationalLiterals_ = QString::fromUtf16(reinterpret_cast<const char16_t*>(dbms))
                                             .contains(QLatin1String("SQL Server"), Qt::CaseInsensitive);
+    if (connection->nationalLiterals_) {
+        // The batch updates quote names with double quotes.
+        Command quoted;
+        quoted.text = QStringLiteral("SET QUOTED_IDENTIFIER ON");
+        const Result set = connection->execute(quoted);
+        if (!set.ok()) return fail(set.error);
+    }
     return connection;
 }
 
@@ -432,6 +439,7 @@ Result OdbcConnection::execute(Command& command) {
         running_ = stmt;
     }
     Result result;
+    bool counted = false;
     SQLRETURN rc = SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(statement.text)), SQL_NTS);
     if (!succeeded(rc) && rc != SQL_NO_DATA) return failure(QStringLiteral("The statement failed"));
     // Every result set and row count first: the driver fills output
@@ -448,7 +456,12 @@ Result OdbcConnection::execute(Command& command) {
                 result.resultSets.push_back(std::move(set));
             } else {
                 SQLLEN count = 0;
-                if (succeeded(SQLRowCount(stmt, &count)) && count > 0) result.rowsAffected += count;
+                // The statement's own count comes first; a trigger's counts
+                // follow it and must not make one changed row look like many.
+                if (!counted && succeeded(SQLRowCount(stmt, &count)) && count >= 0) {
+                    result.rowsAffected = count;
+                    counted = true;
+                }
             }
         }
         rc = SQLMoreResults(stmt);
