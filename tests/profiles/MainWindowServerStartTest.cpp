@@ -11,15 +11,21 @@
 
 namespace {
 
-using namespace testing_support;
-
 TEST(MainWindowStartup, AServerThatDoesNotAnswerEndsTheStartWithoutThePassword) {
-    MainWindowSetup setup;
+    testing_support::MainWindowSetup setup;
     // Port 1 on this machine refuses at once, as a stopped server does.
     setup.connectionString = QStringLiteral(
-        "Provider=SQLOLEDB.1;Password=Wind'Secr3t;Persist Security Info=True;User ID=report;"
-        "Initial Catalog=Skyloom;Data Source=127.0.0.1,1");
-    MainWindowFixture f(setup);
+        "Provider=SQLOLEDB.1;Password=Wind'Secr3t;User ID=report;Initial Catalog=Skyloom;Data "
+        "Source=127.0.0.1,1");
+    testing_support::MainWindowFixture f(setup);
+    struct CloseWatch : QObject {
+        QEventLoop loop;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Close) loop.exit(1);
+            return false;
+        }
+    } watch;
+    f.window.installEventFilter(&watch);
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(f.start());
@@ -27,25 +33,10 @@ TEST(MainWindowStartup, AServerThatDoesNotAnswerEndsTheStartWithoutThePassword) 
     const auto prompts = f.prompts.take();
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_TRUE(prompts[0].text.contains(QStringLiteral("127.0.0.1,1"))) << prompts[0].text.toStdString();
-    for (const QString& text : QStringList{prompts[0].text, f.trace.texts().join(u'\n')})
+    for (const QString& text : {prompts[0].text, f.trace.texts().join(u'\n')})
         EXPECT_FALSE(text.contains(QStringLiteral("Secr3t"))) << text.toStdString();
-    EXPECT_FALSE(f.context.Database().isConnected());
-
-    struct CloseWatch : QObject {
-        QEventLoop loop;
-        bool closed = false;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Close) {
-                closed = true;
-                loop.quit();
-            }
-            return false;
-        }
-    } watch;
-    f.window.installEventFilter(&watch);
-    QTimer::singleShot(5000, &watch.loop, &QEventLoop::quit);
-    watch.loop.exec();
-    EXPECT_TRUE(watch.closed);
+    QTimer::singleShot(5000, &watch.loop, [&watch] { watch.loop.exit(0); });
+    EXPECT_EQ(watch.loop.exec(), 1) << "the tool closes";
 }
 
 }  // namespace
