@@ -421,7 +421,10 @@ Result OdbcConnection::execute(Command& command) {
         running_ = SQL_NULL_HSTMT;
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     });
-    const auto failure = [stmt](const QString& fallback) {
+    const auto failure = [this, stmt](const QString& fallback) {
+        // A cancel that met the statement between two calls leaves the
+        // driver's own complaint (a cursor closed under it): say what it was.
+        if (interruptRequested_) return Result::failure(QStringLiteral("interrupted"));
         return Result::failure(diagnosticMessage(SQL_HANDLE_STMT, stmt, fallback));
     };
     if (command.timeoutSeconds > 0)
