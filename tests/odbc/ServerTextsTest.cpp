@@ -23,6 +23,8 @@ TEST(ServerConnectionString, SessionStringsTranslateForFreeTdsOrAreRefused) {
          "Driver={FreeTDS};Server=db01\\REPORTS;Database=Sky;UID=report;PWD={pa;ss}" + tail},
         {"provider=sqloledb;data source=tcp:10.0.0.5,1499;initial catalog=Park Data;user id=sa;password=x}y",
          "Driver={FreeTDS};Server=10.0.0.5;Port=1499;Database={Park Data};UID=sa;PWD={x}}y}" + tail},
+        {"Provider=MSOLEDBSQL;Data Source=db02;User ID=u;Encrypt=Mandatory",
+         "Driver={FreeTDS};Server=db02;UID=u;Encryption=require" + tail},
         {"Provider=SQLNCLI11;Server=(local);Database=R;UID=u;PWD=",
          "Driver={FreeTDS};Server=127.0.0.1;Database=R;UID=u;PWD=" + tail},
         {"Driver={FreeTDS};Server=host;UID=u;PWD=p", "Driver={FreeTDS};Server=host;UID=u;PWD=p"},

@@ -191,6 +191,10 @@ bool toServerTarget(const QString& connectionString, ServerTarget* target, QStri
     bool passwordGiven = false;
     const QString password = find(pairs, {"password", "pwd"}, &passwordGiven);
     if (passwordGiven) parts << QStringLiteral("PWD=") + odbcValue(password);
+    // OLE DB's Encrypt=yes/Mandatory/Strict: FreeTDS refuses a connection without TLS.
+    const QString encrypt = find(pairs, {"encrypt", "use encryption for data"}).trimmed().toLower();
+    if (isTrue(encrypt) || encrypt == QLatin1String("mandatory") || encrypt == QLatin1String("strict"))
+        parts << QStringLiteral("Encryption=require");
     const QString application = find(pairs, {"application name", "app"});
     if (!application.isEmpty()) parts << QStringLiteral("APP=") + odbcValue(application);
     parts << QStringLiteral("TDS_Version=7.4") << QStringLiteral("ClientCharset=UTF-8");
