@@ -109,6 +109,8 @@ TEST_F(SqliteOdbcTest, LongValuesAndErrorsWithTheirText) {
     const QString longText(20000, u'ä');  // read back piece by piece
     run(*a_, "INSERT INTO T (Id, Title) VALUES (1, ?)", {param(FieldType::String, longText)});
     EXPECT_EQ(scalar(*a_, "SELECT Title FROM T").toString(), longText);
+    db::Parameter id{QStringLiteral("Id"), FieldType::Integer, 0, db::ParameterDirection::Input, 1};
+    EXPECT_EQ(run(*a_, "SELECT length(Title) FROM T WHERE Id = :Id", {id}).resultSets.at(0).rows.size(), 1u);
 
     db::Command bad{db::CommandType::Text, QStringLiteral("SELECT * FROM NoSuchTable"), {}};
     const db::Result failed = a_->execute(bad);
