@@ -7,6 +7,7 @@
 #include "app/HostCommands.h"
 #include "app/SessionReader.h"
 #include "app/TraceLog.h"
+#include "db/odbc/OdbcConnection.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "reportdb/EmbeddedDatabase.h"
@@ -25,7 +26,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Profile administrator"));
 
     ui::QtPrompts prompts;
-    app::AppContext context(prompts, traceLog, reportdb::makeConnectionFactory());
+    // Session strings that name a server open through ODBC; the embedded database stays the default.
+    app::AppContext context(prompts, traceLog,
+                            db::odbc::withServerBackend(reportdb::makeConnectionFactory()));
     app::ActivityMonitor activityMonitor(context);
     context.windows().activity = &activityMonitor;
 

@@ -1,5 +1,7 @@
 #include "app/TraceLog.h"
 
+#include "db/odbc/ConnectionString.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -71,7 +73,8 @@ void TraceLog::StartTraceLog(const QString& fileName, const QString& moduleName,
 void TraceLog::Trace(int level, const QString& text) {
     std::lock_guard lock(mutex_);
     if (level > level_ || level_ == 0) return;
-    writeLocked(level, text);
+    // A connection string may reach the log inside an error text.
+    writeLocked(level, db::odbc::maskPasswords(text));
 }
 
 void TraceLog::SetTraceLevel(int level) {

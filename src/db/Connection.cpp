@@ -1,5 +1,7 @@
 #include "db/Connection.h"
 
+#include "db/odbc/ConnectionString.h"
+
 namespace db {
 
 SharedConnection::SharedConnection(QString name, ConnectionFactory factory)
@@ -14,7 +16,10 @@ bool SharedConnection::connect(QString* error) {
     QString message;
     connection_ = factory_(connectionString_, &message);
     if (!connection_) {
-        if (error) *error = message.isEmpty() ? QStringLiteral("The database could not be opened") : message;
+        // Whatever a provider says, the user never sees the password.
+        if (error)
+            *error = message.isEmpty() ? QStringLiteral("The database could not be opened")
+                                       : odbc::maskPasswords(message);
         return false;
     }
     return true;

@@ -180,6 +180,15 @@ TEST(ToolEndToEnd, HostWritesAndShowsSessions) {
          {QStringList{"session", "write", file, "--json", desc, "--session-id", "3"},
           QStringList{"session", "write", file, "--colour", "red"}, QStringList{"session", "show", file}})
         EXPECT_EQ(run(args), 2) << args.join(u' ').toStdString();
+
+    // A session on a server database is written; one with a login the tool cannot use is refused.
+    EXPECT_EQ(run({"session", "write", file, "--server", "db01", "--login", "report", "--password", "pw"}),
+              0);
+    EXPECT_EQ(run({"session", "write", file, "--online-connection",
+                   "Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=db01"},
+                  &out),
+              1);
+    EXPECT_TRUE(out.contains("SQL Server login")) << out.toStdString();
 }
 
 }  // namespace

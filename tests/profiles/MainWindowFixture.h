@@ -4,6 +4,7 @@
 
 #include "app/AppContext.h"
 #include "app/SessionFile.h"
+#include "db/odbc/OdbcConnection.h"
 #include "demo/DemoSession.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
@@ -41,7 +42,8 @@ class MainWindowFixture {
 public:
     explicit MainWindowFixture(const MainWindowSetup& setup = {})
         : database(DemoContent::small(4, 20), setup.registry),
-          context(prompts, trace.log(), database.factory()),
+          // Composed as the program composes it: server strings go to ODBC.
+          context(prompts, trace.log(), db::odbc::withServerBackend(database.factory())),
           windows(context),
           window(*windows.mainWindow) {
         reportdb::demo::Summary summary;

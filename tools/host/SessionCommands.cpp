@@ -2,6 +2,7 @@
 
 #include "app/SessionFile.h"
 #include "app/SessionReader.h"
+#include "db/odbc/ConnectionString.h"
 #include "ui/Prompts.h"
 
 #include <QFile>
@@ -30,6 +31,9 @@ const char* const kUsage =
     "  --trace-level N             --features \"3,101\"     --user-type TEXT\n"
     "  --help-value TEXT           --extra-help-value TEXT\n"
     "  --online-connection TEXT    --offline-connection TEXT\n"
+    "  --server HOST[,PORT]|HOST\\INSTANCE  --catalog NAME  --login NAME  --password TEXT\n"
+    "      the online connection names a reporting database on SQL Server, reached\n"
+    "      with that SQL Server login (written as an OLE DB string, as the host does)\n"
     "  With an array of sessions, flags apply to every session (except --session-id).\n"
     "\n"
     "JSON keys of a session (all optional; defaults in brackets):\n"
@@ -163,12 +167,50 @@ Setter setterFor(const QString& option) {
     return {};
 }
 
+// A value of an OLE DB string, quoted when it would otherwise end early.
+QString oleDbValue(const QString& value) {
+    if (!value.contains(u';') && !value.contains(u'\'') && !value.contains(u'"') && value.trimmed() == value)
+        return value;
+    QString quoted = value;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + quoted + u'\'';
+}
+
+// The online connection of a server database, from --server, --catalog,
+// --login and --password.
+struct ServerOptions {
+    QString server, catalog, login, password;
+    bool given = false;
+
+    bool take(const QString& option, const QString& value) {
+        QString* field = option == u"--server"     ? &server
+                         : option == u"--catalog"  ? &catalog
+                         : option == u"--login"    ? &login
+                         : option == u"--password" ? &password
+                                                   : nullptr;
+        if (!field) return false;
+        *field = value;
+        given = true;
+        return true;
+    }
+    QString connectionString() const {
+        QStringList parts{QStringLiteral("Provider=SQLOLEDB.1"),
+                          QStringLiteral("Persist Security Info=True")};
+        parts << QStringLiteral("Data Source=") + oleDbValue(server);
+        if (!catalog.isEmpty()) parts << QStringLiteral("Initial Catalog=") + oleDbValue(catalog);
+        parts << QStringLiteral("User ID=") + oleDbValue(login)
+              << QStringLiteral("Password=") + oleDbValue(password);
+        return parts.join(u';');
+    }
+};
+
 int runWrite(const QStringList& args) {
     if (args.isEmpty()) return usage();
     const QString path = args.first();
     QString jsonPath;
     QList<std::pair<Setter, QString>> overrides;
     bool sessionIdGiven = false;
+    ServerOptions server;
     for (qsizetype i = 1; i < args.size(); i += 2) {
         const QString& option = args[i];
         if (i + 1 >= args.size()) {
@@ -179,6 +221,7 @@ int runWrite(const QStringList& args) {
             jsonPath = args[i + 1];
             continue;
         }
+        if (server.take(option, args[i + 1])) continue;
         Setter setter = setterFor(option);
         if (!setter) {
             printError(QStringLiteral("unknown option ") + option);
@@ -201,12 +244,25 @@ int runWrite(const QStringList& args) {
         printError(QStringLiteral("--session-id cannot be given for several sessions"));
         return usage();
     }
+    if (server.given && (server.server.isEmpty() || server.login.isEmpty())) {
+        printError(QStringLiteral("--server and --login are needed for a server database"));
+        return usage();
+    }
     for (app::SessionDescription& d : sessions) {
         for (const auto& [setter, value] : overrides) {
             if (!setter(d, value)) {
                 printError(QStringLiteral("not a 32-bit integer: ") + value);
                 return usage();
             }
+        }
+        if (server.given) d.OnlineConfiguration = server.connectionString();
+        // A server string the tool could not use is refused here already.
+        db::odbc::ServerTarget target;
+        QString refusal;
+        if (db::odbc::backendOf(d.OnlineConfiguration) == db::odbc::Backend::Server &&
+            !db::odbc::toServerTarget(d.OnlineConfiguration, &target, &refusal)) {
+            printError(QStringLiteral("the online connection: ") + refusal);
+            return 1;
         }
     }
 
