@@ -21,6 +21,7 @@
 #include "curves/TFormFWPTable.h"
 #include "curves/TFormNormCurve.h"
 #include "curves/TForm_FWP_Parameters.h"
+#include "exchange/TFormObjectExportImport.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
@@ -137,6 +138,7 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     editUserRole = std::make_unique<TFormAddEditUserRole>(context, *userAdministration, parent);
     showQuery = std::make_unique<TFormShowQuery>(context, parent);
     setOrganisation = std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
+    objectExportImport = std::make_unique<TFormObjectExportImport>(context, *userAdministration, parent);
     userAdministration->setQueryLog([query = showQuery.get()](const QString& line) { query->AddLine(line); });
     selectParkUnits = decltype(selectParkUnits)(
         [this, parent] { return std::make_unique<TFormSelectParkUnits>(context, parent); });
@@ -151,7 +153,11 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
         [this, parent] { return std::make_unique<TFormContractConfiguration>(context, parent); });
     profileOptions = decltype(profileOptions)(
         [this, parent] { return std::make_unique<TFormNonStandardContractConfiguration>(context, parent); });
-    userManagement->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});
+    userManagement->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get(),
+                                [wizard = objectExportImport.get()](bool import) {
+                                    return wizard->Execute(import ? TFormObjectExportImport::Mode::Import
+                                                                  : TFormObjectExportImport::Mode::Export);
+                                }});
     categorizationType = std::make_unique<TFormSelectCategorizationType>(context, parent);
     sessionLocked = std::make_unique<TFormSessionLocked>(context, parent);
 
@@ -207,6 +213,7 @@ ApplicationWindows::~ApplicationWindows() {
     selectParkUnits.release();
     lockConfirmation.release();
     lockShadowData.release();
+    objectExportImport.reset();
     setOrganisation.reset();
     showQuery.reset();
     editUserRole.reset();

@@ -52,6 +52,7 @@ class TFormNormCurve;
 class TFormFWPTable;
 class TForm_FWP_Parameters;
 class TFormUserManagement;
+class TFormObjectExportImport;
 class TFormWindExclusionSectors;
 class TFormWindExclusionSector;
 class TFormWindExclusionGroup;
@@ -114,6 +115,7 @@ struct ApplicationWindows {
     std::unique_ptr<TFormAddEditUserRole> editUserRole;
     std::unique_ptr<TFormShowQuery> showQuery;
     std::unique_ptr<TFormSetOrganisation> setOrganisation;
+    std::unique_ptr<TFormObjectExportImport> objectExportImport;
     std::unique_ptr<TFormReMapCategory> reMapCategory;
     std::unique_ptr<TFormMapCategory> mapCategory;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;

@@ -12,6 +12,7 @@
 #include "users/UserManagementSettings.h"
 
 #include <QDialog>
+#include <functional>
 #include <array>
 #include <memory>
 #include <optional>
@@ -48,6 +49,9 @@ struct UserManagementDialogs {
     TFormAddEditUserRole* editRole = nullptr;
     TFormSetOrganisation* setOrganisation = nullptr;
     TFormShowQuery* showQuery = nullptr;
+    // Opens the object export (false) or import (true) wizard; true when an
+    // import ran.
+    std::function<bool(bool import)> objectExchange;
 };
 
 class TFormUserManagement : public QDialog {
@@ -94,6 +98,8 @@ public:
     void SpeedButtonCopyClick();
     void SpeedButtonSaveClick();
     void SpeedButtonRefreshClick();
+    void SpeedButtonImportClick();
+    void SpeedButtonExportClick();
     bool SpeedButtonSaveChangesClick();
     void ButtonAddUserClick();
     void ButtonEditUserClick();
