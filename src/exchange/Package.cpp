@@ -96,15 +96,39 @@ QString unescapeValue(const QString& value) {
     return out;
 }
 
+// Whether the characters from `n` on read as "quot;" or "#digits;".
+bool looksLikeEscape(const QList<uint>& codes, qsizetype n) {
+    static const char kQuot[] = "quot;";
+    bool quot = n + 5 <= codes.size();
+    for (int k = 0; quot && k < 5; ++k) quot = codes[n + k] == uint(kQuot[k]);
+    if (quot) return true;
+    if (n >= codes.size() || codes[n] != '#') return false;
+    qsizetype k = n + 1;
+    while (k < codes.size() && codes[k] >= '0' && codes[k] <= '9') ++k;
+    return k > n + 1 && k < codes.size() && codes[k] == ';';
+}
+
 }  // namespace
 
 QString EscapeValue(const QString& value) {
-    return escaped(value, [](char32_t code) -> QString {
-        if (code == '"') return QStringLiteral("&quot;");
-        // Control characters would make the record look undecryptable.
-        if (code < 0x20 || code == 0x7F || code > 0xFF) return characterReference(code);
-        return {};
-    });
+    QString out;
+    out.reserve(value.size());
+    const QList<uint> codes = value.toUcs4();
+    for (qsizetype n = 0; n < codes.size(); ++n) {
+        const char32_t code = codes[n];
+        if (code == '"') {
+            out += QStringLiteral("&quot;");
+        } else if (code < 0x20 || code == 0x7F || code > 0xFF) {
+            // Control characters would make the record look undecryptable.
+            out += characterReference(code);
+        } else if (code == '&' && looksLikeEscape(codes, n + 1)) {
+            // Only an "&" that would read as one of the two escapes is escaped.
+            out += characterReference(code);
+        } else {
+            out += QChar(char16_t(code));
+        }
+    }
+    return out;
 }
 
 Fields ParseAttributeText(const QString& text) {
