@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -401,10 +402,19 @@ void TFormObjectExportImport::Prepare(Mode mode) {
 
 bool TFormObjectExportImport::Execute(Mode mode) {
     Prepare(mode);
-    administration_.setResultSink(this);
     exec();
-    administration_.setResultSink(nullptr);
     return importRan_;
+}
+
+void TFormObjectExportImport::showEvent(QShowEvent* event) {
+    administration_.setResultSink(this);
+    QDialog::showEvent(event);
+}
+
+void TFormObjectExportImport::hideEvent(QHideEvent* event) {
+    // Minimising is no closing: the window is still shown then.
+    if (!event->spontaneous()) administration_.setResultSink(nullptr);
+    QDialog::hideEvent(event);
 }
 
 void TFormObjectExportImport::showPage(WizardPage page) {
