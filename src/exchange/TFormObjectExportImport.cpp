@@ -150,7 +150,9 @@ QWidget* TFormObjectExportImport::gridPage(Grid grid, const char* name, bool wit
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
-    view->horizontalHeader()->setStretchLastSection(true);
+    // Yes and No stay narrow; elsewhere the last column takes the room.
+    view->horizontalHeader()->setStretchLastSection(grid != Conflicts);
+    view->setWordWrap(false);
     db::DataSet& set = sets_[size_t(grid)];
     if (grid == Conflicts)
         models_[size_t(grid)] = std::make_unique<GlyphModel>(
@@ -502,6 +504,7 @@ void TFormObjectExportImport::fillExportGrids() {
         for (int f = 0; f < set.fieldCount(); ++f) set.setReadOnly(set.field(f).name, true);
     }
     labelSelectionGrids();
+    for (Grid grid : {ExportUsers, ExportRoles}) views_[grid]->resizeColumnsToContents();
 }
 
 void TFormObjectExportImport::labelSelectionGrids() {
@@ -514,6 +517,7 @@ void TFormObjectExportImport::labelSelectionGrids() {
             for (const auto& [field, number] : labels)
                 if (sets_[grid].fieldIndex(QLatin1String(field)) >= 0)
                     sets_[grid].setDisplayLabel(QLatin1String(field), text(number));
+    for (Grid grid : {ImportUsers, ImportRoles}) views_[grid]->resizeColumnsToContents();
 }
 
 void TFormObjectExportImport::fillImportGrids() {
@@ -552,6 +556,7 @@ void TFormObjectExportImport::fillConflicts() {
                                                   {kYes, kTextYes},            {kNo, kTextNo}};
     for (const auto& [field, number] : labels) set.setDisplayLabel(QLatin1String(field), text(number));
     for (int f = 0; f < set.fieldCount(); ++f) set.setReadOnly(set.field(f).name, true);
+    views_[Conflicts]->resizeColumnsToContents();
 }
 
 std::set<int> TFormObjectExportImport::selectedIds(Grid grid) const {
@@ -720,6 +725,7 @@ void TFormObjectExportImport::applyAnswers() {
 
 void TFormObjectExportImport::finishImport() {
     showPage(WizardPage::ImportStep5);
+    views_[Process]->resizeColumnsToContents();
     const db::DataSet& set = sets_[Process];
     const int status = set.fieldIndex(QStringLiteral("Status"));
     bool allSucceeded = true;
