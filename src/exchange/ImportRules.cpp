@@ -2,6 +2,8 @@
 
 #include "users/IdList.h"
 
+#include <QHash>
+
 namespace exchange {
 
 using users::RightKind;
@@ -53,6 +55,25 @@ std::set<int> knownRoles(const std::set<int>& ids, const users::RoleList& roles)
         if (roles.find(id)) known.insert(id);
     return known;
 }
+
+// The database's users by initials regardless of case, and roles by title,
+// so that matching many objects stays linear. The lowest id wins a tie, as
+// MatchUser finds it.
+class Index {
+public:
+    Index(const users::UserList& users, const users::RoleList& roles) {
+        for (const auto& [id, user] : users.items)
+            if (!users_.contains(user.Initials.toCaseFolded())) users_.insert(user.Initials.toCaseFolded(), id);
+        for (const auto& [id, role] : roles.items)
+            if (!roles_.contains(role.Title)) roles_.insert(role.Title, id);
+    }
+    int user(const users::User& imported) const { return users_.value(imported.Initials.toCaseFolded(), 0); }
+    int role(const users::UserRole& imported) const { return roles_.value(imported.Title, 0); }
+
+private:
+    QHash<QString, int> users_;
+    QHash<QString, int> roles_;
+};
 
 }  // namespace
 
@@ -116,6 +137,7 @@ std::vector<Conflict> BuildConflicts(const ImportedObjects& imported, const std:
                                      const std::set<int>& selectedRoles, const users::UserList& databaseUsers,
                                      const users::RoleList& databaseRoles) {
     std::vector<Conflict> conflicts;
+    const Index index(databaseUsers, databaseRoles);
     const auto features = [](const auto& record) -> const std::set<int>& {
         return record.rights.of(RightKind::Features);
     };
@@ -127,7 +149,7 @@ std::vector<Conflict> BuildConflicts(const ImportedObjects& imported, const std:
         auto it = imported.users.find(id);
         if (it == imported.users.end()) continue;
         const users::User& u = it->second;
-        const users::User* d = MatchUser(databaseUsers, u);
+        const users::User* d = databaseUsers.find(index.user(u));
         if (!d) continue;
         const auto add = [&](int kind) { conflicts.push_back({id, ObjectType::User, kind, u.Initials, false}); };
         if (u.Initials != d->Initials || u.FirstName != d->FirstName || u.SurName != d->SurName ||
@@ -142,7 +164,7 @@ std::vector<Conflict> BuildConflicts(const ImportedObjects& imported, const std:
         auto it = imported.roles.find(id);
         if (it == imported.roles.end()) continue;
         const users::UserRole& r = it->second;
-        const users::UserRole* d = MatchRole(databaseRoles, r);
+        const users::UserRole* d = databaseRoles.find(index.role(r));
         if (!d) continue;
         const auto add = [&](int kind) { conflicts.push_back({id, ObjectType::Role, kind, r.Title, false}); };
         if (r.Description != d->Description || r.AccessLevelId != d->AccessLevelId) add(kPersonal);
@@ -172,14 +194,15 @@ void ApplyAnswers(const std::vector<Conflict>& conflicts, const ImportedObjects&
                   users::UserList& databaseUsers, users::RoleList& databaseRoles) {
     databaseUsers.setLoaded(databaseUsers.loaded());
     databaseRoles.setLoaded(databaseRoles.loaded());
+    // Matched before any answer changes initials.
+    const Index index(databaseUsers, databaseRoles);
     for (const Conflict& conflict : conflicts) {
         if (!conflict.yes) continue;
         if (conflict.type == ObjectType::User) {
             auto it = imported.users.find(conflict.objectId);
             if (it == imported.users.end()) continue;
             const users::User& u = it->second;
-            const users::User* match = MatchUser(databaseUsers, u);
-            users::User* d = match ? databaseUsers.find(match->UserId) : nullptr;
+            users::User* d = databaseUsers.find(index.user(u));
             if (!d) continue;
             std::set<int>& templates = d->rights.of(RightKind::ReportTemplates);
             switch (conflict.kind) {
@@ -209,8 +232,7 @@ void ApplyAnswers(const std::vector<Conflict>& conflicts, const ImportedObjects&
         auto it = imported.roles.find(conflict.objectId);
         if (it == imported.roles.end()) continue;
         const users::UserRole& r = it->second;
-        const users::UserRole* match = MatchRole(databaseRoles, r);
-        users::UserRole* d = match ? databaseRoles.find(match->RoleId) : nullptr;
+        users::UserRole* d = databaseRoles.find(index.role(r));
         if (!d) continue;
         std::set<int>& templates = d->rights.of(RightKind::ReportTemplates);
         switch (conflict.kind) {
