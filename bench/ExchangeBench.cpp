@@ -21,7 +21,8 @@ users::User user(int n, bool changed) {
     u.Email = QStringLiteral("u%1@example.org").arg(n);
     u.AccessLevelId = 1 + n % 4;
     for (int f = 0; f < 40; ++f) u.rights.of(users::RightKind::Features).insert(100 + (n + f * 7) % 300);
-    for (int t = 0; t < 60; ++t) u.rights.of(users::RightKind::ReportTemplates).insert(10000 + (n * 3 + t * 11) % 3000);
+    for (int t = 0; t < 60; ++t)
+        u.rights.of(users::RightKind::ReportTemplates).insert(10000 + (n * 3 + t * 11) % 3000);
     u.rights.of(users::RightKind::Members) = {1 + n % 20};
     return u;
 }
@@ -61,10 +62,12 @@ BENCHMARK(BM_ReadPackage)->Unit(benchmark::kMillisecond);
 
 void BM_MatchAndBuildConflicts(benchmark::State& state) {
     exchange::Package package;
-    exchange::ReadPackage(exchange::WritePackage(header(), QStringLiteral("User"), plainTexts()), &package, nullptr);
+    exchange::ReadPackage(exchange::WritePackage(header(), QStringLiteral("User"), plainTexts()), &package,
+                          nullptr);
     const exchange::ImportedObjects imported = exchange::ImportedFrom(package);
     std::map<int, users::User> database;
-    for (int n = 1; n <= kUsers; ++n) database[5000 + n] = user(n, n % 2 == 0), database[5000 + n].UserId = 5000 + n;
+    for (int n = 1; n <= kUsers; ++n)
+        database[5000 + n] = user(n, n % 2 == 0), database[5000 + n].UserId = 5000 + n;
     users::UserList databaseUsers;
     databaseUsers.setLoaded(database);
     users::RoleList databaseRoles;

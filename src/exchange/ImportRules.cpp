@@ -63,7 +63,8 @@ class Index {
 public:
     Index(const users::UserList& users, const users::RoleList& roles) {
         for (const auto& [id, user] : users.items)
-            if (!users_.contains(user.Initials.toCaseFolded())) users_.insert(user.Initials.toCaseFolded(), id);
+            if (!users_.contains(user.Initials.toCaseFolded()))
+                users_.insert(user.Initials.toCaseFolded(), id);
         for (const auto& [id, role] : roles.items)
             if (!roles_.contains(role.Title)) roles_.insert(role.Title, id);
     }
@@ -151,7 +152,9 @@ std::vector<Conflict> BuildConflicts(const ImportedObjects& imported, const std:
         const users::User& u = it->second;
         const users::User* d = databaseUsers.find(index.user(u));
         if (!d) continue;
-        const auto add = [&](int kind) { conflicts.push_back({id, ObjectType::User, kind, u.Initials, false}); };
+        const auto add = [&](int kind) {
+            conflicts.push_back({id, ObjectType::User, kind, u.Initials, false});
+        };
         if (u.Initials != d->Initials || u.FirstName != d->FirstName || u.SurName != d->SurName ||
             u.Organisation != d->Organisation || u.Email != d->Email || u.AccessLevelId != d->AccessLevelId)
             add(kPersonal);

@@ -33,8 +33,9 @@ void reload(users::UserAdministration& administration) {
 
 }  // namespace
 
-int CreateMissingObjects(users::UserAdministration& administration, PackageType type, ImportedObjects& imported,
-                         const std::set<int>& selectedUsers, const std::set<int>& selectedRoles) {
+int CreateMissingObjects(users::UserAdministration& administration, PackageType type,
+                         ImportedObjects& imported, const std::set<int>& selectedUsers,
+                         const std::set<int>& selectedRoles) {
     if (type == PackageType::Roles) {
         const int created = createRoles(administration, imported, selectedRoles);
         if (created > 0) reload(administration);

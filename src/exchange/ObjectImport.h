@@ -17,8 +17,9 @@ namespace exchange {
 // and templates; roles without rights), translates the users' role ids to
 // the database's and reloads the containers. A failed creation is reported
 // and the next object follows. Returns how many objects were created.
-int CreateMissingObjects(users::UserAdministration& administration, PackageType type, ImportedObjects& imported,
-                         const std::set<int>& selectedUsers, const std::set<int>& selectedRoles);
+int CreateMissingObjects(users::UserAdministration& administration, PackageType type,
+                         ImportedObjects& imported, const std::set<int>& selectedUsers,
+                         const std::set<int>& selectedRoles);
 
 // Applies the answers to the containers and saves users, then roles.
 bool SaveAnswers(users::UserAdministration& administration, const std::vector<Conflict>& conflicts,

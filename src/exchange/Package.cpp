@@ -175,8 +175,9 @@ PackageRecord DecryptData(const QString& element, const QString& data) {
 QByteArray WritePackage(const PackageHeader& header, const QString& element, const QStringList& plainTexts,
                         KeyKind kind) {
     QString head = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
-    head += QStringLiteral("<ExportPackage Title=\"%1\" Version=\"%2\" Description=\"%3\" Type=\"%4\" "
-                           "DatabaseVersion=\"%5\">")
+    head += QStringLiteral(
+                "<ExportPackage Title=\"%1\" Version=\"%2\" Description=\"%3\" Type=\"%4\" "
+                "DatabaseVersion=\"%5\">")
                 .arg(escapeXml(header.title), escapeXml(header.version), escapeXml(header.description))
                 .arg(header.type)
                 .arg(escapeXml(header.databaseVersion));
@@ -213,11 +214,12 @@ bool ReadPackage(const QByteArray& bytes, Package* package, QString* error) {
                     read.header.version = attributes.value(QLatin1String("Version")).toString();
                     read.header.description = attributes.value(QLatin1String("Description")).toString();
                     read.header.type = attributes.value(QLatin1String("Type")).toInt();
-                    read.header.databaseVersion = attributes.value(QLatin1String("DatabaseVersion")).toString();
+                    read.header.databaseVersion =
+                        attributes.value(QLatin1String("DatabaseVersion")).toString();
                 } else if (depth == 2 &&
                            (xml.name() == QLatin1String("User") || xml.name() == QLatin1String("UserRole"))) {
-                    read.records.push_back(
-                        DecryptData(xml.name().toString(), attributes.value(QLatin1String("Data")).toString()));
+                    read.records.push_back(DecryptData(xml.name().toString(),
+                                                       attributes.value(QLatin1String("Data")).toString()));
                 }
                 break;
             }

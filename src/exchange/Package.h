@@ -33,10 +33,10 @@ struct PackageHeader {
 using Fields = std::vector<std::pair<QString, QString>>;
 
 struct PackageRecord {
-    QString element;        // "User" or "UserRole"
-    QString plainText;      // the decrypted attribute text; empty when unreadable
+    QString element;    // "User" or "UserRole"
+    QString plainText;  // the decrypted attribute text; empty when unreadable
     KeyKind key = KeyKind::None;
-    Fields fields;          // name="value" pairs in order, values un-escaped
+    Fields fields;  // name="value" pairs in order, values un-escaped
 
     bool readable() const { return key != KeyKind::None; }
     // The value of the first field `name`; empty when there is none.

@@ -25,9 +25,9 @@ private:
 inline constexpr char kPassPhrase[] = "482~pm%vx!q725";
 
 enum class KeyKind {
-    None,    // no key opened the record
-    Full,    // 128 bits: the whole MD5 digest (what we write)
-    Short,   // 40 bits: five digest bytes and eleven zero bytes (older packages)
+    None,   // no key opened the record
+    Full,   // 128 bits: the whole MD5 digest (what we write)
+    Short,  // 40 bits: five digest bytes and eleven zero bytes (older packages)
 };
 
 // The RC4 key of `kind` for `passPhrase` (Latin-1 bytes).

@@ -16,13 +16,13 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTableView>
@@ -96,9 +96,12 @@ db::Column column(const char* name, db::FieldType type) { return {QLatin1String(
 class GlyphModel : public ui::DataSetModel {
 public:
     using Word = std::function<QString(int)>;
-    GlyphModel(db::DataSet& set, QObject* parent, const char* field, std::array<QStyle::StandardPixmap, 2> icons,
-               Word word)
-        : ui::DataSetModel(set, parent), field_(QLatin1String(field)), icons_(icons), word_(std::move(word)) {}
+    GlyphModel(db::DataSet& set, QObject* parent, const char* field,
+               std::array<QStyle::StandardPixmap, 2> icons, Word word)
+        : ui::DataSetModel(set, parent),
+          field_(QLatin1String(field)),
+          icons_(icons),
+          word_(std::move(word)) {}
 
     QVariant data(const QModelIndex& index, int role) const override {
         const int field = fieldAt(index.column());
@@ -166,7 +169,8 @@ QWidget* TFormObjectExportImport::gridPage(Grid grid, const char* name, bool wit
         models_[size_t(grid)] = std::make_unique<ui::DataSetModel>(set, this);
     view->setModel(models_[size_t(grid)].get());
     views_[size_t(grid)] = view;
-    connect(view, &QTableView::clicked, this, [this, grid](const QModelIndex& index) { cellClicked(grid, index); });
+    connect(view, &QTableView::clicked, this,
+            [this, grid](const QModelIndex& index) { cellClicked(grid, index); });
     view->installEventFilter(this);
     if (grid != Process) {
         // The pop-up answers or selects the selected rows.
@@ -179,7 +183,8 @@ QWidget* TFormObjectExportImport::gridPage(Grid grid, const char* name, bool wit
             action->setObjectName(QLatin1String(actionName));
             const char* target = field;
             const bool on = value;
-            connect(action, &QAction::triggered, this, [this, grid, target, on] { setChecks(grid, target, on); });
+            connect(action, &QAction::triggered, this,
+                    [this, grid, target, on] { setChecks(grid, target, on); });
             view->addAction(action);
         }
     }
@@ -302,9 +307,9 @@ void TFormObjectExportImport::buildUi() {
         gridPage(Process, "TableViewProcess", true),
     };
     static constexpr const char* kPageNames[] = {
-        "TabSheetExportStep1", "TabSheetExportStep2", "TabSheetExportStep3", "TabSheetExportStep4",
-        "TabSheetImportStep1", "TabSheetImportStep2", "TabSheetImportStep3", "TabSheetImportStep4",
-        "TabSheetImportStep5"};
+        "TabSheetExportStep1", "TabSheetExportStep2", "TabSheetExportStep3",
+        "TabSheetExportStep4", "TabSheetImportStep1", "TabSheetImportStep2",
+        "TabSheetImportStep3", "TabSheetImportStep4", "TabSheetImportStep5"};
     for (int n = 0; n < exchange::kWizardPages; ++n) {
         pages[n]->setObjectName(QLatin1String(kPageNames[n]));
         PageControl->addWidget(pages[n]);
@@ -435,7 +440,8 @@ void TFormObjectExportImport::showPage(WizardPage page) {
 void TFormObjectExportImport::enableButtons() {
     if (!ButtonNext) return;
     exchange::NextState state;
-    state.titleAndFileFilled = !EditTitle->text().trimmed().isEmpty() && !EditFileName->text().trimmed().isEmpty();
+    state.titleAndFileFilled =
+        !EditTitle->text().trimmed().isEmpty() && !EditFileName->text().trimmed().isEmpty();
     state.fileRead = !EditImportFile->text().trimmed().isEmpty();
     state.type = mode_ == Mode::Export ? exportType() : importType();
     switch (page_) {
@@ -463,7 +469,8 @@ void TFormObjectExportImport::fillContents() {
     const std::vector<int> users = {kTextUserDetails, kTextFeatureAccess, kTextTemplateAccess,
                                     kTextRoleMemberships};
     const std::vector<int> roles = {kTextTemplateAccess, kTextFeatureAccess};
-    for (int number : exportType() == PackageType::Roles ? roles : users) ListBoxContents->addItem(text(number));
+    for (int number : exportType() == PackageType::Roles ? roles : users)
+        ListBoxContents->addItem(text(number));
 }
 
 void TFormObjectExportImport::ComboBoxExportTypeChange() {
@@ -477,7 +484,7 @@ db::ResultSet userRows(const std::map<int, users::User>& users, bool selected) {
     db::ResultSet rows;
     rows.columns = {column(kSelected, db::FieldType::Boolean), column("Id", db::FieldType::Integer),
                     column("Initials", db::FieldType::String), column("FirstName", db::FieldType::String),
-                    column("SurName", db::FieldType::String), column("Organisation", db::FieldType::String)};
+                    column("SurName", db::FieldType::String),  column("Organisation", db::FieldType::String)};
     for (const auto& [id, user] : users)
         rows.rows.push_back({selected, id, user.Initials, user.FirstName, user.SurName, user.Organisation});
     return rows;
@@ -508,10 +515,10 @@ void TFormObjectExportImport::fillExportGrids() {
 }
 
 void TFormObjectExportImport::labelSelectionGrids() {
-    const std::pair<const char*, int> labels[] = {{kSelected, kTextSelected},   {"Initials", kTextInitials},
-                                                  {"FirstName", kTextFirstName}, {"SurName", kTextLastName},
-                                                  {"Organisation", kTextOrganisation}, {"Title", kTextTitle},
-                                                  {"Description", kTextDescription}, {"AccessLevel", kTextAccessLevel}};
+    const std::pair<const char*, int> labels[] = {
+        {kSelected, kTextSelected},        {"Initials", kTextInitials},         {"FirstName", kTextFirstName},
+        {"SurName", kTextLastName},        {"Organisation", kTextOrganisation}, {"Title", kTextTitle},
+        {"Description", kTextDescription}, {"AccessLevel", kTextAccessLevel}};
     for (Grid grid : {ExportUsers, ExportRoles, ImportUsers, ImportRoles})
         if (sets_[grid].isOpen())
             for (const auto& [field, number] : labels)
@@ -534,9 +541,9 @@ void TFormObjectExportImport::fillImportGrids() {
 
 void TFormObjectExportImport::fillConflicts() {
     db::ResultSet rows;
-    rows.columns = {column("Row", db::FieldType::Integer),       column("ObjectType", db::FieldType::Integer),
-                    column("Title", db::FieldType::String),      column("Description", db::FieldType::String),
-                    column("Question", db::FieldType::String),   column(kYes, db::FieldType::Boolean),
+    rows.columns = {column("Row", db::FieldType::Integer),     column("ObjectType", db::FieldType::Integer),
+                    column("Title", db::FieldType::String),    column("Description", db::FieldType::String),
+                    column("Question", db::FieldType::String), column(kYes, db::FieldType::Boolean),
                     column(kNo, db::FieldType::Boolean)};
     for (size_t n = 0; n < conflicts_.size(); ++n) {
         const exchange::Conflict& c = conflicts_[n];
@@ -551,9 +558,9 @@ void TFormObjectExportImport::fillConflicts() {
     db::DataSet& set = sets_[Conflicts];
     set.setRows(std::move(rows));
     set.setVisible(QStringLiteral("Row"), false);
-    const std::pair<const char*, int> labels[] = {{"ObjectType", kTextType},   {"Title", kTextTitle},
-                                                  {"Description", kTextDescription}, {"Question", kTextQuestion},
-                                                  {kYes, kTextYes},            {kNo, kTextNo}};
+    const std::pair<const char*, int> labels[] = {
+        {"ObjectType", kTextType},   {"Title", kTextTitle}, {"Description", kTextDescription},
+        {"Question", kTextQuestion}, {kYes, kTextYes},      {kNo, kTextNo}};
     for (const auto& [field, number] : labels) set.setDisplayLabel(QLatin1String(field), text(number));
     for (int f = 0; f < set.fieldCount(); ++f) set.setReadOnly(set.field(f).name, true);
     views_[Conflicts]->resizeColumnsToContents();
@@ -617,15 +624,17 @@ bool TFormObjectExportImport::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormObjectExportImport::ButtonSaveAsClick() {
-    const QString chosen = context_.prompts().saveFileName(
-        text(kTextExportFile), EditFileName->text(), text(kTextExportFile) + QStringLiteral(" (*.XML *.xml)"));
+    const QString chosen =
+        context_.prompts().saveFileName(text(kTextExportFile), EditFileName->text(),
+                                        text(kTextExportFile) + QStringLiteral(" (*.XML *.xml)"));
     if (chosen.isEmpty()) return;
     EditFileName->setText(QDir::toNativeSeparators(exchange::PackageFileName(chosen, QDir::separator())));
 }
 
 void TFormObjectExportImport::ButtonOpenClick() {
-    const QString chosen = context_.prompts().openFileName(
-        text(kTextExportFile), EditImportFile->text(), text(kTextExportFile) + QStringLiteral(" (*.XML *.xml)"));
+    const QString chosen =
+        context_.prompts().openFileName(text(kTextExportFile), EditImportFile->text(),
+                                        text(kTextExportFile) + QStringLiteral(" (*.XML *.xml)"));
     if (chosen.isEmpty()) return;
     EditImportFile->setText(chosen);
     readPackage();
@@ -670,18 +679,18 @@ bool TFormObjectExportImport::writePackage() {
     header.description = MemoDescription->toPlainText();
     header.type = int(type);
     header.databaseVersion = context_.session().DBVersion;
-    const QString path = QDir::fromNativeSeparators(
-        exchange::PackageFileName(QDir::toNativeSeparators(EditFileName->text().trimmed()), QDir::separator()));
+    const QString path = QDir::fromNativeSeparators(exchange::PackageFileName(
+        QDir::toNativeSeparators(EditFileName->text().trimmed()), QDir::separator()));
     // Written aside and put in place whole, so a failure leaves an older file as it was.
     QSaveFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) &&
                     file.write(exchange::WritePackage(header, exchange::ElementOf(type), texts)) >= 0 &&
                     file.commit();
     if (!ok) {
-        context_.prompts().message(ui::Icon::Error,
-                                   text(kTextWriteFailed) + u'\n' + QDir::toNativeSeparators(path) + u'\n' +
-                                       file.errorString(),
-                                   windowTitle());
+        context_.prompts().message(
+            ui::Icon::Error,
+            text(kTextWriteFailed) + u'\n' + QDir::toNativeSeparators(path) + u'\n' + file.errorString(),
+            windowTitle());
         return false;
     }
     LabelExportResult->setText(QDir::toNativeSeparators(path));
@@ -691,14 +700,16 @@ bool TFormObjectExportImport::writePackage() {
 void TFormObjectExportImport::runImport() {
     sets_[Process].close();
     db::ResultSet rows;
-    rows.columns = {column("ProcessDescription", db::FieldType::String), column("Title", db::FieldType::String),
-                    column("Message", db::FieldType::String), column("Status", db::FieldType::Integer)};
+    rows.columns = {column("ProcessDescription", db::FieldType::String),
+                    column("Title", db::FieldType::String), column("Message", db::FieldType::String),
+                    column("Status", db::FieldType::Integer)};
     sets_[Process].setRows(std::move(rows));
     const std::pair<const char*, int> labels[] = {{"ProcessDescription", kTextProcess},
                                                   {"Title", kTextTitle},
                                                   {"Message", kTextMessage},
                                                   {"Status", kTextStatus}};
-    for (const auto& [field, number] : labels) sets_[Process].setDisplayLabel(QLatin1String(field), text(number));
+    for (const auto& [field, number] : labels)
+        sets_[Process].setDisplayLabel(QLatin1String(field), text(number));
     importRan_ = true;
     exchange::CreateMissingObjects(administration_, importType(), imported_, selectedIds(ImportUsers),
                                    selectedIds(ImportRoles));
@@ -717,7 +728,8 @@ void TFormObjectExportImport::applyAnswers() {
     const int yes = set.fieldIndex(QLatin1String(kYes));
     for (int n = 0; n < set.recordCount(); ++n) {
         const int index = set.valueAt(n, row).toInt();
-        if (index >= 0 && index < int(conflicts_.size())) conflicts_[size_t(index)].yes = set.valueAt(n, yes).toBool();
+        if (index >= 0 && index < int(conflicts_.size()))
+            conflicts_[size_t(index)].yes = set.valueAt(n, yes).toBool();
     }
     exchange::SaveAnswers(administration_, conflicts_, imported_);
     finishImport();
@@ -729,7 +741,8 @@ void TFormObjectExportImport::finishImport() {
     const db::DataSet& set = sets_[Process];
     const int status = set.fieldIndex(QStringLiteral("Status"));
     bool allSucceeded = true;
-    for (int row = 0; row < set.recordCount(); ++row) allSucceeded = allSucceeded && set.valueAt(row, status).toInt() == 1;
+    for (int row = 0; row < set.recordCount(); ++row)
+        allSucceeded = allSucceeded && set.valueAt(row, status).toInt() == 1;
     LabelResult->setText(text(allSucceeded ? kTextImported : kTextImportFailed));
 }
 

@@ -54,18 +54,19 @@ TEST(ImportRules, MatchingAndConflicts) {
     load(dbRoles, {role(3, "Operators"), role(4, "Planners", true)});
 
     ImportedObjects imported;
-    imported.users[11] = user(11, "ab", {5});    // case only: kind 1, upper range ignored
-    imported.users[12] = user(12, "CD", {6});    // templates differ
+    imported.users[11] = user(11, "ab", {5});                    // case only: kind 1, upper range ignored
+    imported.users[12] = user(12, "CD", {6});                    // templates differ
     imported.users[12].rights.of(RightKind::Members) = {3, 77};  // 77 is no role here
-    imported.users[13] = user(13, "EF");         // new: no conflict
-    imported.roles[21] = role(21, "operators");  // title differs in case: no match
+    imported.users[13] = user(13, "EF");                         // new: no conflict
+    imported.roles[21] = role(21, "operators");                  // title differs in case: no match
     imported.roles[22] = role(22, "Planners");
     imported.roles[22].Description = QStringLiteral("changed");
     imported.roles[22].rights.of(RightKind::Features) = {9};
 
     EXPECT_EQ(MatchUser(dbUsers, imported.users[11])->UserId, 1);
     EXPECT_EQ(MatchRole(dbRoles, imported.roles[21]), nullptr);
-    const std::vector<Conflict> conflicts = BuildConflicts(imported, {11, 12, 13}, {21, 22}, dbUsers, dbRoles);
+    const std::vector<Conflict> conflicts =
+        BuildConflicts(imported, {11, 12, 13}, {21, 22}, dbUsers, dbRoles);
     EXPECT_EQ(kinds(conflicts), (std::vector<int>{1, 4, 5, 11, 12}));
     // Unselected objects raise nothing.
     EXPECT_TRUE(BuildConflicts(imported, {13}, {}, dbUsers, dbRoles).empty());

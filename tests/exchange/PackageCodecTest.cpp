@@ -53,7 +53,8 @@ TEST(PackageCodec, DataOfBothKeysIsReadAndAnythingElseRefused) {
             EXPECT_EQ(record.value(QStringLiteral("Init")), QStringLiteral("AB"));
         }
     }
-    EXPECT_EQ(EncryptData(QStringLiteral("Id=\"7\" Init=\"AB\"")), QByteArray("4F9F6F28CEF9FBA91CAEB724029B791A"));
+    EXPECT_EQ(EncryptData(QStringLiteral("Id=\"7\" Init=\"AB\"")),
+              QByteArray("4F9F6F28CEF9FBA91CAEB724029B791A"));
     EXPECT_TRUE(EncryptData(QString()).isEmpty());
 }
 
@@ -122,7 +123,8 @@ TEST(PackageCodec, FilesThatAreNoPackageAreRefused) {
     for (const char* file : files) EXPECT_FALSE(ReadPackage(QByteArray(file), nullptr, nullptr)) << file;
     // Records without Data, or other elements, do not stop the reading.
     Package package;
-    ASSERT_TRUE(ReadPackage("<ExportPackage Type=\"2\"><UserRole/><Note/></ExportPackage>", &package, nullptr));
+    ASSERT_TRUE(
+        ReadPackage("<ExportPackage Type=\"2\"><UserRole/><Note/></ExportPackage>", &package, nullptr));
     EXPECT_EQ(package.header.type, 2);
     EXPECT_EQ(package.unreadableCount(), 1);
 }

@@ -16,7 +16,8 @@ namespace {
 
 QJsonObject show(const QString& path, const QStringList& options, int* exitCode) {
     QProcess host;
-    host.start(QStringLiteral(PA_HOST_PATH), QStringList{QStringLiteral("package"), QStringLiteral("show"), path} + options);
+    host.start(QStringLiteral(PA_HOST_PATH),
+               QStringList{QStringLiteral("package"), QStringLiteral("show"), path} + options);
     EXPECT_TRUE(host.waitForFinished(20000));
     *exitCode = host.exitCode();
     return QJsonDocument::fromJson(host.readAllStandardOutput()).object();
@@ -32,7 +33,8 @@ TEST(PackageShow, PrintsRecordsDecryptedWithPasswordsMasked) {
     exchange::PackageHeader header;
     header.title = QStringLiteral("Hand-over");
     header.databaseVersion = QStringLiteral("3.23.9.9");
-    QByteArray bytes = exchange::WritePackage(header, QStringLiteral("User"), {exchange::UserPlainText(user)});
+    QByteArray bytes =
+        exchange::WritePackage(header, QStringLiteral("User"), {exchange::UserPlainText(user)});
     bytes.replace("</ExportPackage>", "<User Data = \"00FF\"/></ExportPackage>");
     const QString path = dir.filePath(QStringLiteral("p.XML"));
     QFile file(path);
@@ -44,7 +46,8 @@ TEST(PackageShow, PrintsRecordsDecryptedWithPasswordsMasked) {
     const QJsonObject json = show(path, {}, &exitCode);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(json[QStringLiteral("header")][QStringLiteral("type")].toInt(), 1);
-    EXPECT_EQ(json[QStringLiteral("header")][QStringLiteral("databaseVersion")].toString(), header.databaseVersion);
+    EXPECT_EQ(json[QStringLiteral("header")][QStringLiteral("databaseVersion")].toString(),
+              header.databaseVersion);
     const QJsonArray records = json[QStringLiteral("records")].toArray();
     ASSERT_EQ(records.size(), 1);
     const QJsonObject record = records[0].toObject();
@@ -56,8 +59,9 @@ TEST(PackageShow, PrintsRecordsDecryptedWithPasswordsMasked) {
     EXPECT_EQ(json[QStringLiteral("unreadable")].toArray().size(), 1);
 
     const QJsonObject plain = show(path, {QStringLiteral("--show-passwords")}, &exitCode);
-    EXPECT_EQ(plain[QStringLiteral("records")][0][QStringLiteral("fields")][QStringLiteral("Password")].toString(),
-              user.Password);
+    EXPECT_EQ(
+        plain[QStringLiteral("records")][0][QStringLiteral("fields")][QStringLiteral("Password")].toString(),
+        user.Password);
     show(dir.filePath(QStringLiteral("missing.XML")), {}, &exitCode);
     EXPECT_NE(exitCode, 0);
 }

@@ -45,12 +45,15 @@ void click(Wizard& wizard, Wizard::Grid grid, const Row& row, const char* column
 
 void next(Wizard& wizard) { wizard.findChild<QPushButton*>(QStringLiteral("ButtonNext"))->click(); }
 void back(Wizard& wizard) { wizard.findChild<QPushButton*>(QStringLiteral("ButtonBack"))->click(); }
-QLineEdit* edit(Wizard& wizard, const char* name) { return wizard.findChild<QLineEdit*>(QLatin1String(name)); }
+QLineEdit* edit(Wizard& wizard, const char* name) {
+    return wizard.findChild<QLineEdit*>(QLatin1String(name));
+}
 
 TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsIntoAnother) {
     Environment source;
     ASSERT_TRUE(source.administration.load());
-    const int templateId = source.scalar(QStringLiteral("SELECT min(ReportTemplateId) FROM TReportTemplate")).toInt();
+    const int templateId =
+        source.scalar(QStringLiteral("SELECT min(ReportTemplateId) FROM TReportTemplate")).toInt();
     for (const char* initials : {"ZQ", "ZR"}) {
         users::User user;
         user.Initials = QLatin1String(initials);
@@ -113,7 +116,8 @@ TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsIntoAnother) {
     click(importer, Wizard::Conflicts, {"Title", QStringLiteral("ZR")}, "No");
     next(importer);
     ASSERT_EQ(importer.page(), WizardPage::ImportStep5);
-    EXPECT_EQ(importer.findChild<QLabel*>(QStringLiteral("LabelResult"))->text(), target.context.texts().window(447));
+    EXPECT_EQ(importer.findChild<QLabel*>(QStringLiteral("LabelResult"))->text(),
+              target.context.texts().window(447));
     EXPECT_EQ(rowOf(importer, Wizard::Process, {"Status", QStringLiteral("0")}),
               rowOf(importer, Wizard::Process, {"Title", QStringLiteral("ZQ")}));
 
@@ -121,15 +125,18 @@ TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsIntoAnother) {
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TUser WHERE UserInitials = 'ZQ'")), 0);
     const int zr = count(QStringLiteral("SELECT UserId FROM TUser WHERE UserInitials = 'ZR'"));
     ASSERT_GT(zr, 0);
-    EXPECT_EQ(target.scalar(QStringLiteral("SELECT UserFirstName FROM TUser WHERE UserId = %1").arg(zr)).toString(),
-              QStringLiteral("Zoë \"Z\""));
+    EXPECT_EQ(
+        target.scalar(QStringLiteral("SELECT UserFirstName FROM TUser WHERE UserId = %1").arg(zr)).toString(),
+        QStringLiteral("Zoë \"Z\""));
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TUser_TFeature WHERE UserId = %1 AND FeatureId = %2")
                         .arg(zr)
                         .arg(kFeature)),
               1);
-    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TUser_TReportTemplate WHERE UserId = %1").arg(zr)), 1);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TUser_TReportTemplate WHERE UserId = %1").arg(zr)),
+              1);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TUserRole_TUser WHERE UserId = %1").arg(zr)), 0);
-    EXPECT_EQ(target.scalar(QStringLiteral("SELECT UserFirstName FROM TUser WHERE UserId = %1").arg(kJana)).toString(),
+    EXPECT_EQ(target.scalar(QStringLiteral("SELECT UserFirstName FROM TUser WHERE UserId = %1").arg(kJana))
+                  .toString(),
               QStringLiteral("Janine"));
     next(importer);
     EXPECT_FALSE(importer.isVisible());

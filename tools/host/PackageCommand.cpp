@@ -34,17 +34,19 @@ QString shown(const QString& name, const QString& value, bool showPasswords) {
 
 QJsonObject toJson(const QString& path, const exchange::Package& package, bool showPasswords) {
     const exchange::PackageHeader& h = package.header;
-    QJsonObject root{{QStringLiteral("file"), path},
-                     {QStringLiteral("header"), QJsonObject{{QStringLiteral("title"), h.title},
-                                                            {QStringLiteral("version"), h.version},
-                                                            {QStringLiteral("description"), h.description},
-                                                            {QStringLiteral("type"), h.type},
-                                                            {QStringLiteral("databaseVersion"), h.databaseVersion}}}};
+    QJsonObject root{
+        {QStringLiteral("file"), path},
+        {QStringLiteral("header"), QJsonObject{{QStringLiteral("title"), h.title},
+                                               {QStringLiteral("version"), h.version},
+                                               {QStringLiteral("description"), h.description},
+                                               {QStringLiteral("type"), h.type},
+                                               {QStringLiteral("databaseVersion"), h.databaseVersion}}}};
     QJsonArray records, unreadable;
     for (size_t n = 0; n < package.records.size(); ++n) {
         const exchange::PackageRecord& record = package.records[n];
         if (!record.readable()) {
-            unreadable.append(QJsonObject{{QStringLiteral("index"), int(n)}, {QStringLiteral("element"), record.element}});
+            unreadable.append(
+                QJsonObject{{QStringLiteral("index"), int(n)}, {QStringLiteral("element"), record.element}});
             continue;
         }
         QJsonObject fields;
