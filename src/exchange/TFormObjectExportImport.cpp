@@ -760,7 +760,7 @@ void TFormObjectExportImport::ButtonNextClick() {
     if (!ButtonNext->isEnabled()) return;
     switch (page_) {
         case WizardPage::ExportStep1:
-            fillExportGrids();
+            // The selections made before a step back are kept.
             showPage(exchange::ExportNextPage(page_, exportType()));
             return;
         case WizardPage::ExportStep2:

@@ -71,12 +71,18 @@ TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsIntoAnother) {
     exporter.Prepare(Wizard::Mode::Export);
     exporter.show();
     edit(exporter, "EditTitle")->setText(QStringLiteral("Hand-over"));
-    const QString chosen = source.database.folder() + QStringLiteral("/users.backup.txt");
-    edit(exporter, "EditFileName")->setText(chosen);
+    // A folder that does not exist: the write fails and the page stays.
+    edit(exporter, "EditFileName")->setText(source.database.folder() + QStringLiteral("/none/users.XML"));
     next(exporter);
     ASSERT_EQ(exporter.page(), WizardPage::ExportStep2);
     for (const char* initials : {"ZQ", "ZR", "JDO"})
         click(exporter, Wizard::ExportUsers, {"Initials", QLatin1String(initials)}, "Selected");
+    next(exporter);
+    EXPECT_EQ(exporter.page(), WizardPage::ExportStep2);
+    EXPECT_EQ(source.prompts.take().size(), 1u);
+    back(exporter);
+    edit(exporter, "EditFileName")->setText(source.database.folder() + QStringLiteral("/users.backup.txt"));
+    next(exporter);
     next(exporter);
     ASSERT_EQ(exporter.page(), WizardPage::ExportStep4);
     const QString package = source.database.folder() + QStringLiteral("/users.backup.XML");
