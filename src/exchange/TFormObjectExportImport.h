@@ -97,6 +97,7 @@ private:
     void setChecks(Grid grid, const char* field, bool value);
     bool writePackage();
     bool readPackage();
+    void resetProcessList();
     void runImport();
     void applyAnswers();
     void finishImport();
