@@ -6,6 +6,7 @@
 #include "ui/DataSetModel.h"
 #include "users/UsersTestSupport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -49,7 +50,58 @@ QLineEdit* edit(Wizard& wizard, const char* name) {
     return wizard.findChild<QLineEdit*>(QLatin1String(name));
 }
 
-TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsIntoAnother) {
+// A roles package into `target`: the new role is created without rights and
+// takes them through the questions.
+void importNewRole(Environment& target) {
+    const int templateId =
+        target.scalar(QStringLiteral("SELECT min(ReportTemplateId) FROM TReportTemplate")).toInt();
+    users::UserRole role;
+    role.RoleId = 77;
+    role.Title = QStringLiteral("Night shift");
+    role.AccessLevelId = 2;
+    role.rights.of(users::RightKind::Features) = {kFeature};
+    role.rights.of(users::RightKind::ReportTemplates) = {templateId};
+    exchange::PackageHeader header;
+    header.type = int(exchange::PackageType::Roles);
+    const QString path = target.database.folder() + QStringLiteral("/roles.XML");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(exchange::WritePackage(header, QStringLiteral("UserRole"), {exchange::RolePlainText(role)},
+                                      exchange::KeyKind::Short));
+    file.close();
+
+    Wizard importer(target.context, target.administration);
+    importer.Prepare(Wizard::Mode::Import);
+    importer.show();
+    edit(importer, "EditImportFile")->setText(path);
+    next(importer);
+    ASSERT_EQ(importer.page(), WizardPage::ImportStep3);  // a roles package has no users page
+    back(importer);
+    EXPECT_EQ(importer.page(), WizardPage::ImportStep1);
+    next(importer);
+    next(importer);
+    ASSERT_EQ(importer.page(), WizardPage::ImportStep4);
+    ASSERT_EQ(importer.rows(Wizard::Conflicts).recordCount(), 2);  // features and templates
+    importer.view(Wizard::Conflicts)->selectAll();
+    importer.view(Wizard::Conflicts)->findChild<QAction*>(QStringLiteral("ActionYes"))->trigger();
+    next(importer);
+    EXPECT_EQ(importer.findChild<QLabel*>(QStringLiteral("LabelResult"))->text(),
+              target.context.texts().window(446));
+    const int id =
+        target.scalar(QStringLiteral("SELECT RoleId FROM TUserRole WHERE Title = 'Night shift'")).toInt();
+    EXPECT_EQ(
+        target.scalar(QStringLiteral("SELECT count(*) FROM TUserRole_TFeature WHERE RoleId = %1").arg(id))
+            .toInt(),
+        1);
+    EXPECT_EQ(
+        target
+            .scalar(
+                QStringLiteral("SELECT count(*) FROM TUserRole_TReportTemplate WHERE RoleId = %1").arg(id))
+            .toInt(),
+        1);
+}
+
+TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsUsersAndRolesIntoAnother) {
     Environment source;
     ASSERT_TRUE(source.administration.load());
     const int templateId =
@@ -146,6 +198,8 @@ TEST(ObjectExportImportWizard, ExportsFromOneDatabaseAndImportsIntoAnother) {
               QStringLiteral("Janine"));
     next(importer);
     EXPECT_FALSE(importer.isVisible());
+
+    importNewRole(target);
 }
 
 }  // namespace
