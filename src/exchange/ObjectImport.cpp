@@ -2,18 +2,39 @@
 
 #include "users/UserAdministration.h"
 
+#include <algorithm>
+#include <memory>
+
 namespace exchange {
 
 namespace {
 
 constexpr int kTextLoading = 150;
+constexpr int kTextImporting = 445;
 
 using users::RightKind;
 
+// The creations run under one status window whose gauge counts the objects.
+class Progress {
+public:
+    Progress(users::UserAdministration& administration, size_t total)
+        : administration_(administration), total_(std::max<size_t>(total, 1)) {
+        administration_.beginStatus(kTextImporting);
+    }
+    ~Progress() { administration_.endStatus(); }
+    void step() { administration_.setProgress(int(100 * ++done_ / total_)); }
+
+private:
+    users::UserAdministration& administration_;
+    size_t total_;
+    size_t done_ = 0;
+};
+
 int createRoles(users::UserAdministration& administration, const ImportedObjects& imported,
-                const std::set<int>& selected) {
+                const std::set<int>& selected, Progress& progress) {
     int created = 0;
     for (int id : selected) {
+        progress.step();
         auto it = imported.roles.find(id);
         if (it == imported.roles.end() || MatchRole(administration.roles, it->second)) continue;
         users::UserRole role;
@@ -36,13 +57,18 @@ void reload(users::UserAdministration& administration) {
 int CreateMissingObjects(users::UserAdministration& administration, PackageType type,
                          ImportedObjects& imported, const std::set<int>& selectedUsers,
                          const std::set<int>& selectedRoles) {
+    int created = 0;
     if (type == PackageType::Roles) {
-        const int created = createRoles(administration, imported, selectedRoles);
+        {
+            Progress progress(administration, selectedRoles.size());
+            created = createRoles(administration, imported, selectedRoles, progress);
+        }
         if (created > 0) reload(administration);
         return created;
     }
-    int created = 0;
+    auto progress = std::make_unique<Progress>(administration, selectedUsers.size() + selectedRoles.size());
     for (int id : selectedUsers) {
+        progress->step();
         auto it = imported.users.find(id);
         if (it == imported.users.end() || MatchUser(administration.users, it->second)) continue;
         const users::User& source = it->second;
@@ -56,7 +82,8 @@ int CreateMissingObjects(users::UserAdministration& administration, PackageType 
         rights.added[size_t(RightKind::ReportTemplates)] = source.rights.of(RightKind::ReportTemplates);
         if (!rights.empty()) administration.relate(users::Subject::Users, user.UserId, rights);
     }
-    created += createRoles(administration, imported, selectedRoles);
+    created += createRoles(administration, imported, selectedRoles, *progress);
+    progress.reset();
     TranslateRoleIds(imported, administration.roles);
     reload(administration);
     return created;
