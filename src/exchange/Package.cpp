@@ -1,5 +1,7 @@
 #include "exchange/Package.h"
 
+#include "text/TextTables.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
@@ -96,6 +98,29 @@ QString unescapeValue(const QString& value) {
     return out;
 }
 
+// The byte of a character in Windows-1252, which older installations wrote
+// their texts in; 0 for a character it lacks. The C1 controls have none:
+// their bytes stand for letters there.
+uchar windows1252Byte(char32_t code) {
+    if ((code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xFF)) return uchar(code);
+    if (code < 0x20) return 0;
+    for (int b = 0x80; b <= 0x9F; ++b) {
+        const QString decoded = text::decodeWindows1252(QByteArray(1, char(b)));
+        if (decoded.at(0).unicode() == code && code > 0xFF) return uchar(b);
+    }
+    return 0;
+}
+
+QByteArray toWindows1252(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (char32_t code : text.toUcs4()) {
+        const uchar byte = windows1252Byte(code);
+        out += char(byte ? byte : (code < 0x20 ? uchar(code) : uchar('?')));
+    }
+    return out;
+}
+
 // Whether the characters from `n` on read as "quot;" or "#digits;".
 bool looksLikeEscape(const QList<uint>& codes, qsizetype n) {
     static const char kQuot[] = "quot;";
@@ -118,8 +143,9 @@ QString EscapeValue(const QString& value) {
         const char32_t code = codes[n];
         if (code == '"') {
             out += QStringLiteral("&quot;");
-        } else if (code < 0x20 || code == 0x7F || code > 0xFF) {
-            // Control characters would make the record look undecryptable.
+        } else if (windows1252Byte(code) == 0) {
+            // Control characters would make the record look undecryptable;
+            // what Windows-1252 lacks could not be written.
             out += characterReference(code);
         } else if (code == '&' && looksLikeEscape(codes, n + 1)) {
             // Only an "&" that would read as one of the two escapes is escaped.
@@ -149,7 +175,7 @@ Fields ParseAttributeText(const QString& text) {
 
 QByteArray EncryptData(const QString& plainText, KeyKind kind) {
     if (plainText.isEmpty()) return {};
-    return Rc4(PackageKey(kind)).apply(plainText.toLatin1()).toHex().toUpper();
+    return Rc4(PackageKey(kind)).apply(toWindows1252(plainText)).toHex().toUpper();
 }
 
 PackageRecord DecryptData(const QString& element, const QString& data) {
@@ -165,7 +191,7 @@ PackageRecord DecryptData(const QString& element, const QString& data) {
         const QByteArray plain = Rc4(PackageKey(kind)).apply(cipher);
         if (!plausible(plain)) continue;
         record.key = kind;
-        record.plainText = QString::fromLatin1(plain);
+        record.plainText = text::decodeWindows1252(plain);
         record.fields = ParseAttributeText(record.plainText);
         break;
     }

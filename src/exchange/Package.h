@@ -3,9 +3,11 @@
 // and one element per user or role, whose Data attribute is the record's
 // attribute text under RC4, as upper-case hexadecimal pairs.
 //
-// Values inside the attribute text are written with `"` as &quot; and
-// characters outside Latin-1 as &#N;, everything else as it is, so that a
-// quote cannot end a value early and older readers still see plain text.
+// The attribute text is Windows-1252, one byte per character, as older
+// installations wrote it. Values inside it are written with `"` as &quot;
+// and characters Windows-1252 lacks (and control characters) as &#N;,
+// everything else as it is, so that a quote cannot end a value early and
+// older readers still see plain text.
 
 #include "exchange/Rc4.h"
 
@@ -56,7 +58,8 @@ QString EscapeValue(const QString& value);
 Fields ParseAttributeText(const QString& text);
 
 // The Data value of a plain text under `kind`'s key: hexadecimal pairs, or
-// an empty text for an empty plain text. The text must be Latin-1.
+// an empty text for an empty plain text. Characters Windows-1252 lacks
+// become "?": escape values first.
 QByteArray EncryptData(const QString& plainText, KeyKind kind = KeyKind::Full);
 // Tries the full key, then the short one, and keeps the first whose result
 // is plausible (starts with Id=" and holds no control characters). Hex

@@ -56,6 +56,10 @@ TEST(PackageCodec, DataOfBothKeysIsReadAndAnythingElseRefused) {
     EXPECT_EQ(EncryptData(QStringLiteral("Id=\"7\" Init=\"AB\"")),
               QByteArray("4F9F6F28CEF9FBA91CAEB724029B791A"));
     EXPECT_TRUE(EncryptData(QString()).isEmpty());
+    // Older installations wrote Windows-1252.
+    EXPECT_EQ(DecryptData(QStringLiteral("User"), QStringLiteral("5D417EC4B1C2DEEB16232CCA0A9D8DD2"))
+                  .value(QStringLiteral("Init")),
+              QStringLiteral("Š’"));
 }
 
 TEST(PackageCodec, AwkwardRecordsAndHeaderComeBackEqual) {
@@ -63,7 +67,7 @@ TEST(PackageCodec, AwkwardRecordsAndHeaderComeBackEqual) {
     user.UserId = 12;
     user.Initials = QStringLiteral("Łk");
     user.FirstName = QStringLiteral("Zoë \"Zed\"");
-    user.SurName = QStringLiteral("Smith & <Sons>");
+    user.SurName = QStringLiteral("O’Brien & <Sons> \u0085€");
     user.Organisation = QStringLiteral("x\" AccessLevel=\"4");
     user.Email = QStringLiteral("zoe@example.org");
     user.AccessLevelId = 2;
