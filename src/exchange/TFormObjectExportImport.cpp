@@ -272,6 +272,8 @@ void TFormObjectExportImport::Prepare(Mode mode) {
 }
 
 bool TFormObjectExportImport::Execute(Mode mode) {
+    context_.trace().Trace(app::TraceLevel::Trace,
+                           QStringLiteral("Enter Function: TFormObjectExportImport::Execute"));
     Prepare(mode);
     exec();
     return importRan_;
@@ -364,7 +366,8 @@ bool TFormObjectExportImport::readPackage() {
     exchange::Package read;
     QString error;
     if (!exchange::ReadPackageFile(path, &read, &error)) {
-        context_.trace().Trace(2, QStringLiteral("Export package %1 not read: %2").arg(path, error));
+        context_.trace().Trace(app::TraceLevel::Warning,
+                               QStringLiteral("Export package %1 not read: %2").arg(path, error));
         context_.prompts().message(ui::Icon::Error, text(kTextReadFailed), text(kTextReadFailedCaption));
         return false;
     }
@@ -382,6 +385,8 @@ bool TFormObjectExportImport::readPackage() {
 }
 
 bool TFormObjectExportImport::writePackage() {
+    context_.trace().Trace(app::TraceLevel::Trace,
+                           QStringLiteral("Enter Function: TFormObjectExportImport::writePackage"));
     const PackageType type = exportType();
     const std::set<int> ids = selectedIds(type == PackageType::Roles ? ExportRoles : ExportUsers);
     QStringList texts;
@@ -417,6 +422,8 @@ bool TFormObjectExportImport::writePackage() {
 }
 
 void TFormObjectExportImport::runImport() {
+    context_.trace().Trace(app::TraceLevel::Trace,
+                           QStringLiteral("Enter Function: TFormObjectExportImport::runImport"));
     resetProcessList();
     importRan_ = true;
     exchange::CreateMissingObjects(administration_, importType(), imported_, selectedIds(ImportUsers),
