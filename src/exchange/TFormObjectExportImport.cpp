@@ -368,6 +368,13 @@ bool TFormObjectExportImport::readPackage() {
     if (!exchange::ReadPackageFile(path, &read, &error)) {
         context_.trace().Trace(app::TraceLevel::Warning,
                                QStringLiteral("Export package %1 not read: %2").arg(path, error));
+        // What an earlier package showed goes: nothing of this file is loaded.
+        package_ = {};
+        packageRead_ = false;
+        EditImportTitle->clear();
+        MemoImportDescription->clear();
+        EditDatabaseVersion->clear();
+        LabelUnreadable->clear();
         context_.prompts().message(ui::Icon::Error, text(kTextReadFailed), text(kTextReadFailedCaption));
         return false;
     }
