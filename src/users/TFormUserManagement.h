@@ -12,8 +12,8 @@
 #include "users/UserManagementSettings.h"
 
 #include <QDialog>
-#include <functional>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 

@@ -44,9 +44,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QToolButton>
 #include <QWidget>
@@ -451,7 +451,8 @@ std::vector<Shot> allShots() {
                          wizard.findChild<QLineEdit*>(QStringLiteral("EditTitle"))
                              ->setText(QStringLiteral("Hand-over to the service database"));
                          wizard.findChild<QPlainTextEdit*>(QStringLiteral("MemoDescription"))
-                             ->setPlainText(QStringLiteral("Operators of Hollow Ridge\nwith their report rights"));
+                             ->setPlainText(
+                                 QStringLiteral("Operators of Hollow Ridge\nwith their report rights"));
                          wizard.findChild<QLineEdit*>(QStringLiteral("EditFileName"))
                              ->setText(QStringLiteral("/srv/handover/Operators.XML"));
                          wizard.show();
@@ -480,7 +481,8 @@ std::vector<Shot> allShots() {
                          exchange::PackageHeader header;
                          header.title = QStringLiteral("Hand-over to the service database");
                          header.databaseVersion = stage.context.session().DBVersion;
-                         const QString path = QDir::temp().filePath(QStringLiteral("skyloom-shot-package.XML"));
+                         const QString path =
+                             QDir::temp().filePath(QStringLiteral("skyloom-shot-package.XML"));
                          QFile file(path);
                          if (!file.open(QIODevice::WriteOnly) ||
                              file.write(exchange::WritePackage(header, QStringLiteral("User"), records)) < 0)
