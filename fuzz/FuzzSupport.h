@@ -30,6 +30,8 @@ inline constexpr std::size_t kCallTextLimit = 64u << 10;
 inline constexpr std::size_t kHostLineLimit = 64u << 10;
 // Allocation files: the reader's own limit, a few hundred KB in practice.
 inline constexpr std::size_t kAllocationFileLimit = 16u << 20;
+// The export package reader refuses more (64 MB); fuzzing needs no more than this.
+inline constexpr std::size_t kExportPackageLimit = 16u << 20;
 
 // A broken contract is a finding: libFuzzer keeps the input that caused it.
 #define FUZZ_CHECK(condition)                                                                  \

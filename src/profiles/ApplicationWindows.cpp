@@ -21,6 +21,7 @@
 #include "curves/TFormFWPTable.h"
 #include "curves/TFormNormCurve.h"
 #include "curves/TForm_FWP_Parameters.h"
+#include "exchange/TFormObjectExportImport.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
 #include "profiles/TFormUtil.h"
@@ -142,9 +143,16 @@ ApplicationWindows::ApplicationWindows(app::AppContext& context_) : context(cont
     setOrganisation = decltype(setOrganisation)([this, parent] {
         return std::make_unique<TFormSetOrganisation>(context, *userAdministration, parent);
     });
+    objectExportImport = decltype(objectExportImport)([this, parent] {
+        return std::make_unique<TFormObjectExportImport>(context, *userAdministration, parent);
+    });
     userManagement = decltype(userManagement)([this, parent] {
         auto window = std::make_unique<TFormUserManagement>(context, *userAdministration, parent);
-        window->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get()});
+        window->setDialogs({editUser.get(), editUserRole.get(), setOrganisation.get(), showQuery.get(),
+                            [wizard = objectExportImport](bool import) {
+                                return wizard->Execute(import ? TFormObjectExportImport::Mode::Import
+                                                              : TFormObjectExportImport::Mode::Export);
+                            }});
         return window;
     });
     userAdministration->setQueryLog([query = showQuery](const QString& line) {
@@ -218,6 +226,7 @@ ApplicationWindows::~ApplicationWindows() {
     selectParkUnits.release();
     lockConfirmation.release();
     lockShadowData.release();
+    objectExportImport.release();
     setOrganisation.release();
     showQuery.release();
     editUserRole.release();

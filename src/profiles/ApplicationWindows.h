@@ -52,6 +52,7 @@ class TFormNormCurve;
 class TFormFWPTable;
 class TForm_FWP_Parameters;
 class TFormUserManagement;
+class TFormObjectExportImport;
 class TFormWindExclusionSectors;
 class TFormWindExclusionSector;
 class TFormWindExclusionGroup;
@@ -114,6 +115,7 @@ struct ApplicationWindows {
     ui::OnFirstUse<TFormAddEditUserRole> editUserRole;
     ui::OnFirstUse<TFormShowQuery> showQuery;
     ui::OnFirstUse<TFormSetOrganisation> setOrganisation;
+    ui::OnFirstUse<TFormObjectExportImport> objectExportImport;
     std::unique_ptr<TFormReMapCategory> reMapCategory;
     std::unique_ptr<TFormMapCategory> mapCategory;
     std::unique_ptr<TFormSelectCategorizationType> categorizationType;

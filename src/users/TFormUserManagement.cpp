@@ -170,9 +170,6 @@ void TFormUserManagement::buildUi() {
         ui::makeToolButton(this, "SpeedButtonSaveChanges", nullptr, QStyle::SP_DialogApplyButton);
     SpeedButtonImport = ui::makeToolButton(this, "SpeedButtonImport", nullptr, QStyle::SP_ArrowDown);
     SpeedButtonExport = ui::makeToolButton(this, "SpeedButtonExport", nullptr, QStyle::SP_ArrowUp);
-    // The object export and import comes later.
-    SpeedButtonImport->setEnabled(false);
-    SpeedButtonExport->setEnabled(false);
     auto* tools = new QHBoxLayout;
     tools->setSpacing(2);
     for (QToolButton* b : {SpeedButtonClose, SpeedButtonPrint, SpeedButtonCopy, SpeedButtonSave})
@@ -356,6 +353,8 @@ void TFormUserManagement::buildUi() {
     connect(SpeedButtonCopy, &QToolButton::clicked, this, &TFormUserManagement::SpeedButtonCopyClick);
     connect(SpeedButtonSave, &QToolButton::clicked, this, &TFormUserManagement::SpeedButtonSaveClick);
     connect(SpeedButtonRefresh, &QToolButton::clicked, this, &TFormUserManagement::SpeedButtonRefreshClick);
+    connect(SpeedButtonImport, &QToolButton::clicked, this, &TFormUserManagement::SpeedButtonImportClick);
+    connect(SpeedButtonExport, &QToolButton::clicked, this, &TFormUserManagement::SpeedButtonExportClick);
     connect(SpeedButtonSaveChanges, &QToolButton::clicked, this,
             &TFormUserManagement::SpeedButtonSaveChangesClick);
     connect(ButtonAddUser, &QPushButton::clicked, this, &TFormUserManagement::ButtonAddUserClick);
@@ -633,6 +632,7 @@ void TFormUserManagement::showDescription() {
 void TFormUserManagement::enableCommands() {
     const bool on = !loading_;
     for (QWidget* w : std::initializer_list<QWidget*>{SpeedButtonRefresh, SpeedButtonSaveChanges,
+                                                      SpeedButtonImport, SpeedButtonExport,
                                                       ButtonAddUser, PageControlMain})
         w->setEnabled(on);
     // The shown grid's rows are on their way: nothing to print yet.

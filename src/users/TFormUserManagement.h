@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -53,6 +54,9 @@ struct UserManagementDialogs {
     TFormAddEditUserRole* editRole = nullptr;
     TFormSetOrganisation* setOrganisation = nullptr;
     TFormShowQuery* showQuery = nullptr;
+    // Opens the object export (false) or import (true) wizard; true when an
+    // import ran.
+    std::function<bool(bool import)> objectExchange;
 };
 
 class TFormUserManagement : public QDialog {
@@ -106,6 +110,8 @@ public:
     void SpeedButtonCopyClick();
     void SpeedButtonSaveClick();
     void SpeedButtonRefreshClick();
+    void SpeedButtonImportClick();
+    void SpeedButtonExportClick();
     bool SpeedButtonSaveChangesClick();
     void ButtonAddUserClick();
     void ButtonEditUserClick();

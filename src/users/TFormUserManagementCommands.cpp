@@ -68,6 +68,17 @@ void TFormUserManagement::SpeedButtonRefreshClick() {
     reload();
 }
 
+void TFormUserManagement::SpeedButtonImportClick() {
+    if (loading_ || !dialogs_.objectExchange || !offerSave()) return;
+    // What the import wrote is read back, so the grids show the database.
+    if (dialogs_.objectExchange(true)) reload();
+}
+
+void TFormUserManagement::SpeedButtonExportClick() {
+    if (loading_ || !dialogs_.objectExchange || !offerSave()) return;
+    dialogs_.objectExchange(false);
+}
+
 void TFormUserManagement::reject() {
     if (loading_ || !closeWindow()) return;
     QDialog::reject();

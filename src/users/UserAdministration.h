@@ -66,6 +66,10 @@ public:
     bool createRole(UserRole& role, int copyFrom);
     bool updateRole(const UserRole& role);
     bool deleteRole(int roleId);
+    // One relation call for one user or role, reported like a save's.
+    bool relate(Subject subject, int id, const Difference& difference) {
+        return sendRelations(subject, {id}, difference);
+    }
 
 private:
     struct Outcome {

@@ -24,6 +24,7 @@
 #include "curves/TFormFWPTable.h"
 #include "curves/TFormNormCurve.h"
 #include "curves/TForm_FWP_Parameters.h"
+#include "exchange/TFormObjectExportImport.h"
 #include "profiles/TFormRemovePromt.h"
 #include "profiles/TFormUtil.h"
 #include "profiles/TFormValidation.h"
@@ -407,6 +408,12 @@ TEST(WindowTexts, EveryWindowShowsItsTextsAndNamesItsControls) {
     w.showQuery->show();
     visit(*w.showQuery);
     w.showQuery->hide();
+    for (auto mode : {TFormObjectExportImport::Mode::Export, TFormObjectExportImport::Mode::Import}) {
+        w.objectExportImport->Prepare(mode);
+        w.objectExportImport->show();
+        visit(*w.objectExportImport);
+        w.objectExportImport->hide();
+    }
 
     bool usersLoaded = false;
     QObject::connect(w.userManagement.get(), &TFormUserManagement::loaded,

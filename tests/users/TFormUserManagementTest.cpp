@@ -33,7 +33,7 @@ class UserManagementWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         window.setSettingsFile(env.database.folder() + QStringLiteral("/UserManagement.ini"));
-        window.setDialogs({nullptr, nullptr, &organisation, &query});
+        window.setDialogs({nullptr, nullptr, &organisation, &query, {}});
         ASSERT_TRUE(open());
     }
     void TearDown() override {

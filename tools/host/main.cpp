@@ -2,6 +2,7 @@
 // files, starts the tool and relays host commands to it.
 
 #include "tools/host/DemoCommand.h"
+#include "tools/host/PackageCommand.h"
 #include "tools/host/SessionCommands.h"
 #include "tools/host/ToolControl.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("start")) return runStartCommand(args);
     if (command == QLatin1String("send")) return runSendCommand(args);
     if (command == QLatin1String("demo")) return runDemoCommand(args);
+    if (command == QLatin1String("package")) return runPackageCommand(args);
     usage();
     return 2;
 }

@@ -12,6 +12,8 @@
 #include "curves/TFormFWPTable.h"
 #include "curves/TFormNormCurve.h"
 #include "curves/TForm_FWP_Parameters.h"
+#include "exchange/ImportRules.h"
+#include "exchange/TFormObjectExportImport.h"
 #include "profiles/ApplicationWindows.h"
 #include "profiles/ProfileInput.h"
 #include "profiles/TFormSQLProfileAdministrator.h"
@@ -36,11 +38,15 @@
 #include "windsectors/TFormWindExclusionSectors.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QToolButton>
 #include <QWidget>
@@ -434,6 +440,78 @@ std::vector<Shot> allShots() {
     shots.push_back({"user-management-users", userManagement(users::Grid::UserDetails), {}});
     shots.push_back({"user-management-overview", userManagement(users::Grid::Overview), {}});
     shots.push_back({"user-management-roles", userManagement(users::Grid::RoleDetails), closeUserManagement});
+    // The object export's first page, and an import of a package that holds
+    // a new user and changed copies of two demo users.
+    using Wizard = TFormObjectExportImport;
+    shots.push_back({"object-export",
+                     [](Stage& stage) -> QWidget* {
+                         auto& wizard = *stage.windows.objectExportImport;
+                         if (!stage.windows.userAdministration->load()) return nullptr;
+                         wizard.Prepare(Wizard::Mode::Export);
+                         wizard.findChild<QLineEdit*>(QStringLiteral("EditTitle"))
+                             ->setText(QStringLiteral("Hand-over to the service database"));
+                         wizard.findChild<QPlainTextEdit*>(QStringLiteral("MemoDescription"))
+                             ->setPlainText(
+                                 QStringLiteral("Operators of Hollow Ridge\nwith their report rights"));
+                         wizard.findChild<QLineEdit*>(QStringLiteral("EditFileName"))
+                             ->setText(QStringLiteral("/srv/handover/Operators.XML"));
+                         wizard.show();
+                         return &wizard;
+                     },
+                     [](Stage& stage) { stage.windows.objectExportImport->hide(); }});
+    shots.push_back({"object-import-questions",
+                     [](Stage& stage) -> QWidget* {
+                         auto& administration = *stage.windows.userAdministration;
+                         if (!administration.load() || administration.users.items.size() < 2) return nullptr;
+                         QStringList records;
+                         int changed = 0;
+                         for (const auto& [id, user] : administration.users.items) {
+                             if (changed++ == 2) break;
+                             users::User copy = user;
+                             copy.FirstName += QStringLiteral(" M.");
+                             copy.rights.of(users::RightKind::Features).insert(120);
+                             records << exchange::UserPlainText(copy);
+                         }
+                         users::User added;
+                         added.UserId = 900;
+                         added.Initials = QStringLiteral("NEW");
+                         added.FirstName = QStringLiteral("Nils");
+                         added.SurName = QStringLiteral("Ewert");
+                         records << exchange::UserPlainText(added);
+                         exchange::PackageHeader header;
+                         header.title = QStringLiteral("Hand-over to the service database");
+                         header.databaseVersion = stage.context.session().DBVersion;
+                         const QString path =
+                             QDir::temp().filePath(QStringLiteral("skyloom-shot-package.XML"));
+                         QFile file(path);
+                         if (!file.open(QIODevice::WriteOnly) ||
+                             file.write(exchange::WritePackage(header, QStringLiteral("User"), records)) < 0)
+                             return nullptr;
+                         file.close();
+                         auto& wizard = *stage.windows.objectExportImport;
+                         wizard.Prepare(Wizard::Mode::Import);
+                         wizard.resize(900, 520);
+                         wizard.show();
+                         wizard.findChild<QLineEdit*>(QStringLiteral("EditImportFile"))->setText(path);
+                         wizard.ButtonNextClick();
+                         wizard.ButtonNextClick();
+                         QFile::remove(path);
+                         return wizard.page() == exchange::WizardPage::ImportStep4 ? &wizard : nullptr;
+                     },
+                     {}});
+    shots.push_back({"object-import-result",
+                     [](Stage& stage) -> QWidget* {
+                         auto& wizard = *stage.windows.objectExportImport;
+                         if (!wizard.isVisible() || wizard.page() != exchange::WizardPage::ImportStep4)
+                             return nullptr;
+                         QTableView* view = wizard.view(Wizard::Conflicts);
+                         view->selectAll();
+                         for (QAction* action : view->actions())
+                             if (action->objectName() == QLatin1String("ActionYes")) action->trigger();
+                         wizard.ButtonNextClick();
+                         return &wizard;
+                     },
+                     [](Stage& stage) { stage.windows.objectExportImport->hide(); }});
     shots.push_back(
         {"printed-page", {}, {}, [](Stage& stage) -> QImage {
              if (!selectProfile(stage, QStringLiteral("Monthly availability export"))) return {};
