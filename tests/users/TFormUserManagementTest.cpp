@@ -178,6 +178,23 @@ TEST_F(UserManagementWindow, PendingChangesAreOfferedBeforeEveryReload) {
     EXPECT_FALSE(window.hasPendingChanges());  // dropped by the reload
     EXPECT_NE(env.administration.users.find(kJana)->AccessLevelId, 1);
 
+    // Import asks first too; what it wrote is read back.
+    std::vector<bool> wizards;
+    window.setDialogs(
+        {nullptr, nullptr, &organisation, &query, [&](bool import) {
+             wizards.push_back(import);
+             env.database.exec(
+                 QStringLiteral("UPDATE TUser SET UserSurName = 'Imported' WHERE UserId = %1").arg(kJana));
+             return import;
+         }});
+    change();
+    env.prompts.answer(ui::Button::No);
+    window.findChild<QToolButton*>(QStringLiteral("SpeedButtonImport"))->click();
+    EXPECT_EQ(questions(), 1);
+    EXPECT_EQ(wizards, std::vector<bool>{true});
+    EXPECT_EQ(env.administration.users.find(kJana)->SurName, QStringLiteral("Imported"));
+    EXPECT_FALSE(window.hasPendingChanges());
+
     change();
     auto* korvane = window.findChild<QCheckBox*>(QStringLiteral("CheckBoxShowKorvaneUsers"));
     env.prompts.answer(ui::Button::Yes);
