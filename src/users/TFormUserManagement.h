@@ -190,6 +190,7 @@ private:
     std::array<bool, users::kGridCount> stale_{};  // rows out of date, built when shown
     std::array<QFutureWatcher<db::ResultSet>*, users::kGridCount> builds_{};  // running on a worker
     size_t backgroundRowBound_ = 200000;
+    std::array<bool, users::kGridCount> sized_{};  // columns fitted to the first rows
 
     std::array<db::DataSet, users::kGridCount> sets_;
     std::array<std::unique_ptr<ui::DataSetModel>, users::kGridCount> models_;

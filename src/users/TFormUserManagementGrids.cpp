@@ -8,6 +8,7 @@
 #include "users/UserAdministration.h"
 
 #include <QFutureWatcher>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPromise>
 #include <QSignalBlocker>
@@ -16,6 +17,11 @@
 #include <tuple>
 
 using users::Grid;
+
+namespace {
+// Pixels; a long title or description is elided beyond this.
+constexpr int kWidestColumn = 320;
+}  // namespace
 
 void TFormUserManagement::fillGrid(Grid grid) {
     const users::UserData data{administration_.users, administration_.roles, administration_.catalogue};
@@ -37,6 +43,15 @@ void TFormUserManagement::setGridRows(Grid grid, db::ResultSet&& rows) {
             set.setDisplayLabel(name, text(column.label));
         if (field.visible != visible) set.setVisible(name, visible);
         if (!field.readOnly) set.setReadOnly(name, true);
+    }
+    if (!sized_[size_t(grid)] && set.recordCount() > 0) {
+        // The first rows give the columns their widths; the user's own
+        // widths stay after that.
+        QTableView* view = views_[size_t(grid)];
+        view->resizeColumnsToContents();
+        for (int column = 0; column < view->model()->columnCount(); ++column)
+            view->setColumnWidth(column, std::min(view->columnWidth(column), kWidestColumn));
+        sized_[size_t(grid)] = true;
     }
     if (grid == Grid::UserFilter) {
         // The list shows, sorts and searches by name or by initials.
