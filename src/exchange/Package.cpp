@@ -99,14 +99,15 @@ QString unescapeValue(const QString& value) {
 }
 
 // The byte of a character in Windows-1252, which older installations wrote
-// their texts in; 0 for a character it lacks. The C1 controls have none:
-// their bytes stand for letters there.
+// their texts in; 0 for a character it lacks. The C1 controls have none
+// (their bytes stand for letters there), except the five bytes the code
+// page leaves undefined: read as themselves, they are written back as such.
 uchar windows1252Byte(char32_t code) {
     if ((code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xFF)) return uchar(code);
     if (code < 0x20) return 0;
     for (int b = 0x80; b <= 0x9F; ++b) {
         const QString decoded = text::decodeWindows1252(QByteArray(1, char(b)));
-        if (decoded.at(0).unicode() == code && code > 0xFF) return uchar(b);
+        if (decoded.at(0).unicode() == code) return uchar(b);
     }
     return 0;
 }
