@@ -1,6 +1,6 @@
 #include "app/TraceLog.h"
 
-#include "db/odbc/ConnectionString.h"
+#include "db/Connection.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -74,7 +74,7 @@ void TraceLog::Trace(int level, const QString& text) {
     std::lock_guard lock(mutex_);
     if (level > level_ || level_ == 0) return;
     // A connection string may reach the log inside an error text.
-    writeLocked(level, db::odbc::maskPasswords(text));
+    writeLocked(level, db::maskPasswords(text));
 }
 
 void TraceLog::SetTraceLevel(int level) {

@@ -1,8 +1,21 @@
 #include "db/Connection.h"
 
-#include "db/odbc/ConnectionString.h"
+#include <QRegularExpression>
 
 namespace db {
+
+QString maskPasswords(const QString& text) {
+    static const QRegularExpression password(
+        QStringLiteral("(\\b(?:password|pwd)\\s*=\\s*)(\\{(?:[^}]|\\}\\})*\\}?|\"(?:[^\"]|\"\")*\"?|'(?:[^']|"
+                       "'')*'?|[^;]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!text.contains(QLatin1String("pw"), Qt::CaseInsensitive) &&
+        !text.contains(QLatin1String("password"), Qt::CaseInsensitive))
+        return text;
+    QString masked = text;
+    masked.replace(password, QStringLiteral("\\1***"));
+    return masked;
+}
 
 SharedConnection::SharedConnection(QString name, ConnectionFactory factory)
     : name_(std::move(name)), factory_(std::move(factory)) {}
@@ -19,7 +32,7 @@ bool SharedConnection::connect(QString* error) {
         // Whatever a provider says, the user never sees the password.
         if (error)
             *error = message.isEmpty() ? QStringLiteral("The database could not be opened")
-                                       : odbc::maskPasswords(message);
+                                       : maskPasswords(message);
         return false;
     }
     return true;

@@ -37,6 +37,11 @@ public:
     virtual QString databaseName() const = 0;
 };
 
+// The text with the value of every password key of a connection string
+// (Password, PWD) replaced by "***", wherever such a key appears in it: for
+// whatever is shown or logged.
+QString maskPasswords(const QString& text);
+
 // Opens a connection from a connection string; returns null and sets `error`
 // when the provider is unknown or the database cannot be opened.
 using ConnectionFactory =

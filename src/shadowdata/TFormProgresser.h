@@ -69,9 +69,8 @@ private:
     void setCaptions();
     void FormShow();
     shadowdata::StatementState statementState() const;
-    // ReportProfileStatus of the profile; -1 when the row is missing, empty
-    // when it could not be read.
-    // The profile's status; -1 with `rowGone` set when the profile is gone.
+    // ReportProfileStatus of the profile; -1 with `rowGone` set when the row
+    // is missing, empty when it could not be read.
     std::optional<int> readStatus(bool* rowGone);
     // `cancel`: a statement still running is stopped (the user ended the
     // run); a failure the database reported lets it end with its own error.

@@ -147,8 +147,12 @@ private:
     QTableView* makeGrid(users::Grid grid, const char* name, QWidget* parent);
     QAction* addAction(QWidget* owner, const char* name, void (TFormUserManagement::*handler)());
     QString text(int number);
-    // Reloads the language file, then builds every grid from the containers.
+    // Reloads the language file, then rebuilds the filter lists and the
+    // grids that are shown or serve the commands; the others are marked out
+    // of date.
     void rebuild(bool filterLists = true);
+    // The grid's rows from the containers as they are now.
+    db::ResultSet buildRows(users::Grid grid);
     void fillGrid(users::Grid grid);
     void setGridRows(users::Grid grid, db::ResultSet&& rows);
     // Shows new rows, keeping the selection by position.
@@ -159,6 +163,8 @@ private:
     void refreshOrDefer(users::Grid grid);
     void refreshShownGrid();
     void endBackgroundBuild(users::Grid grid);
+    // The worker build the grid waits for (null: none); the view is off meanwhile.
+    void setBuild(users::Grid grid, QFutureWatcher<db::ResultSet>* watcher);
     void fillOrganisations();
     void applySettings();
     void storeSettings();

@@ -1,7 +1,6 @@
 // The user management's grids: built from the containers when their page is
 // shown, a large one on a worker thread while the window stays usable.
 
-#include "text/TextTables.h"
 #include "ui/DataSetModel.h"
 #include "ui/ToolButtons.h"
 #include "users/TFormUserManagement.h"
@@ -23,10 +22,12 @@ namespace {
 constexpr int kWidestColumn = 320;
 }  // namespace
 
-void TFormUserManagement::fillGrid(Grid grid) {
+db::ResultSet TFormUserManagement::buildRows(Grid grid) {
     const users::UserData data{administration_.users, administration_.roles, administration_.catalogue};
-    setGridRows(grid, users::BuildGrid(grid, data, view_, [this](int n) { return text(n); }));
+    return users::BuildGrid(grid, data, view_, [this](int n) { return text(n); });
 }
+
+void TFormUserManagement::fillGrid(Grid grid) { setGridRows(grid, buildRows(grid)); }
 
 void TFormUserManagement::setGridRows(Grid grid, db::ResultSet&& rows) {
     db::DataSet& set = sets_[size_t(grid)];
@@ -84,8 +85,7 @@ void TFormUserManagement::showGridRows(Grid grid, db::ResultSet&& rows) {
 void TFormUserManagement::refreshGrid(Grid grid) {
     // A build still running on a worker would bring older rows.
     endBackgroundBuild(grid);
-    const users::UserData data{administration_.users, administration_.roles, administration_.catalogue};
-    showGridRows(grid, users::BuildGrid(grid, data, view_, [this](int n) { return text(n); }));
+    showGridRows(grid, buildRows(grid));
 }
 
 db::DataSet& TFormUserManagement::rows(Grid grid) {
@@ -121,15 +121,11 @@ void TFormUserManagement::refreshShownGrid() {
     auto source = std::make_shared<const users::GridSource>(data, view_, [this](int n) { return text(n); });
     auto promise = std::make_shared<QPromise<db::ResultSet>>();
     auto* watcher = new QFutureWatcher<db::ResultSet>(this);
-    builds_[size_t(grid)] = watcher;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, grid, watcher] {
         watcher->deleteLater();
         if (builds_[size_t(grid)] != watcher) return;
-        builds_[size_t(grid)] = nullptr;
+        setBuild(grid, nullptr);
         showGridRows(grid, watcher->future().takeResult());
-        QTableView* view = views_[size_t(grid)];
-        view->setEnabled(true);
-        view->unsetCursor();
         showDescription();
         enableCommands();
         Q_EMIT gridBuilt(grid);
@@ -140,21 +136,27 @@ void TFormUserManagement::refreshShownGrid() {
         promise->addResult(source->build(grid));
         promise->finish();
     });
-    QTableView* view = views_[size_t(grid)];
-    view->setEnabled(false);
-    view->setCursor(Qt::BusyCursor);
+    setBuild(grid, watcher);
     enableCommands();
 }
 
 void TFormUserManagement::endBackgroundBuild(Grid grid) {
     QFutureWatcher<db::ResultSet>* watcher = builds_[size_t(grid)];
     if (!watcher) return;
-    // Its rows are dropped when they come; the worker finishes on its own.
-    builds_[size_t(grid)] = nullptr;
+    // Its rows are dropped; the worker finishes on its own.
     watcher->disconnect(this);
     watcher->deleteLater();
-    views_[size_t(grid)]->setEnabled(true);
-    views_[size_t(grid)]->unsetCursor();
+    setBuild(grid, nullptr);
+}
+
+void TFormUserManagement::setBuild(Grid grid, QFutureWatcher<db::ResultSet>* watcher) {
+    builds_[size_t(grid)] = watcher;
+    QTableView* view = views_[size_t(grid)];
+    view->setEnabled(!watcher);
+    if (watcher)
+        view->setCursor(Qt::BusyCursor);
+    else
+        view->unsetCursor();
 }
 
 void TFormUserManagement::rebuild(bool filterLists) {

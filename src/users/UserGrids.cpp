@@ -2,7 +2,9 @@
 
 #include <QDate>
 #include <algorithm>
+#include <iterator>
 #include <map>
+#include <ranges>
 
 namespace users {
 
@@ -153,13 +155,7 @@ private:
 std::vector<int> heldItems(const std::set<int>& own, const std::map<int, std::vector<int>>& grants) {
     std::vector<int> items;
     items.reserve(own.size() + grants.size());
-    auto granted = grants.begin();
-    for (int id : own) {
-        for (; granted != grants.end() && granted->first < id; ++granted) items.push_back(granted->first);
-        if (granted != grants.end() && granted->first == id) ++granted;
-        items.push_back(id);
-    }
-    for (; granted != grants.end(); ++granted) items.push_back(granted->first);
+    std::ranges::set_union(own, std::views::keys(grants), std::back_inserter(items));
     return items;
 }
 

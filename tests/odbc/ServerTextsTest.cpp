@@ -2,6 +2,7 @@
 // session string's translation, the statements and bound parameters of the
 // commands the windows send, and the messages made of diagnostic records.
 
+#include "db/Connection.h"
 #include "db/odbc/ConnectionString.h"
 #include "db/odbc/Diagnostics.h"
 #include "db/odbc/Statement.h"
@@ -64,7 +65,7 @@ TEST(ServerConnectionString, PasswordsAreMaskedWhereverTheyAppear) {
         {"User ID=pwdkeeper;Pwd='x''y'", "User ID=pwdkeeper;Pwd=***"},
         {"no secrets here", "no secrets here"},
     };
-    for (const auto& [text, masked] : cases) EXPECT_EQ(maskPasswords(QString::fromUtf8(text)), masked);
+    for (const auto& [text, masked] : cases) EXPECT_EQ(db::maskPasswords(QString::fromUtf8(text)), masked);
 }
 
 db::Parameter p(const char* name, T type, D direction, QVariant value = {}) {

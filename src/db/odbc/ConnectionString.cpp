@@ -205,17 +205,4 @@ bool toServerTarget(const QString& connectionString, ServerTarget* target, QStri
     return true;
 }
 
-QString maskPasswords(const QString& text) {
-    static const QRegularExpression password(
-        QStringLiteral("(\\b(?:password|pwd)\\s*=\\s*)(\\{(?:[^}]|\\}\\})*\\}?|\"(?:[^\"]|\"\")*\"?|'(?:[^']|"
-                       "'')*'?|[^;]*)"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (!text.contains(QLatin1String("pw"), Qt::CaseInsensitive) &&
-        !text.contains(QLatin1String("password"), Qt::CaseInsensitive))
-        return text;
-    QString masked = text;
-    masked.replace(password, QStringLiteral("\\1***"));
-    return masked;
-}
-
 }  // namespace db::odbc

@@ -1,7 +1,6 @@
 #pragma once
 // Connection strings of the server backend: which backend a session's string
-// selects, its translation into an ODBC string for the FreeTDS driver, and the
-// masking of passwords before a string is shown or logged.
+// selects, and its translation into an ODBC string for the FreeTDS driver.
 
 #include <QString>
 
@@ -25,9 +24,5 @@ struct ServerTarget {
 // string that is already an ODBC string is taken as it stands. Refuses
 // integrated (Windows) security, which has no equivalent here.
 bool toServerTarget(const QString& connectionString, ServerTarget* target, QString* error);
-
-// The text with the value of every password key (Password, PWD) replaced by
-// "***", wherever such a key appears in it.
-QString maskPasswords(const QString& text);
 
 }  // namespace db::odbc
