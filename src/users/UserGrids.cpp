@@ -153,9 +153,13 @@ private:
 
 // The items a user holds himself or through a role, in ascending order.
 std::vector<int> heldItems(const std::set<int>& own, const std::map<int, std::vector<int>>& grants) {
+    std::vector<int> granted;
+    granted.reserve(grants.size());
+    for (const auto& grant : grants)
+        granted.push_back(grant.first);
     std::vector<int> items;
-    items.reserve(own.size() + grants.size());
-    std::ranges::set_union(own, std::views::keys(grants), std::back_inserter(items));
+    items.reserve(own.size() + granted.size());
+    std::ranges::set_union(own, granted, std::back_inserter(items));
     return items;
 }
 
