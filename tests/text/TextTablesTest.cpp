@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <set>
+#include <string>
+#include <vector>
 
 using testing_support::ScriptedPrompts;
 using text::Slot;
@@ -219,6 +222,16 @@ text::TextTable checkFile(const QString& path) {
     return table;
 }
 
+// The markers the program replaces in a text (%1, %s, &1), sorted.
+std::vector<std::string> placeholders(const QString& text) {
+    static const QRegularExpression marker(QStringLiteral("%[0-9a-z]|&[0-9]"));
+    std::vector<std::string> found;
+    for (auto it = marker.globalMatch(text); it.hasNext();)
+        found.push_back(it.next().captured().toStdString());
+    std::ranges::sort(found);
+    return found;
+}
+
 }  // namespace
 
 // A German session reads each file's German text where there is one and
@@ -242,6 +255,12 @@ TEST(LanguageFiles, EveryLineParsesAndGermanFallsBackToUk) {
             const auto german = de.find(number);
             EXPECT_EQ(tables.window(number), german == de.end() ? ukText : german->second) << number;
         }
-        for (const auto& entry : de) EXPECT_TRUE(uk.count(entry.first)) << entry.first << " is German only";
+        for (const auto& [number, germanText] : de) {
+            const auto english = uk.find(number);
+            EXPECT_TRUE(english != uk.end()) << number << " is German only";
+            if (english != uk.end())
+                EXPECT_EQ(placeholders(germanText), placeholders(english->second))
+                    << number << ": a translation must fill in what the program fills in";
+        }
     }
 }
