@@ -28,9 +28,14 @@ QString coefficientField(int index) {
 }
 
 SectorEditorModel::SectorEditorModel() {
-    sectors_.addCalculatedField(kExcludedText, db::FieldType::String, [](const db::RowView& row) {
-        return row.value(kExcluded).toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
+    sectors_.addCalculatedField(kExcludedText, db::FieldType::String, [this](const db::RowView& row) {
+        return row.value(kExcluded).toBool() ? excludedWord_ : keptWord_;
     });
+}
+
+void SectorEditorModel::setExcludedWords(const QString& excluded, const QString& kept) {
+    excludedWord_ = excluded;
+    keptWord_ = kept;
 }
 
 void SectorEditorModel::clear() {

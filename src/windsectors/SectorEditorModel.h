@@ -49,6 +49,13 @@ struct SaveCall {
 class SectorEditorModel {
 public:
     SectorEditorModel();
+    // The calculated "excluded" column reads the model's own words.
+    SectorEditorModel(const SectorEditorModel&) = delete;
+    SectorEditorModel& operator=(const SectorEditorModel&) = delete;
+
+    // The words the sector list shows for an excluded and a kept sector
+    // ("Yes" and "No" until the window sets its language's).
+    void setExcludedWords(const QString& excluded, const QString& kept);
 
     db::DataSet& groups() { return groups_; }
     db::DataSet& sectors() { return sectors_; }
@@ -109,6 +116,8 @@ private:
     int lastGroupId_ = 0;
     int lastSectorKey_ = 0;
     int selected_ = -1;
+    QString excludedWord_ = QStringLiteral("Yes");
+    QString keptWord_ = QStringLiteral("No");
 };
 
 }  // namespace windsectors

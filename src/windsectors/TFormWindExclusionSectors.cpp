@@ -33,6 +33,9 @@ constexpr int kTextApply = 53;
 constexpr int kTextStart = 184;
 constexpr int kTextStop = 185;
 constexpr int kTextExcluded = 186;
+// The words for an excluded and a kept sector, as the profile list's yes and no.
+constexpr int kTextNo = 293;
+constexpr int kTextYes = 294;
 constexpr int kTextAddGroup = 9240;
 constexpr int kTextRemoveGroup = 9241;
 constexpr int kTextRenameGroup = 9242;
@@ -272,6 +275,7 @@ bool TFormWindExclusionSectors::load() {
     text::TextTables& texts = context_.texts();
     db::DataSet& sectorSet = model_.sectors();
     sectorSet.setDisplayLabel(kExcludedText, plain(texts.profile(kTextExcluded)));
+    model_.setExcludedWords(texts.profile(kTextYes), texts.profile(kTextNo));
     sectorSet.setDisplayLabel(kAngleFrom, plain(texts.profile(kTextStart)));
     sectorSet.setDisplayLabel(kAngleTo, plain(texts.profile(kTextStop)));
     QApplication::restoreOverrideCursor();

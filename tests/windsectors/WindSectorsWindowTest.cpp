@@ -77,7 +77,7 @@ struct Editor {
         return ok;
     }
     void click(const char* button) { window.findChild<QPushButton*>(QLatin1String(button))->click(); }
-    // The sector list as the user sees it: "Yes|350|20" per row.
+    // The sector list as the user sees it: "Ja|350|20" per row.
     QStringList shownSectors() const {
         QStringList rows;
         const QAbstractItemModel& model = *window.sectorList()->model();
@@ -116,6 +116,9 @@ struct Editor {
 
 TEST(WindSectorsWindow, EditsThroughTheViewsAndSavesUnderTheProcessDialog) {
     Editor e;
+    // German profile texts: the sector list speaks the session's language.
+    e.context.texts().setLocation(QStringLiteral(PA_LANG_DIR), QStringLiteral("DE"));
+    ASSERT_TRUE(e.context.texts().load(text::Slot::Profile, QLatin1String(text::kProfileFile)));
     ASSERT_TRUE(e.open());
     QTableView* groups = e.window.groupList();
     int row = 0;
@@ -127,7 +130,7 @@ TEST(WindSectorsWindow, EditsThroughTheViewsAndSavesUnderTheProcessDialog) {
                       groups->visualRect(groups->model()->index(row, 0)).center());
     EXPECT_EQ(e.window.findChild<QLineEdit*>(QStringLiteral("EditGroup"))->text(), QLatin1String(kGroup));
     const QStringList loaded = e.storedSectors();
-    EXPECT_EQ(e.shownSectors(), QStringList({"Yes|350|20", "No|20|45", "Yes|160|200"}));
+    EXPECT_EQ(e.shownSectors(), QStringList({"Ja|350|20", "Nein|20|45", "Ja|160|200"}));
 
     // A new sector [10, 30): its neighbours give way.
     WhenShown typed(e.sector, [&e] {
@@ -140,7 +143,7 @@ TEST(WindSectorsWindow, EditsThroughTheViewsAndSavesUnderTheProcessDialog) {
     });
     e.click("ButtonAddSector");
     ASSERT_TRUE(typed.fired());
-    const QStringList edited = {"Yes|350|10", "No|30|45", "Yes|160|200", "No|10|30"};
+    const QStringList edited = {"Ja|350|10", "Nein|30|45", "Ja|160|200", "Nein|10|30"};
     EXPECT_EQ(e.shownSectors(), edited);
 
     // The group call fails: the window stays with every change held.

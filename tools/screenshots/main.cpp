@@ -22,8 +22,9 @@
 namespace {
 
 const char* const kUsage =
-    "usage: screenshots OUTDIR [--turbines N] [--days N] [--only NAME]\n"
-    "  writes one PNG per window into OUTDIR (NAME.png); --only renders the one named\n";
+    "usage: screenshots OUTDIR [--turbines N] [--days N] [--only NAME] [--language UK|DE]\n"
+    "  writes one PNG per window into OUTDIR (NAME.png); --only renders the one named,\n"
+    "  --language shows the texts of that language folder (UK by default)\n";
 
 // The offscreen platform reports every window's size hints as unsupported.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     reportdb::demo::Options options;
     options.rawDataDays = 31;
     QString only;
+    demo::SessionChoices choices;
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         const QString& option = args[i];
         if (option == QLatin1String("--turbines"))
@@ -59,6 +61,8 @@ int main(int argc, char** argv) {
             options.rawDataDays = args[i + 1].toInt();
         else if (option == QLatin1String("--only"))
             only = args[i + 1];
+        else if (option == QLatin1String("--language"))
+            choices.language = args[i + 1];
         else
             return std::cerr << kUsage, 2;
     }
@@ -69,7 +73,6 @@ int main(int argc, char** argv) {
     reportdb::demo::Summary summary;
     QString error;
     if (!reportdb::demo::writeDemoDatabase(databasePath, options, &summary, &error)) return fail(error);
-    demo::SessionChoices choices;
     choices.sysDir = QStringLiteral(PA_LANG_DIR);
     choices.traceLevel = 0;
     const QString sessionFile = folder.filePath(QStringLiteral("Session.xml"));
