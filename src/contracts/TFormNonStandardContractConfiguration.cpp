@@ -9,7 +9,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kTextOK = 50;
@@ -192,6 +196,12 @@ int TFormNonStandardContractConfiguration::Execute() {
 
 void TFormNonStandardContractConfiguration::showEvent(QShowEvent* event) {
     setCaptions();
+    // Wide enough that every offered option's tab shows without scrolling.
+    const QMargins margins = layout()->contentsMargins();
+    const int needed = PageControl->tabBar()->sizeHint().width() + margins.left() + margins.right() +
+                       2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const int available = screen() ? screen()->availableGeometry().width() : needed;
+    if (width() < needed) resize(std::min(needed, available), height());
     QDialog::showEvent(event);
 }
 
