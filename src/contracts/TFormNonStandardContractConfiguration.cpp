@@ -8,10 +8,10 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 

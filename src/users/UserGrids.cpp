@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
-#include <ranges>
 
 namespace users {
 
